@@ -1,0 +1,161 @@
+// launcher.cpp - kelsim: run any program against a simulated switch, or
+// work on a state file directly.
+//
+//   kelsim [--topology LAYOUT] [--state FILE] [--reset] [--trace FILE] -- PROGRAM [ARGS...]
+//   kelsim [--topology LAYOUT] --state FILE [--reset] COMMAND [ARGS...]
+//
+// The program runs with libkelsim.so preloaded, so that its driver requests
+// on "sw0" reach the simulated driver; the state file, if any, is shared by
+// every program started on it.
+#include <limits.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "launcher.h"
+#include "state.h"
+
+#ifndef KELSIM_LIBDIR_FROM_BINDIR
+#define KELSIM_LIBDIR_FROM_BINDIR "../lib"
+#endif
+
+namespace {
+
+using namespace kelsim;
+
+const char kUsage[] =
+    "usage: kelsim [OPTIONS] -- PROGRAM [ARGS...]\n"
+    "       kelsim [OPTIONS] --state FILE COMMAND [ARGS...]\n"
+    "\n"
+    "Runs PROGRAM against a simulated switch: its driver requests on sw0 are\n"
+    "answered by kelsim instead of the kernel.\n"
+    "\n"
+    "options:\n"
+    "  --topology LAYOUT  units and ports of the switch (default \"24fe,2ge;24fe,2ge\")\n"
+    "  --state FILE       keep the switch in FILE, shared by every program run on it;\n"
+    "                     made from the topology when it does not exist\n"
+    "  --reset            remake the state file from the topology\n"
+    "  --trace FILE       write one decoded line per request to FILE\n"
+    "  --help             show this text\n"
+    "\n"
+    "layout: units separated by ';', at most 8, each a list of port segments:\n"
+    "  LAYOUT  := UNIT { ';' UNIT }\n"
+    "  UNIT    := '-' | SEGMENT { ',' SEGMENT }     '-' is an absent unit\n"
+    "  SEGMENT := COUNT MEDIA [ '/stack' ]          ports numbered on from the last segment\n"
+    "  MEDIA   := 'fe' | 'ge'                       Fast Ethernet, Gigabit Ethernet\n"
+    "  at most 32 ports per unit; for example \"24fe,2ge/stack;-;8ge\"\n"
+    "\n"
+    "commands on a state file:\n";
+
+const char kStatusHelp[] =
+    "\n"
+    "driver status codes answered by kelsim:\n"
+    "  -201 unknown command     -202 no such unit or port   -203 bad value\n"
+    "  -204 buffer too small    -205 no such entry          -206 table full\n"
+    "  -207 entry exists        -208 null buffer            -209 not permitted\n"
+    "  -210 end of table\n";
+
+void usage(FILE *out) {
+    std::fputs(kUsage, out);
+    for (const ControlCommand *c = control_commands(); c->name; ++c)
+        std::fprintf(out, "  %-28s %s\n", c->synopsis, c->help);
+    std::fputs(kStatusHelp, out);
+}
+
+[[noreturn]] void die(const char *fmt, const char *a, const char *b = "") {
+    std::fprintf(stderr, "kelsim: ");
+    std::fprintf(stderr, fmt, a, b);
+    std::fputc('\n', stderr);
+    std::exit(2);
+}
+
+std::string absolute(const char *path) {
+    char buf[PATH_MAX];
+    if (path[0] == '/' || !getcwd(buf, sizeof buf)) return path;
+    return std::string(buf) + "/" + path;
+}
+
+// libkelsim.so beside the launcher (build tree) or in the library directory
+// of its installation; KELSIM_LIBRARY overrides both.
+std::string find_interposer() {
+    if (const char *env = std::getenv("KELSIM_LIBRARY")) return env;
+    char exe[PATH_MAX];
+    ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
+    if (n <= 0) die("cannot find its own executable%s", "");
+    exe[n] = '\0';
+    std::string dir(exe, std::strrchr(exe, '/') - exe);
+    for (const std::string &candidate :
+         {dir + "/libkelsim.so", dir + "/" + KELSIM_LIBDIR_FROM_BINDIR + "/libkelsim.so"})
+        if (access(candidate.c_str(), R_OK) == 0) return candidate;
+    die("cannot find libkelsim.so beside %s (set KELSIM_LIBRARY)", exe);
+}
+
+}  // namespace
+
+int main(int argc, char **argv) {
+    const char *layout = nullptr, *state = nullptr, *trace = nullptr;
+    bool reset = false;
+    int i = 1;
+    for (; i < argc; ++i) {
+        std::string a = argv[i];
+        auto value = [&]() -> const char * {
+            if (i + 1 >= argc) die("%s needs a value", argv[i]);
+            return argv[++i];
+        };
+        if (a == "--topology") layout = value();
+        else if (a == "--state") state = value();
+        else if (a == "--trace") trace = value();
+        else if (a == "--reset") reset = true;
+        else if (a == "--help" || a == "-h") { usage(stdout); return 0; }
+        else if (a == "--") { ++i; break; }
+        else if (a[0] == '-') die("unknown option %s (see kelsim --help)", argv[i]);
+        else break;
+    }
+    bool program = i > 1 && std::strcmp(argv[i - 1], "--") == 0;
+    if (i >= argc) {
+        usage(stderr);
+        return 2;
+    }
+
+    Topology t;
+    char err[512];
+    if (!parse_topology(layout ? layout : kDefaultLayout, &t, err, sizeof err))
+        die("--topology: %s", err);
+    char canonical[512];
+    format_topology(t, canonical, sizeof canonical);
+
+    Model *m = nullptr;
+    if (state) {
+        m = open_state_file(state, t, reset, err, sizeof err);
+        if (!m) die("%s", err);
+        char made[512];
+        format_topology(m->topo, made, sizeof made);
+        if (layout && std::strcmp(made, canonical) != 0)
+            die("state file was made for topology \"%s\"; use --reset to remake it", made);
+    }
+
+    if (!program) {
+        const ControlCommand *c = find_control_command(argv[i]);
+        if (!c) die("unknown command %s (see kelsim --help)", argv[i]);
+        if (!m) die("%s works on a state file: give --state FILE", argv[i]);
+        return c->run(*m, argc - i - 1, argv + i + 1);
+    }
+
+    setenv("KELSIM_TOPOLOGY", canonical, 1);
+    if (state) setenv("KELSIM_STATE", absolute(state).c_str(), 1);
+    if (trace) {
+        FILE *f = std::fopen(trace, "w");  // each run starts a fresh trace
+        if (!f) die("cannot write the trace %s", trace);
+        std::fclose(f);
+        setenv("KELSIM_TRACE", absolute(trace).c_str(), 1);
+    }
+    std::string preload = find_interposer();
+    if (const char *old = std::getenv("LD_PRELOAD"); old && *old) preload += std::string(":") + old;
+    setenv("LD_PRELOAD", preload.c_str(), 1);
+    execvp(argv[i], argv + i);
+    std::fprintf(stderr, "kelsim: cannot run %s: %s\n", argv[i], std::strerror(errno));
+    return 127;
+}

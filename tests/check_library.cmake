@@ -1,0 +1,56 @@
+# Checks the shared library against the public header: it exports every
+# function the header declares with KEL_API, the data crc_table and
+# kel_error, and nothing else; SONAME is libkel.so.1; and, outside sanitizer
+# builds, it needs no library but the C library.
+#   cmake -DLIB=libkel.so -DHEADER=kel.h [-DSANITIZED=...] -P check_library.cmake
+find_program(READELF NAMES readelf REQUIRED)
+
+file(STRINGS ${HEADER} decls REGEX "^KEL_API ")
+set(expected "")
+foreach(d IN LISTS decls)
+  if(d MATCHES "[ *](kel_[a-z0-9_]+|crc_table) *[[(]")
+    list(APPEND expected ${CMAKE_MATCH_1})
+  endif()
+endforeach()
+list(REMOVE_DUPLICATES expected)
+list(SORT expected)
+
+execute_process(COMMAND ${READELF} -W --dyn-syms ${LIB} OUTPUT_VARIABLE syms RESULT_VARIABLE rc)
+if(rc)
+  message(FATAL_ERROR "readelf failed on ${LIB}")
+endif()
+string(REPLACE "\n" ";" lines "${syms}")
+set(exported "")
+foreach(line IN LISTS lines)
+  # Defined (section index not UND), global or weak, default visibility.
+  if(line MATCHES "^ *[0-9]+: [0-9a-f]+ +[0-9]+ (FUNC|OBJECT) +(GLOBAL|WEAK) +DEFAULT +[0-9]+ ([A-Za-z0-9_]+)")
+    list(APPEND exported ${CMAKE_MATCH_3})
+  endif()
+endforeach()
+list(SORT exported)
+
+set(missing ${expected})
+list(REMOVE_ITEM missing ${exported})
+set(extra ${exported})
+list(REMOVE_ITEM extra ${expected})
+list(LENGTH expected n_expected)
+message(STATUS "header declares ${n_expected} exported names")
+if(missing)
+  message(SEND_ERROR "declared but not exported: ${missing}")
+endif()
+if(extra)
+  message(SEND_ERROR "exported but not declared in kel.h: ${extra}")
+endif()
+
+execute_process(COMMAND ${READELF} -d ${LIB} OUTPUT_VARIABLE dynamic)
+if(NOT dynamic MATCHES "\\(SONAME\\)[^\n]*\\[libkel\\.so\\.1\\]")
+  message(SEND_ERROR "SONAME is not libkel.so.1")
+endif()
+if(NOT SANITIZED)
+  string(REGEX MATCHALL "\\(NEEDED\\)[^\n]*\\[[^]]+\\]" needed "${dynamic}")
+  foreach(n IN LISTS needed)
+    if(NOT n MATCHES "\\[libc\\.so\\.6\\]")
+      message(SEND_ERROR "needs more than the C library: ${n}")
+    endif()
+  endforeach()
+endif()

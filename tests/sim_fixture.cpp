@@ -1,0 +1,27 @@
+// sim_fixture.cpp - block checks shared by the wrapper tables.
+#include "sim_fixture.h"
+
+namespace kel_test {
+
+void expect_block(const kel_ioreq &b, uint32_t code, const std::vector<Word> &words, bool has_buf) {
+    EXPECT_EQ(b.cmd, code);
+    for (size_t off = 4; off < sizeof(kel_ioreq); off += 4) {
+        if (off == offsetof(kel_ioreq, buf) || off == offsetof(kel_ioreq, buf_hi)) continue;
+        uint32_t want = 0;
+        for (const Word &w : words)
+            if (w.offset == off) want = w.value;
+        EXPECT_EQ(word_at(b, off), want) << "word at offset " << off << " of 0x" << std::hex << code;
+    }
+    bool buf_set = b.buf != 0 || b.buf_hi != 0;
+    EXPECT_EQ(buf_set, has_buf) << "buf of 0x" << std::hex << code;
+}
+
+void answer_with_markers(int32_t status) {
+    kelsim::set_responder([status](kel_ioreq &b) {
+        for (size_t off = 8; off < offsetof(kel_ioreq, mac); off += 4) set_word(b, off, marker(off));
+        b.status = status;
+        return true;
+    });
+}
+
+}  // namespace kel_test

@@ -1,0 +1,64 @@
+// sim_fixture.h - what the test suites share: a fresh simulated switch per
+// test, the channel open, and quick access to what the library sent.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "control.h"
+#include "kel.h"
+
+namespace kel_test {
+
+// A fresh switch of the given layout and an open channel for every test.
+class SimTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(kelsim::reset(layout()));
+        ASSERT_EQ(kel_io_init(), 0);
+    }
+    void TearDown() override { kelsim::set_responder(nullptr); }
+    virtual const char *layout() const { return nullptr; }
+};
+
+// The last request the driver received.
+inline kelsim::Sent last_sent() {
+    std::vector<kelsim::Sent> j = kelsim::journal();
+    if (j.empty()) {
+        ADD_FAILURE() << "no request reached the driver";
+        return kelsim::Sent{};
+    }
+    return j.back();
+}
+
+// The 32-bit word at a byte offset of a block.
+inline uint32_t word_at(const kel_ioreq &b, size_t offset) {
+    uint32_t w;
+    std::memcpy(&w, reinterpret_cast<const unsigned char *>(&b) + offset, 4);
+    return w;
+}
+
+inline void set_word(kel_ioreq &b, size_t offset, uint32_t w) {
+    std::memcpy(reinterpret_cast<unsigned char *>(&b) + offset, &w, 4);
+}
+
+// A word the table of a wrapper expects in the block it sends.
+struct Word {
+    size_t offset;
+    uint32_t value;
+};
+
+// Checks a sent block word by word: cmd, the expected words, buf set or
+// not, and every other word zero (the slot of an ifport never travels).
+void expect_block(const kel_ioreq &b, uint32_t code, const std::vector<Word> &words, bool has_buf);
+
+// Answers every request with status and a distinct marker in each word
+// (0xA0000000 + offset), so that a getter's outputs show where they came from.
+void answer_with_markers(int32_t status);
+inline uint32_t marker(size_t offset) { return 0xA0000000u + static_cast<uint32_t>(offset); }
+
+}  // namespace kel_test
