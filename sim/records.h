@@ -51,4 +51,12 @@ static_assert(sizeof(UnitInfoRecord) == 64);
 constexpr uint32_t kRoleMaster = 1;
 constexpr uint32_t kRoleMember = 2;
 
+// ---- VLANs (0x06) -----------------------------------------------------------
+
+// ---- Ports, statistics, MAC and multicast tables, trunks, LACP, mirroring,
+// ---- queues, rate limits and storm control ----------------------------------
+
+// ---- Spanning tree, 802.1X, access lists, port security, GARP/GVRP, IGMP and
+// ---- DHCP snooping, maintenance ---------------------------------------------
+
 }  // namespace kelsim
