@@ -1,12 +1,43 @@
 // area_vlan.h - the VLAN table of the simulated switch (family 0x06).
+//
+// Every VLAN id 1..4094 has a slot; a VLAN exists when its slot says so.
+// Each VLAN carries four port sets, the four sets of the VLAN record that
+// the library compares (see records.h for what each set means). Other areas
+// (a port's VLAN mode and allowed VLANs) change membership through the
+// functions below, never by writing the sets themselves.
 #pragma once
 
 #include <cstdint>
 
+#include "kel.h"
+
 namespace kelsim {
 
-struct VlanState {
-    uint32_t reserved;
+struct Model;
+
+enum VlanSet : uint8_t {
+    kVlanMembers = 0,    // ports that carry the VLAN
+    kVlanUntagged = 1,   // members that send its frames untagged
+    kVlanForbidden = 2,  // ports that may never join it
+    kVlanNative = 3,     // ports whose native (port) VLAN it is
 };
+
+constexpr uint32_t kVlanNameMax = 32;  // characters of a VLAN name
+
+struct VlanEntry {
+    uint32_t exists;
+    char name[kVlanNameMax + 1];
+    uint8_t pad[3];
+    iflist set[4];
+};
+
+struct VlanState {
+    uint32_t count;  // VLANs that exist
+    VlanEntry vlan[KEL_VLAN_MAX + 1];  // indexed by id; slot 0 unused
+};
+
+bool vlan_exists(const Model &m, uint32_t vid);
+// Puts a port into (on) or out of one set of a VLAN.
+void vlan_set_port(Model &m, uint32_t vid, VlanSet set, uint32_t unit, uint32_t port, bool on);
 
 }  // namespace kelsim
