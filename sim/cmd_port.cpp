@@ -1,12 +1,294 @@
-// cmd_port.cpp - the simulated port settings and state (family 0x05).
+// cmd_port.cpp - the simulated port settings and state (family 0x05), the
+// start-up state of the forwarding area, and what the forwarding families
+// share about ports: their sets, link, clock and VLAN memberships.
 //
-// Not simulated yet: every code of these families answers unknown-command.
-#include "commands.h"
+// Settings are table-driven rows keyed by port (and by the selector word
+// where a command has one). Link, medium, uptime and spanning-tree state are
+// computed from the topology, the cable and the administrative state. A
+// port's VLAN mode, own VLAN and allowed VLANs decide its place in the sets
+// of every existing VLAN, which this file keeps up to date through the VLAN
+// family's vlan_set_port.
+#include <ctime>
+
+#include "area_vlan.h"
+#include "forwarding.h"
 
 namespace kelsim {
 
-const Family kPortFamily{nullptr, 0};
+namespace {
 
-void init_forwarding_area(Model &) {}
+constexpr Slot kNone = nullptr;
+constexpr Slot kValue = &kel_ioreq::value;
+
+const Setting kAdmin{0x0507, Key::port, 0, 1, {kValue, kNone, kNone}, {1}, {0}, {1}};
+const Setting kVlanMode{0x0509,
+                        Key::port,
+                        0,
+                        2,
+                        {&kel_ioreq::vid, &kel_ioreq::sel, kNone},
+                        {1, kVlanModeAccess},
+                        {KEL_VLAN_MIN, kVlanModeAccess},
+                        {KEL_VLAN_MAX, kVlanModeHybrid}};
+const Setting kAutoneg{0x0511, Key::port, 0, 1, {kValue, kNone, kNone}, {1}, {0}, {1}};
+const Setting kDuplex{0x0513, Key::port, 0, 1, {kValue, kNone, kNone}, {0}, {0}, {2}};
+const Setting kSpeed{0x0515, Key::port, 0, 1, {kValue, kNone, kNone}, {0}, {0}, {1000}};
+const Setting kFlowctrl{0x0517, Key::port, 0, 1, {kValue, kNone, kNone}, {0}, {0}, {1}};
+const Setting kBlock{0x051B, Key::port_sel, 2, 1, {kValue, kNone, kNone}, {0}, {0}, {1}};
+const Setting kIfilter{0x051D, Key::port, 0, 1, {kValue, kNone, kNone}, {0}, {0}, {1}};
+const Setting kDiscard{0x051F, Key::port, 0, 1, {&kel_ioreq::sel, kNone, kNone}, {0}, {0}, {2}};
+const Setting kMdix{0x0521, Key::port, 0, 1, {kValue, kNone, kNone}, {0}, {0}, {2}};
+
+constexpr uint16_t kVlanListBytes = sizeof(vlanlist);
+constexpr uint32_t kVlanBitsMask = 0x3FFFFFFFu;  // word 127 without 4095 and 4096
+
+bool vlan_in(const vlanlist &l, uint32_t vid) { return (l.word[(vid - 1) / 32] >> ((vid - 1) % 32)) & 1u; }
+
+struct PortVlans {
+    uint32_t own, mode;
+    const PortState *state;
+};
+
+PortVlans port_vlans(const Model &m, uint32_t unit, uint32_t port) {
+    uint32_t v[3];
+    setting_read(m, kVlanMode, port_key(unit, port), v);
+    return PortVlans{v[0], v[1], &port_state(m, unit, port)};
+}
+
+void apply(Model &m, const PortVlans &pv, uint32_t unit, uint32_t port, uint32_t vid) {
+    bool own = vid == pv.own;
+    bool tagged = pv.mode != kVlanModeAccess && vlan_in(pv.state->allowed[0], vid);
+    bool untagged = pv.mode == kVlanModeHybrid && vlan_in(pv.state->allowed[1], vid);
+    vlan_set_port(m, vid, kVlanMembers, unit, port, own || tagged || untagged);
+    vlan_set_port(m, vid, kVlanUntagged, unit, port, own || untagged);
+    vlan_set_port(m, vid, kVlanNative, unit, port, own);
+}
+
+void sync_port_vlans(Model &m, uint32_t unit, uint32_t port) {
+    PortVlans pv = port_vlans(m, unit, port);
+    for (uint32_t vid = KEL_VLAN_MIN; vid <= KEL_VLAN_MAX; ++vid)
+        if (vlan_exists(m, vid)) apply(m, pv, unit, port, vid);
+}
+
+// Runs a change and stamps the moment the link came up, if it did.
+template <class F>
+int32_t watching_link(Model &m, uint32_t unit, uint32_t port, F change) {
+    bool was_up = link_up(m, unit, port);
+    int32_t st = change();
+    if (st == kOk && !was_up && link_up(m, unit, port)) port_state(m, unit, port).link_since = clock_now(m);
+    return st;
+}
+
+int32_t uptime(Context &c) {
+    if (!c.port_exists()) return kNoSuchPort;
+    uint32_t now = clock_now(c.m), since = port_state(c.m, c.b.unit, c.b.port).link_since;
+    c.b.count = link_up(c.m, c.b.unit, c.b.port) && now > since ? now - since : 0;
+    return kOk;
+}
+
+int32_t trunk_id(Context &c) {
+    if (!c.port_exists()) return kNoSuchPort;
+    c.b.trunk = trunk_of(c.m, c.b.unit, c.b.port);
+    return kOk;
+}
+
+int32_t mirror(Context &c) {
+    if (!c.port_exists()) return kNoSuchPort;
+    c.b.session = mirror_of(c.m, c.b.unit, c.b.port, &c.b.value);
+    return kOk;
+}
+
+int32_t medium(Context &c) {
+    if (!c.port_exists()) return kNoSuchPort;
+    c.b.value = c.m.topo.medium(c.b.unit, c.b.port);
+    return kOk;
+}
+
+int32_t linkstat(Context &c) {
+    if (!c.port_exists()) return kNoSuchPort;
+    c.b.value = link_up(c.m, c.b.unit, c.b.port) ? 1 : 0;
+    return kOk;
+}
+
+int32_t stp_state(Context &c) {
+    if (!c.port_exists()) return kNoSuchPort;
+    c.b.value = link_up(c.m, c.b.unit, c.b.port) ? kStpForwarding : kStpDisabled;
+    return kOk;
+}
+
+int32_t admin_set(Context &c) {
+    if (!c.port_exists()) return kNoSuchPort;
+    return watching_link(c.m, c.b.unit, c.b.port, [&] { return setting_set(c); });
+}
+
+int32_t vlan_mode_set(Context &c) {
+    int32_t st = setting_set(c);
+    if (st == kOk) sync_port_vlans(c.m, c.b.unit, c.b.port);
+    return st;
+}
+
+int32_t admin_vlan(Context &c) {
+    if (!c.port_exists()) return kNoSuchPort;
+    c.b.vid = port_vlans(c.m, c.b.unit, c.b.port).own;
+    return kOk;
+}
+
+int32_t oper_vlan(Context &c) {
+    if (!c.port_exists()) return kNoSuchPort;
+    uint32_t own = port_vlans(c.m, c.b.unit, c.b.port).own;
+    c.b.vid = vlan_exists(c.m, own) ? own : 0;
+    return kOk;
+}
+
+// The allowed list a request's type word names, or null.
+vlanlist *allowed_list(Context &c) {
+    if (c.b.sel != kAllowTagged && c.b.sel != kAllowUntagged) return nullptr;
+    return &port_state(c.m, c.b.unit, c.b.port).allowed[c.b.sel - 1];
+}
+
+int32_t allow_add(Context &c) {
+    if (!c.port_exists()) return kNoSuchPort;
+    vlanlist *to = allowed_list(c);
+    if (!to) return kBadValue;
+    const auto *in = static_cast<const vlanlist *>(c.buf());
+    if (!in) return kNullBuffer;
+    vlanlist &other = port_state(c.m, c.b.unit, c.b.port).allowed[c.b.sel == kAllowTagged ? 1 : 0];
+    for (uint32_t i = 0; i < KEL_VLANLIST_WORDS; ++i) {
+        uint32_t w = in->word[i] & (i + 1 == KEL_VLANLIST_WORDS ? kVlanBitsMask : ~0u);
+        to->word[i] |= w;
+        other.word[i] &= ~w;
+    }
+    sync_port_vlans(c.m, c.b.unit, c.b.port);
+    return kOk;
+}
+
+int32_t allow_del(Context &c) {
+    if (!c.port_exists()) return kNoSuchPort;
+    const auto *in = static_cast<const vlanlist *>(c.buf());
+    if (!in) return kNullBuffer;
+    for (vlanlist &l : port_state(c.m, c.b.unit, c.b.port).allowed)
+        for (uint32_t i = 0; i < KEL_VLANLIST_WORDS; ++i) l.word[i] &= ~in->word[i];
+    sync_port_vlans(c.m, c.b.unit, c.b.port);
+    return kOk;
+}
+
+int32_t allow_get(Context &c) {
+    if (!c.port_exists()) return kNoSuchPort;
+    const vlanlist *from = allowed_list(c);
+    if (!from) return kBadValue;
+    if (!c.buf()) return kNullBuffer;
+    *static_cast<vlanlist *>(c.buf()) = *from;
+    return kOk;
+}
+
+int32_t speed_set(Context &c) {
+    if (!c.port_exists()) return kNoSuchPort;
+    uint32_t v = c.b.value;
+    bool gigabit = c.m.topo.medium(c.b.unit, c.b.port) == kGigabit;
+    if (v != 0 && v != 10 && v != 100 && !(v == 1000 && gigabit)) return kBadValue;
+    return setting_set(c);
+}
+
+const Command kPort[] = {
+    {0x0501, "port_uptime_get", uptime},
+    {0x0502, "port_trunk_id_get", trunk_id},
+    {0x0503, "port_mirror_get", mirror},
+    {0x0504, "port_medium_get", medium},
+    {0x0505, "port_linkstat_get", linkstat},
+    {0x0506, "port_stp_get", stp_state},
+    {0x0507, "port_admin_set", admin_set, &kAdmin},
+    {0x0508, "port_admin_get", setting_get, &kAdmin},
+    {0x0509, "port_vlan_mode_set", vlan_mode_set, &kVlanMode},
+    {0x050A, "port_vlan_mode_get", setting_get, &kVlanMode},
+    {0x050B, "", nullptr},
+    {0x050C, "port_admin_vlan_get", admin_vlan},
+    {0x050D, "port_oper_vlan_get", oper_vlan},
+    {0x050E, "port_allow_vlans_add", allow_add, nullptr, In::fixed, kVlanListBytes},
+    {0x050F, "port_allow_vlans_del", allow_del, nullptr, In::fixed, kVlanListBytes},
+    {0x0510, "port_allow_vlans_get", allow_get},
+    {0x0511, "port_autoneg_set", setting_set, &kAutoneg},
+    {0x0512, "port_autoneg_get", setting_get, &kAutoneg},
+    {0x0513, "port_duplex_set", setting_set, &kDuplex},
+    {0x0514, "port_duplex_get", setting_get, &kDuplex},
+    {0x0515, "port_speed_set", speed_set, &kSpeed},
+    {0x0516, "port_speed_get", setting_get, &kSpeed},
+    {0x0517, "port_flowctrl_set", setting_set, &kFlowctrl},
+    {0x0518, "port_flowctrl_get", setting_get, &kFlowctrl},
+    {0x0519, "port_priority_set", setting_set, &kPortPriority},
+    {0x051A, "port_priority_get", setting_get, &kPortPriority},
+    {0x051B, "port_block_set", setting_set, &kBlock},
+    {0x051C, "port_block_get", setting_get, &kBlock},
+    {0x051D, "port_ifilter_set", setting_set, &kIfilter},
+    {0x051E, "port_ifilter_get", setting_get, &kIfilter},
+    {0x051F, "port_discard_set", setting_set, &kDiscard},
+    {0x0520, "port_discard_get", setting_get, &kDiscard},
+    {0x0521, "port_mdix_set", setting_set, &kMdix},
+    {0x0522, "port_mdix_get", setting_get, &kMdix},
+};
+
+}  // namespace
+
+const Family kPortFamily = family(kPort);
+
+const Setting kPortPriority{0x0519, Key::port, 0, 1, {&kel_ioreq::prio, kNone, kNone}, {0}, {0}, {7}};
+
+uint32_t count_ports(const iflist &l) {
+    uint32_t n = 0;
+    for (uint32_t w : l.word) n += static_cast<uint32_t>(__builtin_popcount(w));
+    return n;
+}
+
+int32_t check_ports(const Topology &t, const iflist &l) {
+    for (uint32_t u = 1; u <= kMaxUnits; ++u) {
+        uint32_t n = t.nports[u - 1];
+        uint32_t present = n >= 32 ? ~0u : (1u << n) - 1;
+        if (l.word[u - 1] & ~present) return kNoSuchPort;
+        if (l.word[u - 1] & t.stack_mask[u - 1]) return kNotPermitted;
+    }
+    return kOk;
+}
+
+uint32_t read_setting(const Model &m, const Setting &s, uint32_t key) {
+    uint32_t v[3];
+    setting_read(m, s, key, v);
+    return v[0];
+}
+
+PortState &port_state(Model &m, uint32_t unit, uint32_t port) { return m.fwd.port[unit - 1][port - 1]; }
+const PortState &port_state(const Model &m, uint32_t unit, uint32_t port) {
+    return m.fwd.port[unit - 1][port - 1];
+}
+
+bool link_up(const Model &m, uint32_t unit, uint32_t port) {
+    return m.topo.exists(unit, port) && !port_state(m, unit, port).unplugged &&
+           read_setting(m, kAdmin, port_key(unit, port)) == 1;
+}
+
+uint32_t clock_now(const Model &m) {
+    return static_cast<uint32_t>(std::time(nullptr)) + static_cast<uint32_t>(m.fwd.clock_offset);
+}
+
+void advance_clock(Model &m, uint32_t seconds) { m.fwd.clock_offset += static_cast<int32_t>(seconds); }
+
+int32_t set_cable(Model &m, uint32_t unit, uint32_t port, bool plugged) {
+    if (!m.topo.exists(unit, port)) return kNoSuchPort;
+    return watching_link(m, unit, port, [&] {
+        port_state(m, unit, port).unplugged = plugged ? 0 : 1;
+        return kOk;
+    });
+}
+
+void port_vlans_attach(Model &m, uint32_t vid) {
+    if (vid < KEL_VLAN_MIN || vid > KEL_VLAN_MAX || !vlan_exists(m, vid)) return;
+    for (uint32_t u = 1; u <= kMaxUnits; ++u)
+        for (uint32_t p = 1; p <= m.topo.nports[u - 1]; ++p) apply(m, port_vlans(m, u, p), u, p, vid);
+}
+
+void init_forwarding_area(Model &m) {
+    uint32_t now = clock_now(m);
+    for (uint32_t u = 1; u <= kMaxUnits; ++u)
+        for (uint32_t p = 1; p <= m.topo.nports[u - 1]; ++p) port_state(m, u, p).link_since = now;
+    for (uint32_t vid = KEL_VLAN_MIN; vid <= KEL_VLAN_MAX; ++vid) port_vlans_attach(m, vid);
+    init_cosq(m);
+}
 
 }  // namespace kelsim
