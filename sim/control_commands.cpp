@@ -1,9 +1,13 @@
-// control_commands.cpp - kelsim's own commands on a state file.
+// control_commands.cpp - kelsim's own commands on a state file: looking at
+// the switch, and moving it as the wire and the stations behind its ports
+// would (cables, traffic, learned addresses, joined groups, time).
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "launcher.h"
 #include "state.h"
+#include "status.h"
 
 namespace kelsim {
 
@@ -29,9 +33,131 @@ int show_requests(Model &m, int, char **) {
     return 0;
 }
 
+// ---- What the wire and the stations do --------------------------------------
+
+int usage(const char *synopsis) {
+    std::fprintf(stderr, "usage: kelsim --state FILE %s\n", synopsis);
+    return 2;
+}
+
+// Prints why the switch refused, or nothing; the exit status.
+int done(const char *what, int32_t status) {
+    if (status == kOk) return 0;
+    std::fprintf(stderr, "kelsim: %s: %s (%d)\n", what, status_name(status), status);
+    return 1;
+}
+
+// "U/S/P" with slot 0, as the switch names its ports.
+bool parse_port(const char *text, uint32_t *unit, uint32_t *port) {
+    unsigned u, s, p;
+    char tail;
+    if (std::sscanf(text, "%u/%u/%u%c", &u, &s, &p, &tail) != 3 || s != 0) return false;
+    *unit = u;
+    *port = p;
+    return true;
+}
+
+bool parse_number(const char *text, uint64_t max, uint64_t *out) {
+    char *end;
+    if (!*text || *text == '-') return false;
+    unsigned long long v = std::strtoull(text, &end, 10);
+    if (*end || v > max) return false;
+    *out = v;
+    return true;
+}
+
+// "hhhh.hhhh.hhhh" or "hh:hh:hh:hh:hh:hh".
+bool parse_mac(const char *text, uint8_t mac[6]) {
+    unsigned b[6];
+    char tail;
+    if (std::sscanf(text, "%2x%2x.%2x%2x.%2x%2x%c", &b[0], &b[1], &b[2], &b[3], &b[4], &b[5], &tail) != 6 &&
+        std::sscanf(text, "%2x:%2x:%2x:%2x:%2x:%2x%c", &b[0], &b[1], &b[2], &b[3], &b[4], &b[5], &tail) != 6)
+        return false;
+    if (std::strlen(text) != 14 && std::strlen(text) != 17) return false;
+    for (int i = 0; i < 6; ++i) mac[i] = static_cast<uint8_t>(b[i]);
+    return true;
+}
+
+const char kTrafficSynopsis[] = "traffic PORT PACKETS [BYTES [rx|tx [unicast|multicast|broadcast]]]";
+
+int send_traffic(Model &m, int argc, char **argv) {
+    uint32_t unit, port;
+    uint64_t packets, bytes = 0;
+    Traffic t;
+    if (argc < 2 || argc > 5 || !parse_port(argv[0], &unit, &port) ||
+        !parse_number(argv[1], 0xFFFFFFFFu, &packets) ||
+        (argc > 2 && !parse_number(argv[2], UINT64_MAX, &bytes)))
+        return usage(kTrafficSynopsis);
+    t.packets = static_cast<uint32_t>(packets);
+    t.bytes = bytes;
+    if (argc > 3) {
+        if (std::strcmp(argv[3], "tx") == 0)
+            t.dir = Direction::tx;
+        else if (std::strcmp(argv[3], "rx") != 0)
+            return usage(kTrafficSynopsis);
+    }
+    if (argc > 4) {
+        if (std::strcmp(argv[4], "multicast") == 0)
+            t.cast = Cast::multicast;
+        else if (std::strcmp(argv[4], "broadcast") == 0)
+            t.cast = Cast::broadcast;
+        else if (std::strcmp(argv[4], "unicast") != 0)
+            return usage(kTrafficSynopsis);
+    }
+    Lock lock(m);
+    return done("traffic", traffic(m, unit, port, t));
+}
+
+int learn_address(Model &m, int argc, char **argv) {
+    uint8_t mac[6];
+    uint64_t vid;
+    uint32_t unit, port;
+    if (argc != 3 || !parse_mac(argv[0], mac) || !parse_number(argv[1], 0xFFFF, &vid) ||
+        !parse_port(argv[2], &unit, &port))
+        return usage("learn MAC VLAN PORT");
+    Lock lock(m);
+    return done("learn", learn(m, mac, static_cast<uint32_t>(vid), unit, port));
+}
+
+int join_group(Model &m, int argc, char **argv) {
+    uint8_t mac[6];
+    uint64_t vid;
+    uint32_t unit, port;
+    if (argc != 3 || !parse_mac(argv[0], mac) || !parse_number(argv[1], 0xFFFF, &vid) ||
+        !parse_port(argv[2], &unit, &port))
+        return usage("join GROUP-MAC VLAN PORT");
+    Lock lock(m);
+    return done("join", mcast_join(m, mac, static_cast<uint32_t>(vid), unit, port));
+}
+
+int cable(Model &m, int argc, char **argv) {
+    uint32_t unit, port;
+    bool plug = argc == 2 && std::strcmp(argv[1], "plug") == 0;
+    if (argc != 2 || !parse_port(argv[0], &unit, &port) || (!plug && std::strcmp(argv[1], "pull") != 0))
+        return usage("cable PORT plug|pull");
+    Lock lock(m);
+    return done("cable", set_cable(m, unit, port, plug));
+}
+
+int pass_time(Model &m, int argc, char **argv) {
+    uint64_t seconds;
+    if (argc != 1 || !parse_number(argv[0], 0x7FFFFFFF, &seconds)) return usage("wait SECONDS");
+    Lock lock(m);
+    advance_clock(m, static_cast<uint32_t>(seconds));
+    return 0;
+}
+
 const ControlCommand kCommands[] = {
     {"topology", "topology", "print the layout of the switch", show_topology},
     {"requests", "requests", "print the number of requests answered so far", show_requests},
+    {"traffic", "traffic PORT N [BYTES ...]",
+     "N frames in one second (BYTES in all, 64 each by default), then rx|tx and unicast|multicast|broadcast",
+     send_traffic},
+    {"learn", "learn MAC VLAN PORT", "a station behind PORT is learned in the MAC address table",
+     learn_address},
+    {"join", "join GROUP-MAC VLAN PORT", "a port joins a multicast group, as snooping would", join_group},
+    {"cable", "cable PORT plug|pull", "plug or pull a port's cable; its link follows", cable},
+    {"wait", "wait SECONDS", "let time pass on the switch's clock (ageing, uptime)", pass_time},
     {nullptr, nullptr, nullptr, nullptr},
 };
 
