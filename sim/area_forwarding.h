@@ -129,8 +129,9 @@ int32_t mcast_join(Model &m, const uint8_t mac[6], uint32_t vid, uint32_t unit, 
 
 // ---- For the VLAN family -------------------------------------------------------
 
-// Puts every port whose VLAN mode or allowed VLANs name vid into that VLAN's
-// sets; for the VLAN family to call when the VLAN comes into being.
+// Gives every port whose own VLAN or allowed VLANs name vid its place in the
+// VLAN sets again; for the VLAN family to call when the VLAN comes into
+// being (a port whose own VLAN it is moves to it from VLAN 1).
 void port_vlans_attach(Model &m, uint32_t vid);
 
 }  // namespace kelsim

@@ -43,21 +43,36 @@ constexpr uint32_t kVlanBitsMask = 0x3FFFFFFFu;  // word 127 without 4095 and 40
 
 bool vlan_in(const vlanlist &l, uint32_t vid) { return (l.word[(vid - 1) / 32] >> ((vid - 1) % 32)) & 1u; }
 
+bool forbidden(const Model &m, uint32_t vid, uint32_t unit, uint32_t port) {
+    return (m.vlan.vlan[vid].set[kVlanForbidden].word[unit - 1] >> (port - 1)) & 1u;
+}
+
+// A port's VLAN settings. Its own (native) VLAN in effect is the one set,
+// or VLAN 1 while that one does not exist or forbids the port: every port
+// has exactly one native VLAN.
 struct PortVlans {
     uint32_t own, mode;
     const PortState *state;
 };
 
-PortVlans port_vlans(const Model &m, uint32_t unit, uint32_t port) {
+uint32_t configured_vlan(const Model &m, uint32_t unit, uint32_t port, uint32_t *mode = nullptr) {
     uint32_t v[3];
     setting_read(m, kVlanMode, port_key(unit, port), v);
-    return PortVlans{v[0], v[1], &port_state(m, unit, port)};
+    if (mode) *mode = v[1];
+    return v[0];
+}
+
+PortVlans port_vlans(const Model &m, uint32_t unit, uint32_t port) {
+    PortVlans pv{0, 0, &port_state(m, unit, port)};
+    uint32_t own = configured_vlan(m, unit, port, &pv.mode);
+    pv.own = vlan_exists(m, own) && !forbidden(m, own, unit, port) ? own : KEL_VLAN_MIN;
+    return pv;
 }
 
 void apply(Model &m, const PortVlans &pv, uint32_t unit, uint32_t port, uint32_t vid) {
-    bool own = vid == pv.own;
-    bool tagged = pv.mode != kVlanModeAccess && vlan_in(pv.state->allowed[0], vid);
-    bool untagged = pv.mode == kVlanModeHybrid && vlan_in(pv.state->allowed[1], vid);
+    bool own = vid == pv.own, allowed = !forbidden(m, vid, unit, port);
+    bool tagged = allowed && pv.mode != kVlanModeAccess && vlan_in(pv.state->allowed[0], vid);
+    bool untagged = allowed && pv.mode == kVlanModeHybrid && vlan_in(pv.state->allowed[1], vid);
     vlan_set_port(m, vid, kVlanMembers, unit, port, own || tagged || untagged);
     vlan_set_port(m, vid, kVlanUntagged, unit, port, own || untagged);
     vlan_set_port(m, vid, kVlanNative, unit, port, own);
@@ -67,6 +82,12 @@ void sync_port_vlans(Model &m, uint32_t unit, uint32_t port) {
     PortVlans pv = port_vlans(m, unit, port);
     for (uint32_t vid = KEL_VLAN_MIN; vid <= KEL_VLAN_MAX; ++vid)
         if (vlan_exists(m, vid)) apply(m, pv, unit, port, vid);
+}
+
+// Whether a port's settings name a VLAN.
+bool names_vlan(const Model &m, uint32_t unit, uint32_t port, uint32_t vid) {
+    const PortState &s = port_state(m, unit, port);
+    return configured_vlan(m, unit, port) == vid || vlan_in(s.allowed[0], vid) || vlan_in(s.allowed[1], vid);
 }
 
 // Runs a change and stamps the moment the link came up, if it did.
@@ -128,14 +149,13 @@ int32_t vlan_mode_set(Context &c) {
 
 int32_t admin_vlan(Context &c) {
     if (!c.port_exists()) return kNoSuchPort;
-    c.b.vid = port_vlans(c.m, c.b.unit, c.b.port).own;
+    c.b.vid = configured_vlan(c.m, c.b.unit, c.b.port);
     return kOk;
 }
 
 int32_t oper_vlan(Context &c) {
     if (!c.port_exists()) return kNoSuchPort;
-    uint32_t own = port_vlans(c.m, c.b.unit, c.b.port).own;
-    c.b.vid = vlan_exists(c.m, own) ? own : 0;
+    c.b.vid = port_vlans(c.m, c.b.unit, c.b.port).own;
     return kOk;
 }
 
@@ -278,16 +298,19 @@ int32_t set_cable(Model &m, uint32_t unit, uint32_t port, bool plugged) {
 }
 
 void port_vlans_attach(Model &m, uint32_t vid) {
-    if (vid < KEL_VLAN_MIN || vid > KEL_VLAN_MAX || !vlan_exists(m, vid)) return;
+    if (!vlan_exists(m, vid)) return;
     for (uint32_t u = 1; u <= kMaxUnits; ++u)
-        for (uint32_t p = 1; p <= m.topo.nports[u - 1]; ++p) apply(m, port_vlans(m, u, p), u, p, vid);
+        for (uint32_t p = 1; p <= m.topo.nports[u - 1]; ++p)
+            if (names_vlan(m, u, p, vid)) sync_port_vlans(m, u, p);
 }
 
 void init_forwarding_area(Model &m) {
     uint32_t now = clock_now(m);
     for (uint32_t u = 1; u <= kMaxUnits; ++u)
-        for (uint32_t p = 1; p <= m.topo.nports[u - 1]; ++p) port_state(m, u, p).link_since = now;
-    for (uint32_t vid = KEL_VLAN_MIN; vid <= KEL_VLAN_MAX; ++vid) port_vlans_attach(m, vid);
+        for (uint32_t p = 1; p <= m.topo.nports[u - 1]; ++p) {
+            port_state(m, u, p).link_since = now;
+            sync_port_vlans(m, u, p);
+        }
     init_cosq(m);
 }
 

@@ -88,11 +88,12 @@ constexpr uint32_t kMirrorRoleMonitor = 4;
 //     allowed list.
 // Allowed-VLAN lists (0x050E, 0x0510, word 8 type): 1 tagged, 2 untagged. A
 // VLAN is in at most one of the two lists; 0x050F removes from both. The
-// lists keep VLANs that do not exist; a port joins such a VLAN when it is
-// created. The bits of 4095 and 4096 are ignored. A port's VLAN set
-// memberships (members, untagged, native) follow these settings for every
-// existing VLAN; the forbidden set is the VLAN family's alone.
-// Operational VLAN (0x050D): the port's own VLAN when it exists, else 0.
+// lists may name VLANs that do not exist; the bits of 4095 and 4096 are
+// ignored. A port's place in the members, untagged and native sets of every
+// existing VLAN follows these settings; a VLAN that forbids the port is not
+// joined. The port's own VLAN in effect, its operational VLAN (0x050D), is
+// the one set (0x050C answers it) while it exists and does not forbid the
+// port, else VLAN 1: every port has exactly one native VLAN.
 constexpr uint32_t kVlanModeAccess = 1;
 constexpr uint32_t kVlanModeTrunk = 2;
 constexpr uint32_t kVlanModeHybrid = 3;

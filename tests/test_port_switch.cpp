@@ -185,8 +185,22 @@ TEST_F(PortSwitch, VlanModeAndAllowedVlansDriveVlanMembership) {
     ASSERT_EQ(kel_port_admin_vlan_get(&kFe, &vid), 0);
     EXPECT_EQ(vid, 50u);
     ASSERT_EQ(kel_port_oper_vlan_get(&kFe, &vid), 0);
-    EXPECT_EQ(vid, 0u);  // VLAN 50 does not exist
+    EXPECT_EQ(vid, 1u);  // VLAN 50 does not exist: VLAN 1 stands in
+    EXPECT_EQ(sets_of(1, kFe), own);
     EXPECT_EQ(sets_of(10, kFe), none);
+    make_vlans({50});
+    EXPECT_EQ(sets_of(50, kFe), own);
+    EXPECT_EQ(sets_of(1, kFe), none);
+    ASSERT_EQ(kel_port_oper_vlan_get(&kFe, &vid), 0);
+    EXPECT_EQ(vid, 50u);
+    // A VLAN that forbids a port is joined neither tagged nor as its own.
+    const ifport p5{1, 0, 5};
+    with_model([](Model &m) { m.vlan.vlan[20].set[kVlanForbidden].word[0] |= 1u << 4; });
+    vlanlist t20 = vlans({20});
+    ASSERT_EQ(kel_port_allow_vlans_add(&p5, &t20, kAllowTagged), 0);
+    ASSERT_EQ(kel_port_vlan_mode_set(&p5, 20, kVlanModeTrunk), 0);
+    EXPECT_EQ(sets_of(20, p5), none);
+    EXPECT_EQ(sets_of(1, p5), own);
     EXPECT_EQ(kel_port_vlan_mode_set(&kFe, 4095, kVlanModeAccess), kBadValue);
     EXPECT_EQ(kel_port_vlan_mode_set(&kFe, 10, 4), kBadValue);
     EXPECT_EQ(kel_port_allow_vlans_add(&kFe, &t, 3), kBadValue);
