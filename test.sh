@@ -55,6 +55,9 @@ for leg in "${legs[@]}"; do
     host | asan-ubsan | tsan) run_leg "$leg" ;;
     fuzz)
         if have clang++; then
+            targets=(fuzz/fuzz_*.cpp)
+            [ -e "${targets[0]}" ] || targets=()
+            echo "fuzz: ${#targets[@]} targets, ${fuzz_seconds}s each (KEL_FUZZ_SECONDS)"
             run_leg fuzz -DKEL_FUZZ_SECONDS="$fuzz_seconds"
         else
             skip fuzz "clang++ not found; install it with: sudo apt-get install clang libclang-rt-14-dev"
