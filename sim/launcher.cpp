@@ -7,8 +7,8 @@
 // The program runs with libkelsim.so preloaded, so that its driver requests
 // on "sw0" reach the simulated driver; the state file, if any, is shared by
 // every program started on it.
-#include <link.h>
 #include <limits.h>
+#include <link.h>
 #include <unistd.h>
 
 #include <cstdio>

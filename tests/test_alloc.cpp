@@ -2,6 +2,7 @@
 // and CRC helpers, run under a counting allocator that sees every malloc of
 // the process (the library's, the C library's and the in-process driver's).
 // Sanitizer builds bring their own allocator, so there the count is left out.
+// Each command area adds its commands to kCases.
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
