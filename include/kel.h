@@ -197,8 +197,11 @@ KEL_API int32_t kel_is_ucast_mac_addr(const uint8_t mac[6]);
 KEL_API int32_t kel_is_bcast_mac_addr(const uint8_t mac[6]);
 /* Neither unicast nor broadcast (the all-zero address included). */
 KEL_API int32_t kel_is_mcast_mac_addr(const uint8_t mac[6]);
-/* "a.b.c.d[/n]" to address and mask (network byte order); KEL_ERR_PARAM for
- * null text, a prefix above 32, or an address part of 128 characters or more. */
+/* "a.b.c.d[/n]" to address and mask (network byte order); without "/n" the
+ * mask is all ones. Only the low 8 bits of n count (/288 is /32). KEL_ERR_PARAM
+ * for null text, a prefix above 32, an address part of 128 characters or more,
+ * or one that inet_aton refuses; nothing is written then. Null outputs are
+ * skipped. */
 KEL_API int32_t kel_ippref2ipmask(const char *text, uint32_t *addr, uint32_t *mask);
 /* Dotted text to an address in network byte order; KEL_ERR_PARAM when it does
  * not convert (*addr untouched). */
