@@ -25,6 +25,11 @@ std::atomic<bool> armed{false};
 std::atomic<int> allocations{0}, releases{0};
 std::atomic<size_t> allocated_bytes{0};
 
+}  // namespace
+
+#ifndef KEL_FOREIGN_ALLOCATOR
+namespace {
+
 void count_allocation(size_t bytes) {
     if (!armed.load(std::memory_order_relaxed)) return;
     ++allocations;
@@ -33,7 +38,6 @@ void count_allocation(size_t bytes) {
 
 }  // namespace
 
-#ifndef KEL_FOREIGN_ALLOCATOR
 extern "C" {
 void *__libc_malloc(size_t);
 void *__libc_calloc(size_t, size_t);

@@ -158,12 +158,14 @@ TEST_F(VlanTable, NamesHonourLenBothWays) {
     ASSERT_EQ(kel_vlan_name_get(10, name, 7), 0);
     EXPECT_STREQ(name, "office");
     EXPECT_EQ(name[7], '#');
-    ASSERT_EQ(kel_vlan_name_set(10, "lab", 100), 0);  // or up to the terminator
+    char lab[100] = "lab";
+    ASSERT_EQ(kel_vlan_name_set(10, lab, sizeof lab), 0);  // or up to the terminator
     const std::string longest(kelsim::kVlanNameMax, 'n');
-    EXPECT_EQ(kel_vlan_name_set(10, longest.c_str(), 100), 0);
-    EXPECT_EQ(kel_vlan_name_set(10, (longest + "n").c_str(), 100), kelsim::kBadValue);
+    EXPECT_EQ(kel_vlan_name_set(10, longest.c_str(), kelsim::kVlanNameMax + 1), 0);
+    EXPECT_EQ(kel_vlan_name_set(10, (longest + "n").c_str(), kelsim::kVlanNameMax + 2), kelsim::kBadValue);
     EXPECT_EQ(kel_vlan_name_set(10, (longest + "n").c_str(), kelsim::kVlanNameMax), 0);
-    EXPECT_EQ(kel_vlan_name_set(10, "", 10), kelsim::kBadValue);
+    lab[0] = '\0';
+    EXPECT_EQ(kel_vlan_name_set(10, lab, sizeof lab), kelsim::kBadValue);
     EXPECT_EQ(kel_vlan_name_set(10, "lab", 0), kelsim::kBadValue);
     EXPECT_EQ(kel_vlan_name_set(10, "a\tb", 3), kelsim::kBadValue);
     EXPECT_EQ(kel_vlan_name_set(10, "default", 7), kelsim::kExists);  // VLAN 1's name
