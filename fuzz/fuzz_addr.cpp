@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     int32_t rc = kel_mac_addr_get(s, mac);
     if (is_mac != (rc == 0)) std::abort();
     if (rc == 0) {
-        int32_t classes = kel_is_ucast_mac_addr(mac) + kel_is_bcast_mac_addr(mac) + kel_is_mcast_mac_addr(mac);
+        int32_t classes =
+            kel_is_ucast_mac_addr(mac) + kel_is_bcast_mac_addr(mac) + kel_is_mcast_mac_addr(mac);
         if (classes != 1) std::abort();
     } else if (rc != KEL_ERR_PARAM || mac[0] != 1 || mac[5] != 6) {
         std::abort();

@@ -13,11 +13,9 @@ struct Parser {
 };
 
 const Parser kParsers[] = {
-    {kel_cli_vlan_id_get, 1, 3000},       {kel_cli_stack_id_get, 1, 8},
-    {kel_cli_stack_prio_get, 1, 8},       {kel_cli_cosq_prio_get, 0, 7},
-    {kel_cli_tcpudp_port_get, 1, 65535},  {kel_cli_icmp_typecode_get, 0, 255},
-    {kel_cli_enable_get, 0, 1},           {kel_cli_acl_action_get, 1, 2},
-    {kel_cli_acl_ipprot_get, 4, 19},
+    {kel_cli_vlan_id_get, 1, 3000}, {kel_cli_stack_id_get, 1, 8},        {kel_cli_stack_prio_get, 1, 8},
+    {kel_cli_cosq_prio_get, 0, 7},  {kel_cli_tcpudp_port_get, 1, 65535}, {kel_cli_icmp_typecode_get, 0, 255},
+    {kel_cli_enable_get, 0, 1},     {kel_cli_acl_action_get, 1, 2},      {kel_cli_acl_ipprot_get, 4, 19},
 };
 
 }  // namespace

@@ -16,15 +16,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     ifport p{9, 9, 9};
     int32_t rc = kel_ifname2ifport(s, &p);
     switch (rc) {
-    case 0:
-        if (!kel_is_system_ifport(&p)) std::abort();
-        break;
-    case KEL_ERR_LENGTH:
-    case KEL_ERR_FORMAT:
-        if (p.unit || p.slot || p.port) std::abort();
-        break;
-    case KEL_ERR_NO_IF: break;
-    default: std::abort();
+        case 0:
+            if (!kel_is_system_ifport(&p)) std::abort();
+            break;
+        case KEL_ERR_LENGTH:
+        case KEL_ERR_FORMAT:
+            if (p.unit || p.slot || p.port) std::abort();
+            break;
+        case KEL_ERR_NO_IF:
+            break;
+        default:
+            std::abort();
     }
     int32_t port_name = kel_is_port_ifname(s);
     if (port_name && (rc != 0 || !kel_is_portname_prefix(s) || !kel_is_portname_suffix(s))) std::abort();

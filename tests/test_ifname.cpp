@@ -115,57 +115,29 @@ TEST_F(Names, ShortNameDerivedFromTheDriversLongName) {
     }
 }
 
-struct PredicateCase {
-    const char *text;
-    int32_t yes;
-};
-
-void expect_predicate(int32_t (*f)(const char *), std::initializer_list<PredicateCase> cases) {
-    for (const PredicateCase &c : cases) EXPECT_EQ(f(c.text), c.yes) << '"' << c.text << '"';
+// Texts a predicate answers 1 for, and texts it answers 0 for (null too).
+void expect_predicate(int32_t (*f)(const char *), std::vector<const char *> yes,
+                      std::vector<const char *> no) {
+    for (const char *t : yes) EXPECT_EQ(f(t), 1) << '"' << t << '"';
+    for (const char *t : no) EXPECT_EQ(f(t), 0) << '"' << t << '"';
     EXPECT_EQ(f(nullptr), 0);
 }
 
 TEST(NamePredicates, PortNamePrefixIsCaseSensitiveAndAsksNothing) {
-    expect_predicate(kel_is_portname_prefix, {{"fa", 1},
-                                              {"f", 0},
-                                              {"fastethernet1/0/1", 1},
-                                              {"fastethernetx", 0},
-                                              {"Fa1/0/1", 0},
-                                              {"FA1/0/1", 0},
-                                              {"gigabit", 1},
-                                              {"gi", 1},
-                                              {"ge1/0/1", 0},
-                                              {"fast", 1},
-                                              {"fastx", 0},
-                                              {"gigabitethernet2", 1},
-                                              {"gigabitethernetx", 0},
-                                              {"", 0},
-                                              {"fa-1", 1},
-                                              {"ethernet", 0}});
+    expect_predicate(
+        kel_is_portname_prefix,
+        {"fa", "fast", "fastethernet1/0/1", "gi", "gigabit", "gigabitethernet2", "fa-1"},
+        {"f", "fastethernetx", "Fa1/0/1", "FA1/0/1", "ge1/0/1", "fastx", "gigabitethernetx", "", "ethernet"});
 }
 
 TEST(NamePredicates, VlanAndSystemNamesAskNothing) {
-    expect_predicate(kel_is_vlan_ifname, {{"vlan1", 1},
-                                          {"vlan4094", 1},
-                                          {"vlan0", 0},
-                                          {"vlan4095", 0},
-                                          {"vlan", 0},
-                                          {"vlan12345", 0},
-                                          {"vlanabc", 0},
-                                          {"VLAN5", 0},
-                                          {"vlan 12", 1},
-                                          {"vlan-5", 0},
-                                          {"vlan007", 1},
-                                          {"vlan\t\b7", 1},
-                                          {"vlan7 ", 0},
-                                          {"vlan-", 0},
-                                          {"vlan ", 0}});
+    expect_predicate(
+        kel_is_vlan_ifname, {"vlan1", "vlan4094", "vlan 12", "vlan007", "vlan\t\b7"},
+        {"vlan0", "vlan4095", "vlan", "vlan12345", "vlanabc", "VLAN5", "vlan-5", "vlan7 ", "vlan-", "vlan "});
     // The suffix test does not look at the first four characters.
-    expect_predicate(kel_is_vlanname_suffix, {{"VLAN5", 1}, {"abcd12", 1}, {"vlan1", 1}, {"vlan0", 0}});
-    expect_predicate(kel_is_vlanname_prefix,
-                     {{"vlan0", 1}, {"vlanabcd", 1}, {"vlanabcde", 0}, {"vlan", 0}, {"Vlan5", 0}});
-    expect_predicate(kel_is_system_ifname,
-                     {{"lo", 1}, {"sw0", 1}, {"sw0.5", 0}, {"LO", 0}, {"sw", 0}, {"lo ", 0}, {"", 0}});
+    expect_predicate(kel_is_vlanname_suffix, {"VLAN5", "abcd12", "vlan1"}, {"vlan0", "vlan1x"});
+    expect_predicate(kel_is_vlanname_prefix, {"vlan0", "vlanabcd"}, {"vlanabcde", "vlan", "Vlan5"});
+    expect_predicate(kel_is_system_ifname, {"lo", "sw0"}, {"sw0.5", "LO", "sw", "lo ", ""});
 }
 
 struct CountedCase {
