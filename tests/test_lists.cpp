@@ -33,18 +33,16 @@ using Strings = std::vector<std::string>;
 
 class PortLists : public kel_test::SimTest {};
 
+// Port 26 of unit 2 is bit 25 of word 1; VLAN 4094 is bit 29 of word 127.
 TEST_F(PortLists, LayoutOfTheBits) {
-    EXPECT_EQ(ports({{1, 0, 1}}).word[0], 1u);
-    EXPECT_EQ(ports({{2, 0, 26}}).word[1], 1u << 25);
-    EXPECT_EQ(vlans({1}).word[0], 1u);
-    EXPECT_EQ(vlans({4094}).word[127], 1u << 29);
-    // And what the walks read back from them.
-    iflist l = ports({{2, 0, 26}});
+    iflist l{};
+    l.word[1] = 1u << 25;
     ifport p{};
     ASSERT_EQ(kel_iflist_port_get1st(&l, &p), 0);
     EXPECT_EQ(p.unit, 2);
     EXPECT_EQ(p.port, 26);
-    vlanlist v = vlans({4094});
+    vlanlist v{};
+    v.word[127] = 1u << 29;
     int32_t vid = 0;
     ASSERT_EQ(kel_vlanlist_id_getnext(&v, &vid), 0);
     EXPECT_EQ(vid, 4094);
