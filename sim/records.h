@@ -138,35 +138,35 @@ constexpr uint32_t kAllowUntagged = 2;
 // the record and 0x0C01 refuses them with -203, as any selector above 42.
 constexpr uint32_t kCounters = 43;
 enum StatsCounter : uint32_t {
-    kRxOctets = 0,        // octets of every good frame received
-    kRxUcast = 1,         // unicast frames received and forwarded
-    kRxNucast = 2,        // multicast and broadcast frames received and forwarded
-    kRxDiscard = 3,       // good frames received and discarded (storm or rate limit)
-    kRxError = 4,         // frames received too short or too long
+    kRxOctets = 0,   // octets of every good frame received
+    kRxUcast = 1,    // unicast frames received and forwarded
+    kRxNucast = 2,   // multicast and broadcast frames received and forwarded
+    kRxDiscard = 3,  // good frames received and discarded (storm or rate limit)
+    kRxError = 4,    // frames received too short or too long
     kUnknownProto = 5,
     kTxOctets = 6,
     kTxUcast = 7,
     kTxNucast = 8,
-    kTxDiscard = 9,       // frames to send discarded (link down, rate limit)
+    kTxDiscard = 9,  // frames to send discarded (link down, rate limit)
     kTxError = 10,
-    kTxQlen = 11,         // frames waiting in the output queue: always 0
+    kTxQlen = 11,  // frames waiting in the output queue: always 0
     kDelayExceed = 15,
-    kMtuExceed = 16,      // frames received longer than 1518 bytes
-    kInFrame = 17,        // good frames received
-    kOutFrame = 18,       // frames sent
-    kInDiscard = 19,      // good frames received and discarded
-    kDropEvents = 20,     // times frames were discarded for want of room (one per burst)
+    kMtuExceed = 16,   // frames received longer than 1518 bytes
+    kInFrame = 17,     // good frames received
+    kOutFrame = 18,    // frames sent
+    kInDiscard = 19,   // good frames received and discarded
+    kDropEvents = 20,  // times frames were discarded for want of room (one per burst)
     kRxMcast = 21,
     kRxBcast = 22,
-    kUndersize = 23,      // frames received shorter than 64 bytes
+    kUndersize = 23,  // frames received shorter than 64 bytes
     kFragments = 24,
-    k64Octets = 25,       // frames of each size, received and sent
+    k64Octets = 25,  // frames of each size, received and sent
     k65To127Octets = 26,
     k128To255Octets = 27,
     k256To511Octets = 28,
     k512To1023Octets = 29,
     k1024To1518Octets = 30,
-    kOversize = 31,       // frames received longer than 1518 bytes
+    kOversize = 31,  // frames received longer than 1518 bytes
     kJabber = 32,
     kCollisions = 35,
     kCrcAlignErrors = 36,
@@ -175,9 +175,9 @@ enum StatsCounter : uint32_t {
     kMultiCollisions = 42,
 };
 struct StatsRecord {
-    uint32_t unit;               // 0
-    uint32_t port;               // 4
-    uint32_t counter[kCounters]; // 8 counter[selector]
+    uint32_t unit;                // 0
+    uint32_t port;                // 4
+    uint32_t counter[kCounters];  // 8 counter[selector]
 };
 static_assert(sizeof(StatsRecord) == 180);
 
@@ -253,20 +253,20 @@ static_assert(sizeof(TrunkRecord) == 48);
 // 0x1103, word 52) 0 to 65535, 32768 initially. A static trunk has none
 // (-209).
 constexpr uint32_t kLacpMembers = 8;
-constexpr uint32_t kLacpActive = 0x3D;    // activity, aggregation, in sync, collecting, distributing
-constexpr uint32_t kLacpDefaulted = 0x45; // activity, aggregation, defaulted: the link is down
+constexpr uint32_t kLacpActive = 0x3D;     // activity, aggregation, in sync, collecting, distributing
+constexpr uint32_t kLacpDefaulted = 0x45;  // activity, aggregation, defaulted: the link is down
 struct LacpMemberRecord {
     uint32_t unit, port;  // 0, 4
     uint32_t priority;    // 8
     uint32_t state;       // 12 actor state bits
 };
 struct LacpRecord {
-    uint32_t trunk;        //  0
-    uint32_t sys_priority; //  4
-    uint8_t sys_mac[6];    //  8 the switch's MAC address
-    uint16_t pad;          // 14
-    uint32_t key;          // 16 the actor key: the trunk id
-    uint32_t count;        // 20 members
+    uint32_t trunk;                         //  0
+    uint32_t sys_priority;                  //  4
+    uint8_t sys_mac[6];                     //  8 the switch's MAC address
+    uint16_t pad;                           // 14
+    uint32_t key;                           // 16 the actor key: the trunk id
+    uint32_t count;                         // 20 members
     LacpMemberRecord member[kLacpMembers];  // 24
 };
 static_assert(sizeof(LacpRecord) == 152);
@@ -281,12 +281,12 @@ constexpr uint32_t kMirrorTx = 2;
 
 // Session data (0x0805), 80 bytes.
 struct MirrorSessionRecord {
-    uint32_t session;      //  0
-    uint32_t monitor_unit; //  4 0 when the session has no monitor port
-    uint32_t monitor_port; //  8
-    uint32_t active;       // 12 1 when it has a monitor port and a mirrored port
-    iflist rx;             // 16 ports whose received traffic is copied
-    iflist tx;             // 48 ports whose sent traffic is copied
+    uint32_t session;       //  0
+    uint32_t monitor_unit;  //  4 0 when the session has no monitor port
+    uint32_t monitor_port;  //  8
+    uint32_t active;        // 12 1 when it has a monitor port and a mirrored port
+    iflist rx;              // 16 ports whose received traffic is copied
+    iflist tx;              // 48 ports whose sent traffic is copied
 };
 static_assert(sizeof(MirrorSessionRecord) == 80);
 

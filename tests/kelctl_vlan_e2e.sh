@@ -54,8 +54,8 @@ check "vlan id out of range" 2 "VLAN id '4000' is out of range: give a number fr
 check "vlan name missing" 2 "vlan name takes a VLAN id and a name" -- k vlan name 10
 check "duplicate name" 1 "naming VLAN 20: driver status -207" -- k vlan name 20 office
 
-check "interfaces, all" 0 "^gi2/0/26 +gigabitethernet2/0/26 +52 +gigabit +1 +1 +-$" -- k show interfaces
-check "interfaces, a list" 0 "^fa1/0/4 +fastethernet1/0/4 +4 +fast-ethernet +1 +1 +-$" -- k show interfaces fa1/0/1-4,gi2/0/25
+check "interfaces, all" 0 "^gi2/0/26 +gigabitethernet2/0/26 +52 +gigabit +up +auto +auto +1 +1 +-$" -- k show interfaces
+check "interfaces, a list" 0 "^fa1/0/4 +fastethernet1/0/4 +4 +fast-ethernet +up +auto +auto +1 +1 +-$" -- k show interfaces fa1/0/1-4,gi2/0/25
 check "interfaces, long names" 0 "^gi1/0/25 +gigabitethernet1/0/25 +25 " -- k show interfaces gigabitethernet1/0/25-26
 check "no such interface" 2 "no such interface: 'fa1/0/99' names no port" -- k show interfaces fa1/0/1,fa1/0/99
 check "gigabit port named fa" 2 "no such interface: 'fa1/0/20-26'" -- k show interfaces fa1/0/20-26

@@ -4,6 +4,7 @@
 // the counters, and requests for things that do not exist change nothing.
 #include <functional>
 
+#include "area_vlan.h"
 #include "records.h"
 #include "sim_fixture.h"
 #include "status.h"
@@ -117,7 +118,7 @@ TEST_F(PortSwitch, LinkMediumUptimeFollowTheCableAndAdminState) {
     EXPECT_EQ(kel_port_linkstat_get(&kNone, &link), kNoSuchPort);
 }
 
-// The VLAN sets a port is in, as the VLAN family keeps them.
+// The VLAN sets a port is in, as the VLAN record shows them.
 struct Sets {
     bool member, untagged, native;
     bool operator==(const Sets &o) const {
@@ -126,23 +127,19 @@ struct Sets {
 };
 
 Sets sets_of(uint32_t vid, const ifport &p) {
-    Sets s{};
-    with_model([&](Model &m) {
-        const iflist *set = m.vlan.vlan[vid].set;
-        auto has = [&](int i) { return ((set[i].word[p.unit - 1] >> (p.port - 1)) & 1u) != 0; };
-        s = Sets{has(kVlanMembers), has(kVlanUntagged), has(kVlanNative)};
-    });
-    return s;
+    vlaninfo info{};
+    EXPECT_EQ(kel_vlan_get(vid, &info), 0) << vid;
+    auto has = [&](int i) { return ((info.set[i].word[p.unit - 1] >> (p.port - 1)) & 1u) != 0; };
+    return Sets{has(kVlanMembers), has(kVlanUntagged), has(kVlanNative)};
 }
 
-// Makes VLANs exist as the VLAN family would, joining the ports that name them.
+// Creates VLANs, and lets the ports that name them join, as the VLAN family
+// is to do when it makes a VLAN.
 void make_vlans(std::initializer_list<uint32_t> vids) {
-    with_model([&](Model &m) {
-        for (uint32_t vid : vids) {
-            m.vlan.vlan[vid].exists = 1;
-            port_vlans_attach(m, vid);
-        }
-    });
+    for (uint32_t vid : vids) {
+        ASSERT_EQ(kel_vlan_create(vid), 0) << vid;
+        with_model([&](Model &m) { port_vlans_attach(m, vid); });
+    }
 }
 
 vlanlist vlans(std::initializer_list<uint32_t> ids) {
@@ -152,7 +149,7 @@ vlanlist vlans(std::initializer_list<uint32_t> ids) {
 }
 
 TEST_F(PortSwitch, VlanModeAndAllowedVlansDriveVlanMembership) {
-    make_vlans({1, 10, 20, 30});
+    make_vlans({10, 20, 30});
     const Sets none{false, false, false}, tagged{true, false, false}, untagged{true, true, false},
         own{true, true, true};
     EXPECT_EQ(sets_of(1, kFe), own);  // access in VLAN 1 from the start
@@ -193,9 +190,15 @@ TEST_F(PortSwitch, VlanModeAndAllowedVlansDriveVlanMembership) {
     EXPECT_EQ(sets_of(1, kFe), none);
     ASSERT_EQ(kel_port_oper_vlan_get(&kFe, &vid), 0);
     EXPECT_EQ(vid, 50u);
+    ASSERT_EQ(kel_vlan_destroy(50), 0);  // back to VLAN 1, the setting kept
+    ASSERT_EQ(kel_port_oper_vlan_get(&kFe, &vid), 0);
+    EXPECT_EQ(vid, 1u);
+    EXPECT_EQ(sets_of(1, kFe), own);
+    ASSERT_EQ(kel_port_admin_vlan_get(&kFe, &vid), 0);
+    EXPECT_EQ(vid, 50u);
     // A VLAN that forbids a port is joined neither tagged nor as its own.
     const ifport p5{1, 0, 5};
-    with_model([](Model &m) { m.vlan.vlan[20].set[kVlanForbidden].word[0] |= 1u << 4; });
+    with_model([](Model &m) { vlan_set_port(m, 20, kVlanForbidden, 1, 5, true); });
     vlanlist t20 = vlans({20});
     ASSERT_EQ(kel_port_allow_vlans_add(&p5, &t20, kAllowTagged), 0);
     ASSERT_EQ(kel_port_vlan_mode_set(&p5, 20, kVlanModeTrunk), 0);

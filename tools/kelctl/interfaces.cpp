@@ -1,5 +1,5 @@
 // interfaces.cpp - kelctl show interfaces: one row per port with its names,
-// kind, flat index and VLAN memberships.
+// kind, flat index, link state, speed, duplex and VLAN memberships.
 //
 // The table is a list of columns, each a heading and a function from a port
 // to its cell; a new property of a port is one more row in kColumns.
@@ -57,9 +57,15 @@ std::string native_vlan(const PortView &v) { return vlans_where(v, kNative); }
 std::string untagged_vlans(const PortView &v) { return vlans_where(v, kMembers, 1); }
 std::string tagged_vlans(const PortView &v) { return vlans_where(v, kMembers, 0); }
 
+std::string link(const PortView &v) { return link_text(v.port); }
+std::string speed(const PortView &v) { return speed_text(v.port); }
+std::string duplex(const PortView &v) { return duplex_text(v.port); }
+
 const Column kColumns[] = {
-    {"Port", short_name},    {"Name", long_name},          {"Index", flat_index},    {"Kind", kind},
-    {"Native", native_vlan}, {"Untagged", untagged_vlans}, {"Tagged", tagged_vlans},
+    {"Port", short_name},     {"Name", long_name},     {"Index", flat_index},
+    {"Kind", kind},           {"Link", link},          {"Speed", speed},
+    {"Duplex", duplex},       {"Native", native_vlan}, {"Untagged", untagged_vlans},
+    {"Tagged", tagged_vlans},
 };
 
 // Every port of the stack.
@@ -98,7 +104,8 @@ int show_interfaces(const Args &args) {
 }
 
 const Subcommand kRows[] = {
-    {"show interfaces", "[PORTLIST]", "ports with their names, kind, index and VLANs", show_interfaces},
+    {"show interfaces", "[PORTLIST]", "ports with their names, kind, index, link, speed and VLANs",
+     show_interfaces},
 };
 
 }  // namespace

@@ -37,6 +37,10 @@ constexpr Area area(const Subcommand (&rows)[N]) {
 extern const Area kSystemArea;
 extern const Area kVlanArea;
 extern const Area kInterfaceArea;
+extern const Area kPortArea;
+extern const Area kMacTableArea;
+extern const Area kTrunkArea;
+extern const Area kQosArea;
 
 // Exit statuses.
 constexpr int kExitOk = 0;
@@ -90,6 +94,15 @@ struct Vlan {
 // False (and a message) when the list of VLANs cannot be read; a VLAN whose
 // record cannot be read is left out.
 bool read_vlans(std::vector<Vlan> *out);
+
+// Every port of the stack.
+iflist every_port();
+
+// A port's state and settings as "show interfaces" shows them: "up", "down"
+// or "disabled"; the speed and duplex keywords.
+std::string link_text(const ifport &p);
+std::string speed_text(const ifport &p);
+std::string duplex_text(const ifport &p);
 
 // The four port sets of a VLAN record.
 enum VlanSet { kMembers = 0, kUntagged = 1, kForbidden = 2, kNative = 3 };

@@ -1,0 +1,212 @@
+// mactable.cpp - kelctl's MAC address table and multicast table: show them
+// (filtered by VLAN, port or kind), add and remove static entries, clear
+// dynamic entries, set the ageing time.
+#include <algorithm>
+#include <cstring>
+#include <tuple>
+
+#include "driver.h"
+#include "kelctl.h"
+
+namespace kelctl {
+
+namespace {
+
+// Options given as "keyword value" pairs after a subcommand, in any order.
+struct Options {
+    bool has_vlan = false, has_port = false, has_mac = false, has_kind = false;
+    uint32_t vid = 0, kind = 0;
+    ifport port{0, 0, 0};
+    uint8_t mac[6] = {};
+};
+
+bool one_port(const std::string &text, ifport *out) {
+    iflist l;
+    if (!parse_port_list(text, &l)) return false;
+    if (kel_iflist_port_count(&l) != 1 || kel_iflist_port_get1st(&l, out) != 0) {
+        std::fprintf(stderr, "kelctl: '%s' must name one port\n", text.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool mac_address(const std::string &text, uint8_t mac[6]) {
+    if (kel_mac_addr_get(text.c_str(), mac) == 0) return true;
+    std::fprintf(stderr, "kelctl: bad MAC address '%s': write it as 0012.3456.789a\n", text.c_str());
+    return false;
+}
+
+// Reads the options that `allowed` lists ("vlan interface address static dynamic").
+bool read_options(const Args &args, const std::string &allowed, Options *o) {
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string &k = args[i];
+        bool known = (" " + allowed + " ").find(" " + k + " ") != std::string::npos;
+        if (known && (k == "static" || k == "dynamic")) {
+            o->has_kind = code_of(kEntryKinds, k, &o->kind);
+            continue;
+        }
+        if (!known || i + 1 >= args.size()) {
+            std::fprintf(stderr, "kelctl: expected one of: %s (each but static/dynamic with a value)\n",
+                         allowed.c_str());
+            return false;
+        }
+        const std::string &v = args[++i];
+        if (k == "vlan" && !(o->has_vlan = parse_vlan_id(v, &o->vid))) return false;
+        if (k == "interface" && !(o->has_port = one_port(v, &o->port))) return false;
+        if (k == "address" && !(o->has_mac = mac_address(v, o->mac))) return false;
+    }
+    return true;
+}
+
+std::string age_text(const ArlEntry &e) { return e.kind == kEntryDynamic ? std::to_string(e.age) : "-"; }
+
+std::string port_text(uint32_t unit, uint32_t port) {
+    ifport p{static_cast<int32_t>(unit), 0, static_cast<int32_t>(port)};
+    char name[32];
+    return kel_ifname_short_get(&p, name, sizeof name) == 0 ? name : ifport_text(p);
+}
+
+int show_table(const Args &args) {
+    Options o;
+    if (!read_options(args, "vlan interface address static dynamic", &o)) return kExitUsage;
+    std::vector<ArlEntry> entries;
+    uint32_t index = 0;
+    ArlEntry e;
+    int32_t rc;
+    int32_t walk_kind = o.has_kind ? static_cast<int32_t>(o.kind) : KEL_ARL_WALK_4;
+    while ((rc = kel_arl_getnext(&index, walk_kind, &e)) == 0) {
+        if ((o.has_vlan && e.vid != o.vid) || (o.has_mac && std::memcmp(e.mac, o.mac, 6) != 0) ||
+            (o.has_port &&
+             (e.unit != static_cast<uint32_t>(o.port.unit) || e.port != static_cast<uint32_t>(o.port.port))))
+            continue;
+        entries.push_back(e);
+    }
+    if (rc != KEL_ERR_NOT_FOUND) return fail("reading the MAC address table", rc);
+    std::sort(entries.begin(), entries.end(), [](const ArlEntry &a, const ArlEntry &b) {
+        return std::tie(a.vid, a.mac[0], a.mac[1], a.mac[2], a.mac[3], a.mac[4], a.mac[5]) <
+               std::tie(b.vid, b.mac[0], b.mac[1], b.mac[2], b.mac[3], b.mac[4], b.mac[5]);
+    });
+    uint32_t ageing = 0;
+    if (int32_t arc = kel_arl_age_time_get(&ageing)) return fail("reading the ageing time", arc);
+    Table t({"VLAN", "MAC address", "Type", "Port", "Age"});
+    for (const ArlEntry &x : entries)
+        t.add({std::to_string(x.vid), mac(x.mac), word_of(kEntryKinds, x.kind), port_text(x.unit, x.port),
+               age_text(x)});
+    t.print();
+    std::printf("%zu %s; ageing time %u seconds\n", entries.size(), entries.size() == 1 ? "entry" : "entries",
+                ageing);
+    return kExitOk;
+}
+
+// "MAC vlan V interface P", as the static entry commands take it.
+bool static_key(const Args &args, Options *o) {
+    if (args.empty() || !mac_address(args[0], o->mac)) return false;
+    if (!read_options(Args(args.begin() + 1, args.end()), "vlan interface", o)) return false;
+    if (!o->has_vlan || !o->has_port) {
+        std::fprintf(stderr, "kelctl: give the entry as MAC vlan VID interface PORT\n");
+        return false;
+    }
+    return true;
+}
+
+int add_static(const Args &args) {
+    Options o;
+    if (!static_key(args, &o)) return kExitUsage;
+    if (int32_t rc = kel_static_arl_add(o.mac, o.vid, &o.port)) return fail("adding the static entry", rc);
+    return kExitOk;
+}
+
+int remove_static(const Args &args) {
+    Options o;
+    if (!static_key(args, &o)) return kExitUsage;
+    if (int32_t rc = kel_static_arl_del(o.mac, o.vid, &o.port)) return fail("removing the static entry", rc);
+    return kExitOk;
+}
+
+int clear_dynamic(const Args &args) {
+    Options o;
+    if (!read_options(args, "vlan interface address", &o)) return kExitUsage;
+    if (o.has_vlan + o.has_port + o.has_mac > 1)
+        return usage_error("clear by one of vlan, interface or address");
+    int32_t rc = o.has_vlan   ? kel_arl_del_by_vlan(o.vid, KEL_ARL_FLUSH_2)
+                 : o.has_port ? kel_arl_del_by_port(&o.port, KEL_ARL_FLUSH_2)
+                 : o.has_mac  ? kel_arl_del_by_mac(o.mac, KEL_ARL_FLUSH_2)
+                              : kel_dynamic_arl_del();
+    return rc ? fail("clearing dynamic entries", rc) : kExitOk;
+}
+
+int ageing_time(const Args &args) {
+    int32_t seconds;
+    if (args.size() != 1 || kel_atoi(args[0].c_str(), &seconds) != 0 || seconds < 0)
+        return usage_error("mac-address-table aging-time takes a number of seconds (0: never)");
+    if (int32_t rc = kel_arl_age_time_set(static_cast<uint32_t>(seconds)))
+        return fail("setting the ageing time", rc);
+    return kExitOk;
+}
+
+int show_multicast(const Args &args) {
+    Options o;
+    if (!read_options(args, "vlan static", &o)) return kExitUsage;
+    Table t({"VLAN", "Group", "Type", "Priority", "Ports"});
+    uint32_t cursor = 0;
+    McastEntry e;
+    int32_t rc;
+    while ((rc = o.has_kind ? kel_static_mcast_getnext(&cursor, &e) : kel_mcast_getnext(&cursor, &e)) == 0)
+        if (!o.has_vlan || e.vid == o.vid)
+            t.add({std::to_string(e.vid), mac(e.mac), e.kind == kEntryStatic ? "static" : "learned",
+                   e.kind == kEntryStatic ? std::to_string(e.priority) : "-", port_list_text(e.ports)});
+    if (rc != KEL_ERR_NOT_FOUND) return fail("reading the multicast table", rc);
+    t.print();
+    return kExitOk;
+}
+
+// "GROUP vlan V [interface PORTLIST] [priority P]".
+int change_group(const Args &args, bool add) {
+    uint8_t group[6];
+    uint32_t vid = 0, prio = 0;
+    iflist ports;
+    bool has_vid = false, has_ports = false;
+    if (args.empty() || !mac_address(args[0], group)) return kExitUsage;
+    for (size_t i = 1; i < args.size(); i += 2) {
+        if (i + 1 >= args.size()) return usage_error("options come as keyword and value");
+        const std::string &k = args[i], &v = args[i + 1];
+        if (k == "vlan") {
+            if (!(has_vid = parse_vlan_id(v, &vid))) return kExitUsage;
+        } else if (k == "interface") {
+            if (!(has_ports = parse_port_list(v, &ports))) return kExitUsage;
+        } else if (k == "priority" && add) {
+            if (kel_cli_cosq_prio_get(v.c_str(), &prio) != 0) return usage_error("a priority is 0 to 7");
+        } else {
+            return usage_error("expected vlan, interface or priority");
+        }
+    }
+    if (!has_vid || (add && !has_ports)) return usage_error("give the group's vlan (and, to add, its ports)");
+    int32_t rc = add         ? kel_static_mcast_add(group, vid, prio, &ports)
+                 : has_ports ? kel_static_mcast_ports_del(group, vid, &ports)
+                             : kel_static_mcast_del(group, vid);
+    return rc ? fail(add ? "adding the group" : "removing the group", rc) : kExitOk;
+}
+
+int add_group(const Args &args) { return change_group(args, true); }
+int remove_group(const Args &args) { return change_group(args, false); }
+
+const Subcommand kRows[] = {
+    {"show mac-address-table", "[vlan V] [interface P] [address MAC] [static|dynamic]",
+     "the MAC address table, sorted by VLAN and address", show_table},
+    {"mac-address-table static", "MAC vlan V interface P", "add a static entry", add_static},
+    {"no mac-address-table static", "MAC vlan V interface P", "remove a static entry", remove_static},
+    {"clear mac-address-table dynamic", "[vlan V|interface P|address MAC]",
+     "remove learned entries, all or by VLAN, port or address", clear_dynamic},
+    {"mac-address-table aging-time", "SECONDS", "how long a learned entry stays (0: forever)", ageing_time},
+    {"show multicast-table", "[vlan V] [static]", "multicast groups and their ports", show_multicast},
+    {"multicast-table static", "GROUP vlan V interface PORTLIST [priority P]",
+     "add ports to a static group, making it if needed", add_group},
+    {"no multicast-table static", "GROUP vlan V [interface PORTLIST]",
+     "remove ports from a static group, or the whole group", remove_group},
+};
+
+}  // namespace
+
+const Area kMacTableArea = area(kRows);
+
+}  // namespace kelctl
