@@ -61,6 +61,7 @@ int32_t create(Context &c) {
     if (!in_range(c.b.vid)) return kBadValue;
     if (c.m.vlan.vlan[c.b.vid].exists) return kExists;
     make_vlan(c.m, c.b.vid);
+    port_vlans_attach(c.m, c.b.vid);  // ports already set to use it join it now
     return kOk;
 }
 
