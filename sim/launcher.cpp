@@ -8,6 +8,7 @@
 // on "sw0" reach the simulated driver; the state file, if any, is shared by
 // every program started on it.
 #include <limits.h>
+#include <link.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -93,6 +94,26 @@ std::string find_interposer() {
     die("cannot find libkelsim.so beside %s (set KELSIM_LIBRARY)", exe);
 }
 
+// The sanitizer runtime this launcher runs with, if any. A sanitized build's
+// libkelsim.so needs the same runtime, and the runtime must be loaded before
+// any other library: it goes first in LD_PRELOAD.
+std::string sanitizer_runtime() {
+    std::string found;
+    dl_iterate_phdr(
+        [](struct dl_phdr_info *info, size_t, void *out) {
+            const char *base = info->dlpi_name ? std::strrchr(info->dlpi_name, '/') : nullptr;
+            base = base ? base + 1 : info->dlpi_name;
+            for (const char *lib : {"libasan.so", "libtsan.so", "libubsan.so"})
+                if (base && std::strncmp(base, lib, std::strlen(lib)) == 0) {
+                    *static_cast<std::string *>(out) = info->dlpi_name;
+                    return 1;
+                }
+            return 0;
+        },
+        &found);
+    return found;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -153,6 +174,7 @@ int main(int argc, char **argv) {
         setenv("KELSIM_TRACE", absolute(trace).c_str(), 1);
     }
     std::string preload = find_interposer();
+    if (std::string runtime = sanitizer_runtime(); !runtime.empty()) preload = runtime + ":" + preload;
     if (const char *old = std::getenv("LD_PRELOAD"); old && *old) preload += std::string(":") + old;
     setenv("LD_PRELOAD", preload.c_str(), 1);
     execvp(argv[i], argv + i);

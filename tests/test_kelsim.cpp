@@ -1,5 +1,6 @@
 // kelsim itself: topology layouts, state files shared by processes, the
 // trace, and what it answers to requests no driver could honour.
+#include <arpa/inet.h>
 #include <fcntl.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -109,7 +110,7 @@ TEST_F(Driver, TraceDecodesEachRequestOnOneLine) {
     kel_system_vlan_id_set(10);
     kel_system_vlan_id_get(&vid);
     kel_ifport_name_get(&p, name, 8);
-    kel_system_ip_mask_set(0x0101A8C0u, 0x00FFFFFFu);
+    kel_system_ip_mask_set(htonl(0xC0A80101u), htonl(0xFFFFFF00u));  // network byte order
     kel_ioreq b{};
     b.cmd = 0x7777;
     kel_ioctl(KEL_IOCTL_REQUEST, &b);

@@ -65,10 +65,7 @@ inline void put_address(uint32_t &low, uint32_t &high, const void *p) {
 
 class Request {
 public:
-    explicit Request(uint32_t cmd) {
-        std::memset(&b_, 0, sizeof b_);
-        b_.cmd = cmd;
-    }
+    explicit Request(uint32_t cmd) : b_{} { b_.cmd = cmd; }
     Request(uint32_t cmd, const ifport *p) : Request(cmd) { at(p); }
 
     kel_ioreq *operator->() { return &b_; }

@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# test.sh - every test of the project, in order:
+#   host        -Wall -Wextra -Werror build (static library and benchmarks too), all its tests
+#   asan-ubsan  the same tests under AddressSanitizer and UndefinedBehaviorSanitizer
+#   tsan        the same tests under ThreadSanitizer
+#   fuzz        each libFuzzer target for KEL_FUZZ_SECONDS (default 10) from its corpus (clang)
+#   ppc         the powerpc-linux-gnu build, its tests under qemu-ppc (when the cross
+#               compiler and qemu-ppc are installed; skipped, with a note, otherwise)
+# Every leg runs even after another failed; the script fails if any failed.
+#
+#   ./test.sh                 all legs
+#   ./test.sh host ppc        only the legs named
+# Build trees are build/<leg>; a second run rebuilds only what changed.
+set -uo pipefail
+cd "$(dirname "$0")"
+
+legs=("$@")
+[ ${#legs[@]} -gt 0 ] || legs=(host asan-ubsan tsan fuzz ppc)
+fuzz_seconds=${KEL_FUZZ_SECONDS:-10}
+
+failed=() skipped=() timing=()
+say() { printf '\n==== %s\n' "$*"; }
+
+# run_leg PRESET [CONFIGURE-ARGS...]: configure (quietly unless it fails),
+# build and test one preset.
+run_leg() {
+    local preset=$1 start=$SECONDS log
+    shift
+    say "$preset: configure, build, test"
+    log=$(mktemp)
+    if cmake --preset "$preset" "$@" >"$log" 2>&1 || { cat "$log"; false; }; then
+        if cmake --build --preset "$preset" && ctest --preset "$preset"; then
+            rm -f "$log"
+            timing+=("$preset $((SECONDS - start))s")
+            return
+        fi
+    fi
+    rm -f "$log"
+    failed+=("$preset")
+    timing+=("$preset $((SECONDS - start))s (failed)")
+}
+
+# skip LEG REASON: a leg that cannot run here; an error when
+# KEL_REQUIRE_ALL_LEGS is set (CI installs everything every leg needs).
+skip() {
+    say "$1: SKIPPED: ${*:2}"
+    skipped+=("$1")
+    [ -z "${KEL_REQUIRE_ALL_LEGS:-}" ] || failed+=("$1")
+}
+
+have() { command -v "$1" >/dev/null 2>&1; }
+
+for leg in "${legs[@]}"; do
+    case $leg in
+    host | asan-ubsan | tsan) run_leg "$leg" ;;
+    fuzz)
+        if have clang++; then
+            targets=(fuzz/fuzz_*.cpp)
+            [ -e "${targets[0]}" ] || targets=()
+            echo "fuzz: ${#targets[@]} targets, ${fuzz_seconds}s each (KEL_FUZZ_SECONDS)"
+            run_leg fuzz -DKEL_FUZZ_SECONDS="$fuzz_seconds"
+        else
+            skip fuzz "clang++ not found; install it with: sudo apt-get install clang libclang-rt-14-dev"
+        fi
+        ;;
+    ppc)
+        if have powerpc-linux-gnu-g++ && have qemu-ppc; then
+            run_leg ppc
+        else
+            skip ppc "powerpc-linux-gnu-g++ or qemu-ppc not found; install them with:" \
+                "sudo apt-get install g++-powerpc-linux-gnu qemu-user"
+        fi
+        ;;
+    *)
+        echo "test.sh: unknown leg '$leg' (host asan-ubsan tsan fuzz ppc)" >&2
+        exit 2
+        ;;
+    esac
+done
+
+say "summary"
+printf '  %s\n' "${timing[@]}"
+[ ${#skipped[@]} -eq 0 ] || echo "  skipped: ${skipped[*]}"
+if [ ${#failed[@]} -gt 0 ]; then
+    echo "  FAILED: ${failed[*]}"
+    exit 1
+fi
+echo "  all legs passed (${SECONDS}s)"
