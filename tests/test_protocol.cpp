@@ -2,49 +2,11 @@
 // access lists, port security, GARP/GVRP/IGMP/DHCP snooping, maintenance):
 // what each wrapper sends and returns, the records the library builds
 // itself, the walks without end marker and the predicates.
-#include <atomic>
 #include <functional>
 #include <string>
 
 #include "sim_fixture.h"
 #include "status.h"
-
-// Every allocation of this process passes through here, so a test can show
-// that a stretch of calls allocates nothing. Sanitizers bring their own
-// allocator; under them the count is not kept.
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
-#define KEL_FOREIGN_ALLOCATOR 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define KEL_FOREIGN_ALLOCATOR 1
-#endif
-
-namespace {
-std::atomic<bool> g_counting{false};
-std::atomic<long> g_allocations{0};
-}  // namespace
-
-#ifndef KEL_FOREIGN_ALLOCATOR
-extern "C" {
-void *__libc_malloc(size_t);
-void *__libc_calloc(size_t, size_t);
-void *__libc_realloc(void *, size_t);
-void *malloc(size_t n) {
-    if (g_counting.load(std::memory_order_relaxed)) ++g_allocations;
-    return __libc_malloc(n);
-}
-void *calloc(size_t n, size_t size) {
-    if (g_counting.load(std::memory_order_relaxed)) ++g_allocations;
-    return __libc_calloc(n, size);
-}
-void *realloc(void *p, size_t n) {
-    if (g_counting.load(std::memory_order_relaxed)) ++g_allocations;
-    return __libc_realloc(p, n);
-}
-}  // extern "C"
-#endif
 
 namespace {
 
@@ -366,26 +328,6 @@ TEST_F(Wrappers, EachSendsItsCodeAndWords) {
             EXPECT_EQ(kelsim::buffer_of(b), c.buf);
         }
     }
-}
-
-// No function of these families touches the heap, the predicates' walks included.
-TEST_F(Wrappers, NoneAllocates) {
-#ifdef KEL_FOREIGN_ALLOCATOR
-    GTEST_SKIP() << "a sanitizer owns the allocator";
-#else
-    std::vector<SendCase> cases = send_cases();
-    kel_test::answer_with_markers(-300);  // a failing driver, so that the walks end
-    void *(*volatile allocate)(size_t) = malloc;  // shows that counting works
-    g_allocations = 0;
-    g_counting = true;
-    free(allocate(16));
-    for (const SendCase &c : cases) c.call();
-    const ifport p{1, 0, 3};
-    kel_is_acl_attach_port(&p);
-    kel_is_filter_egress_port(&p);
-    g_counting = false;
-    EXPECT_EQ(g_allocations.load(), 1);
-#endif
 }
 
 // Getters copy their word, on success and on failure; a null pointer still sends.
