@@ -1,6 +1,10 @@
 // replay_main.cpp - runs a fuzz target over every file of the directories
 // (or files) named on its command line, once each: the corpus as a plain
 // regression test, without libFuzzer.
+// 64-bit directory offsets: a 32-bit build (the PowerPC leg under qemu) would
+// otherwise stop reading a directory whose offsets do not fit 32 bits.
+#define _FILE_OFFSET_BITS 64
+
 #include <dirent.h>
 #include <sys/stat.h>
 

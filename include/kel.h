@@ -197,8 +197,11 @@ KEL_API int32_t kel_is_ucast_mac_addr(const uint8_t mac[6]);
 KEL_API int32_t kel_is_bcast_mac_addr(const uint8_t mac[6]);
 /* Neither unicast nor broadcast (the all-zero address included). */
 KEL_API int32_t kel_is_mcast_mac_addr(const uint8_t mac[6]);
-/* "a.b.c.d[/n]" to address and mask (network byte order); KEL_ERR_PARAM for
- * null text, a prefix above 32, or an address part of 128 characters or more. */
+/* "a.b.c.d[/n]" to address and mask (network byte order); without "/n" the
+ * mask is all ones. Only the low 8 bits of n count (/288 is /32). KEL_ERR_PARAM
+ * for null text, a prefix above 32, an address part of 128 characters or more,
+ * or one that inet_aton refuses; nothing is written then. Null outputs are
+ * skipped. */
 KEL_API int32_t kel_ippref2ipmask(const char *text, uint32_t *addr, uint32_t *mask);
 /* Dotted text to an address in network byte order; KEL_ERR_PARAM when it does
  * not convert (*addr untouched). */
@@ -220,15 +223,27 @@ KEL_API int32_t kel_ifname2vlan(const char *name, int32_t *vid);
 /* "sw0" for the management VLAN, "sw0.N" otherwise; out must hold 9 bytes.
  * KEL_ERR_PARAM (nothing written) for a null out or vid outside 1..4094. */
 KEL_API int32_t kel_vlan2ifname(int32_t vid, char *out);
+/* The leading letters abbreviate "fastethernet" or "gigabitethernet" in lower
+ * case, at least two of them ("fa", "gigabit"); asks the driver nothing. */
 KEL_API int32_t kel_is_portname_prefix(const char *name);
+/* kel_ifname2ifport accepts name, and a name beginning "fa" ("gi") names a
+ * Fast (Gigabit) Ethernet port. */
 KEL_API int32_t kel_is_portname_suffix(const char *name);
+/* Both of the above: a whole port name with a lower-case media word. */
 KEL_API int32_t kel_is_port_ifname(const char *name);
+/* "fa1/0/1-24": both ends name ports of the same media word, neither a stack
+ * port, first below last; the ports between are not looked at. */
 KEL_API int32_t kel_is_portrange_ifname(const char *text);
+/* "vlan" and one to four characters; the suffix test reads those as a number
+ * 1..4094 (kel_atoi's rules); kel_is_vlan_ifname is both. */
 KEL_API int32_t kel_is_vlanname_prefix(const char *name);
 KEL_API int32_t kel_is_vlanname_suffix(const char *name);
 KEL_API int32_t kel_is_vlan_ifname(const char *name);
+/* Exactly "lo" or "sw0". */
 KEL_API int32_t kel_is_system_ifname(const char *name);
-/* Flat port index (1-based over the whole stack) to ifport and back. */
+/* Flat port index (1-based over the whole stack, unit 1's ports first) to
+ * ifport and back, by the port counts the driver reports now;
+ * KEL_ERR_NOT_FOUND beyond the last unit. */
 KEL_API int32_t kel_iftab_idx2ifport(int32_t idx, ifport *p);
 KEL_API int32_t kel_iftab_ifport2idx(const ifport *p, int32_t *idx);
 
@@ -236,15 +251,21 @@ KEL_API int32_t kel_iftab_ifport2idx(const ifport *p, int32_t *idx);
 /* Port lists and VLAN lists                                                */
 /* ------------------------------------------------------------------------ */
 
+/* Counting, walking and the full test see only the ports that exist now (the
+ * driver is asked for each unit's port count); the empty test sees every bit.
+ * A walk starts from the cursor {0, 0, 0} and ends at KEL_ERR_NOT_FOUND. */
 KEL_API uint32_t kel_iflist_port_count(const iflist *list);
 KEL_API int32_t kel_iflist_port_get1st(const iflist *list, ifport *p);
 KEL_API int32_t kel_iflist_port_getnext(const iflist *list, ifport *cursor);
 KEL_API int32_t kel_iflist_is_full(const iflist *list);
 KEL_API int32_t kel_iflist_is_empty(const iflist *list);
+/* The full test and the walk use VLANs 1..4094; the empty test every bit. */
 KEL_API int32_t kel_vlanlist_is_full(const vlanlist *list);
 KEL_API int32_t kel_vlanlist_is_empty(const vlanlist *list);
+/* The next VLAN above *vid (start from 0); KEL_ERR_PARAM for *vid above 4094. */
 KEL_API int32_t kel_vlanlist_id_getnext(const vlanlist *list, int32_t *vid);
-/* 1 when both ports exist and belong to the same port sets of every VLAN. */
+/* 1 when both ports exist and belong to the same port sets of every VLAN the
+ * driver lists and can describe. Allocates (and frees) one 512-byte list. */
 KEL_API int32_t kel_port_vlans_is_equal(const ifport *a, const ifport *b);
 
 /* ------------------------------------------------------------------------ */

@@ -5,6 +5,11 @@
 // the library compares (see records.h for what each set means). Other areas
 // (a port's VLAN mode and allowed VLANs) change membership through the
 // functions below, never by writing the sets themselves.
+//
+// At start-up only VLAN 1 exists, and every port is a member of it, sends
+// its frames untagged and has it as native VLAN. VLAN 1 and the management
+// VLAN cannot be destroyed; destroying another VLAN makes VLAN 1 the native
+// VLAN (member, untagged) of the ports whose native VLAN it was.
 #pragma once
 
 #include <cstdint>
@@ -32,12 +37,18 @@ struct VlanEntry {
 };
 
 struct VlanState {
-    uint32_t count;  // VLANs that exist
+    uint32_t count;                    // VLANs that exist
     VlanEntry vlan[KEL_VLAN_MAX + 1];  // indexed by id; slot 0 unused
 };
 
 bool vlan_exists(const Model &m, uint32_t vid);
-// Puts a port into (on) or out of one set of a VLAN.
+// Puts a port into (on) or out of one set of a VLAN. Does nothing when the
+// VLAN or the port does not exist.
 void vlan_set_port(Model &m, uint32_t vid, VlanSet set, uint32_t unit, uint32_t port, bool on);
+// Whether a port is in one set of a VLAN (false when either does not exist).
+bool vlan_has_port(const Model &m, uint32_t vid, VlanSet set, uint32_t unit, uint32_t port);
+
+// The management VLAN (the interface sw0), kept by the system family.
+uint32_t management_vlan(const Model &m);
 
 }  // namespace kelsim

@@ -44,6 +44,12 @@ uint32_t flat_index(const Topology &t, uint32_t unit, uint32_t port) {
     return index;
 }
 
+// The management VLAN must be one that exists.
+int32_t set_management_vlan(Context &c) {
+    if (c.b.vid >= KEL_VLAN_MIN && c.b.vid <= KEL_VLAN_MAX && !vlan_exists(c.m, c.b.vid)) return kNoSuchEntry;
+    return setting_set(c);
+}
+
 int32_t port_name(Context &c) {
     if (!c.port_exists()) return kNoSuchPort;
     char name[32];
@@ -179,7 +185,7 @@ const Command kSystem[] = {
     {0x0003, "system_mac_addr_get", system_mac},
     {0x0004, "system_ip_mask_set", setting_set, &kIpMask},
     {0x0005, "system_ip_mask_get", setting_get, &kIpMask},
-    {0x0006, "system_vlan_id_set", setting_set, &kMgmtVlan},
+    {0x0006, "system_vlan_id_set", set_management_vlan, &kMgmtVlan},
     {0x0007, "system_vlan_id_get", setting_get, &kMgmtVlan},
     {0x0008, "system_port_info_get", port_info},
     {0x0009, "system_reboot", reboot},
@@ -210,6 +216,8 @@ const Command kStack[] = {
 }  // namespace
 
 const Family kSystemFamily = family(kSystem);
+
+uint32_t management_vlan(const Model &m) { return read1(m, kMgmtVlan, 0); }
 const Family kStackFamily = family(kStack);
 
 }  // namespace kelsim

@@ -53,6 +53,38 @@ constexpr uint32_t kRoleMember = 2;
 
 // ---- VLANs (0x06) -----------------------------------------------------------
 
+// VLAN record (0x0604), 240 bytes. The four port sets are iflists (port p of
+// unit u is bit p - 1 of word u - 1):
+//   set 0, members   the ports that carry the VLAN, tagged or untagged;
+//   set 1, untagged  the members that send its frames without a tag (a
+//                    subset of set 0);
+//   set 2, forbidden the ports that may never join it (never in set 0);
+//   set 3, native    the ports whose native VLAN it is: untagged frames they
+//                    receive belong to this VLAN. Each port has exactly one.
+struct VlanRecord {
+    uint32_t vid;            //   0 VLAN id
+    uint32_t flags;          //   4 kVlanFlag* below
+    uint32_t ports[4];       //   8 number of ports in each set, in set order
+    uint32_t reserved0[4];   //  24 zero
+    iflist set[4];           //  40 members, untagged, forbidden, native
+    char name[36];           // 168 name, NUL-terminated, at most 32 characters
+    uint32_t reserved1[9];   // 204 zero
+};
+static_assert(sizeof(VlanRecord) == KEL_VLANINFO_SIZE);
+static_assert(offsetof(VlanRecord, set) == offsetof(vlaninfo, set));
+
+constexpr uint32_t kVlanFlagDefault = 1u << 0;     // VLAN 1, which cannot be destroyed
+constexpr uint32_t kVlanFlagManagement = 1u << 1;  // the management VLAN (interface sw0)
+
+// VLAN list (0x0603): a vlanlist of 512 bytes (len stays 0), the bit of every
+// VLAN that exists set. VLAN names (0x0605, 0x0606, 0x0607): 1 to 32
+// printable characters (space to '~'), unique among the VLANs; a new VLAN is
+// named "VLAN" and its id in four digits ("VLAN0010"), VLAN 1 "default".
+// 0x0605 reads at most len bytes (the name ends at the first zero byte or
+// there); 0x0606 writes the name and its terminator, buffer-too-small when
+// len cannot hold both; 0x0607 reads a terminated name and answers its VLAN
+// in vid (no-such-entry, vid 0, for an unknown name).
+
 // ---- Ports, statistics, MAC and multicast tables, trunks, LACP, mirroring,
 // ---- queues, rate limits and storm control ----------------------------------
 

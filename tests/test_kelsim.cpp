@@ -107,6 +107,7 @@ TEST_F(Driver, TraceDecodesEachRequestOnOneLine) {
     ifport p{1, 0, 3};
     char name[32];
     uint32_t vid = 0;
+    kel_vlan_create(10);
     kel_system_vlan_id_set(10);
     kel_system_vlan_id_get(&vid);
     kel_ifport_name_get(&p, name, 8);
@@ -116,6 +117,7 @@ TEST_F(Driver, TraceDecodesEachRequestOnOneLine) {
     kel_ioctl(KEL_IOCTL_REQUEST, &b);
     kelsim::set_trace(nullptr);
     EXPECT_EQ(slurp(path),
+              "0x0601 vlan_create vid=10 -> 0\n"
               "0x0006 system_vlan_id_set vid=10 -> 0\n"
               "0x0007 system_vlan_id_get -> 0 vid=10\n"
               "0x0001 ifport_name_get unit=1 port=3 len=8 buf -> -204 buffer-too-small\n"

@@ -193,6 +193,7 @@ TEST_F(Switch, SettingsReadBackWhatWasSet) {
     ASSERT_EQ(kel_system_ip_mask_get(&ip, &mask), 0);
     EXPECT_EQ(ip, kIp);
     EXPECT_EQ(mask, kMask);
+    ASSERT_EQ(kel_vlan_create(100), 0);  // the management VLAN must exist
     ASSERT_EQ(kel_system_vlan_id_set(100), 0);
     ASSERT_EQ(kel_system_vlan_id_get(&vid), 0);
     EXPECT_EQ(vid, 100u);

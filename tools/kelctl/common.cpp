@@ -62,4 +62,12 @@ std::string ifport_text(const ifport &p) {
 
 const char *yes_no(int32_t v) { return v ? "yes" : "no"; }
 
+std::string port_kind(const ifport &p) {
+    std::string kind = kel_is_system_geport(&p)   ? "gigabit"
+                       : kel_is_system_feport(&p) ? "fast-ethernet"
+                                                  : "-";
+    if (kel_is_stack_smart_port(&p)) kind += " stack";
+    return kind;
+}
+
 }  // namespace kelctl

@@ -35,6 +35,8 @@ constexpr Area area(const Subcommand (&rows)[N]) {
 
 // The subcommands of each area, defined in the area's own file.
 extern const Area kSystemArea;
+extern const Area kVlanArea;
+extern const Area kInterfaceArea;
 
 // Exit statuses.
 constexpr int kExitOk = 0;
@@ -63,5 +65,34 @@ std::string ipv4(uint32_t network_order);
 std::string mac(const uint8_t m[6]);
 std::string ifport_text(const ifport &p);
 const char *yes_no(int32_t v);
+// "gigabit", "fast-ethernet" or "-", with " stack" for a stack port.
+std::string port_kind(const ifport &p);
+
+// Arguments in the shell's grammar, read by the library's parsers. Each
+// reports a bad argument on stderr, one message per error code, and returns
+// false (the subcommand then exits with kExitUsage).
+bool parse_port_list(const std::string &text, iflist *out);    // "fa1/0/1-4,gi1/0/25"
+bool parse_vlan_list(const std::string &text, vlanlist *out);  // "1-10,20"
+bool parse_vlan_id(const std::string &text, uint32_t *vid);    // 1 to 3000
+
+// Text forms of lists, which the parsers read back: "fa1/0/1-24,gi1/0/25"
+// (short names, consecutive ports of one media word as ranges; "-" for none)
+// and "1,10-20".
+std::string port_list_text(const iflist &ports);
+std::string vlan_list_text(const vlanlist &vlans);
+std::vector<int32_t> vlan_ids(const vlanlist &vlans);
+
+// The VLANs of the switch with their records, read once per command.
+struct Vlan {
+    uint32_t vid;
+    vlaninfo info;
+};
+// False (and a message) when the list of VLANs cannot be read; a VLAN whose
+// record cannot be read is left out.
+bool read_vlans(std::vector<Vlan> *out);
+
+// The four port sets of a VLAN record.
+enum VlanSet { kMembers = 0, kUntagged = 1, kForbidden = 2, kNative = 3 };
+bool in_set(const vlaninfo &info, VlanSet set, const ifport &p);
 
 }  // namespace kelctl

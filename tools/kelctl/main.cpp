@@ -12,7 +12,7 @@ namespace {
 
 using namespace kelctl;
 
-const Area *const kAreas[] = {&kSystemArea};
+const Area *const kAreas[] = {&kSystemArea, &kInterfaceArea, &kVlanArea};
 
 // Number of leading words of args that spell the subcommand, 0 if it does not match.
 size_t match(const Subcommand &s, const Args &args) {

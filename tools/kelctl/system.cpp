@@ -27,12 +27,6 @@ int show_system(const Args &) {
     return kExitOk;
 }
 
-std::string port_kind(const ifport &p) {
-    std::string kind = kel_is_system_geport(&p) ? "gigabit" : kel_is_system_feport(&p) ? "fast-ethernet" : "-";
-    if (kel_is_stack_smart_port(&p)) kind += " stack";
-    return kind;
-}
-
 int show_stack(const Args &) {
     uint32_t self = 0;
     if (int32_t rc = kel_switch_stack_id_get(&self)) return fail("reading the unit number", rc);
