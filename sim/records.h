@@ -95,8 +95,8 @@ constexpr uint32_t kVlanFlagManagement = 1u << 1;  // the management VLAN (inter
 // Priorities: bridge 0..61440 in steps of 4096, port 0..240 in steps of 16.
 // Times in seconds; a path cost of 0 means automatic (200000 for a Fast
 // Ethernet port, 20000 for a Gigabit port).
-constexpr uint32_t kStpModeStp = 0, kStpModeRstp = 1, kStpModeMstp = 2;       // 0x0E02 word 8
-constexpr uint32_t kLinkAuto = 0, kLinkPointToPoint = 1, kLinkShared = 2;     // 0x0E0E word 8
+constexpr uint32_t kStpModeStp = 0, kStpModeRstp = 1, kStpModeMstp = 2;    // 0x0E02 word 8
+constexpr uint32_t kLinkAuto = 0, kLinkPointToPoint = 1, kLinkShared = 2;  // 0x0E0E word 8
 constexpr uint32_t kStateDisabled = 0, kStateBlocking = 1, kStateListening = 2, kStateLearning = 3,
                    kStateForwarding = 4;
 constexpr uint32_t kRoleDisabled = 0, kRoleRootPort = 1, kRoleDesignated = 2, kRoleAlternate = 3,
@@ -117,10 +117,10 @@ static_assert(sizeof(BridgeTimesRecord) == 112 && offsetof(BridgeTimesRecord, ma
 // Spanning-tree bridge record (0x0E03), 64 bytes. The simulated bridge is
 // alone in its network, so it is always the root.
 struct StpBridgeRecord {
-    uint32_t enabled;        //  0 spanning tree on (0x0E01)
-    uint32_t mode;           //  4 kStpMode*
-    uint32_t priority;       //  8
-    uint8_t mac[6];          // 12 bridge address (the switch's)
+    uint32_t enabled;   //  0 spanning tree on (0x0E01)
+    uint32_t mode;      //  4 kStpMode*
+    uint32_t priority;  //  8
+    uint8_t mac[6];     // 12 bridge address (the switch's)
     uint8_t pad[2];
     uint32_t max_age;        // 20
     uint32_t hello_time;     // 24
@@ -130,9 +130,9 @@ struct StpBridgeRecord {
     uint32_t root_priority;  // 40
     uint8_t root_mac[6];     // 44
     uint8_t pad2[2];
-    uint32_t root_cost;      // 52
-    uint32_t root_port;      // 56 flat port index; 0: this bridge is the root
-    uint32_t ports;          // 60 ports of the stack taking part
+    uint32_t root_cost;  // 52
+    uint32_t root_port;  // 56 flat port index; 0: this bridge is the root
+    uint32_t ports;      // 60 ports of the stack taking part
 };
 static_assert(sizeof(StpBridgeRecord) == 64);
 
@@ -177,16 +177,16 @@ static_assert(sizeof(MstInstanceRecord) == 528 && offsetof(MstInstanceRecord, vl
 
 // MST bridge record of an instance (0x0F01), 40 bytes.
 struct MstBridgeRecord {
-    uint32_t instance;       //  0
-    uint32_t active;         //  4
-    uint32_t priority;       //  8
-    uint8_t mac[6];          // 12
+    uint32_t instance;  //  0
+    uint32_t active;    //  4
+    uint32_t priority;  //  8
+    uint8_t mac[6];     // 12
     uint8_t pad[2];
     uint32_t root_priority;  // 20
     uint8_t root_mac[6];     // 24
     uint8_t pad2[2];
-    uint32_t root_cost;      // 32
-    uint32_t vlan_count;     // 36
+    uint32_t root_cost;   // 32
+    uint32_t vlan_count;  // 36
 };
 static_assert(sizeof(MstBridgeRecord) == 40);
 
@@ -202,7 +202,7 @@ struct MstPortRecord {
 static_assert(sizeof(MstPortRecord) == 32);
 
 // -- 802.1X (0x10).
-constexpr uint32_t kAuthRadius = 0, kAuthLocal = 1, kAuthRadiusThenLocal = 2;         // 0x1002 word 8
+constexpr uint32_t kAuthRadius = 0, kAuthLocal = 1, kAuthRadiusThenLocal = 2;            // 0x1002 word 8
 constexpr uint32_t kCtrlForceAuthorized = 0, kCtrlForceUnauthorized = 1, kCtrlAuto = 2;  // 0x1004
 constexpr uint32_t kPortAuthorized = 1, kPortUnauthorized = 2, kPortGuest = 3;
 constexpr size_t kRadiusKeyWidth = 16;
@@ -210,12 +210,12 @@ constexpr size_t kUserTextWidth = 64;
 
 // 802.1X system record (0x1003), 24 bytes.
 struct Dot1xSysRecord {
-    uint32_t enabled;         //  0
-    uint32_t method;          //  4 kAuth*
-    uint32_t radius_servers;  //  8 slots in use
-    uint32_t local_users;     // 12
-    uint32_t auto_ports;      // 16 ports whose control is kCtrlAuto
-    uint32_t reauth_requests; // 20 0x1007 requests answered
+    uint32_t enabled;          //  0
+    uint32_t method;           //  4 kAuth*
+    uint32_t radius_servers;   //  8 slots in use
+    uint32_t local_users;      // 12
+    uint32_t auto_ports;       // 16 ports whose control is kCtrlAuto
+    uint32_t reauth_requests;  // 20 0x1007 requests answered
 };
 static_assert(sizeof(Dot1xSysRecord) == 24);
 
@@ -241,10 +241,10 @@ static_assert(sizeof(Dot1xPortRecord) == 64 && offsetof(Dot1xPortRecord, control
 // RADIUS server record as the library builds it (0x1010), 32 bytes. Slots
 // 1 to 4; the address may not be 0, the UDP port 1..65535, the key not empty.
 struct RadiusSetRecord {
-    uint32_t addr;                // 0 network byte order
-    char key[kRadiusKeyWidth];    // 4 no terminator when 16 characters long
-    uint32_t udp_port;            // 20
-    uint8_t unused[8];            // 24
+    uint32_t addr;              // 0 network byte order
+    char key[kRadiusKeyWidth];  // 4 no terminator when 16 characters long
+    uint32_t udp_port;          // 20
+    uint8_t unused[8];          // 24
 };
 static_assert(sizeof(RadiusSetRecord) == 32 && offsetof(RadiusSetRecord, udp_port) == 20);
 
@@ -262,11 +262,11 @@ static_assert(sizeof(RadiusServerRecord) == 32);
 // Local-user record as the library builds it (0x1013), 144 bytes. A user of
 // an existing name is updated; value is the user's privilege, 0..15.
 struct LocalUserSetRecord {
-    uint8_t unused[4];               //   0
-    char name[kUserTextWidth];       //   4 no terminator when 64 characters long
-    char password[kUserTextWidth];   //  68 likewise
-    uint32_t value;                  // 132
-    uint8_t unused2[8];              // 136
+    uint8_t unused[4];              //   0
+    char name[kUserTextWidth];      //   4 no terminator when 64 characters long
+    char password[kUserTextWidth];  //  68 likewise
+    uint32_t value;                 // 132
+    uint8_t unused2[8];             // 136
 };
 static_assert(sizeof(LocalUserSetRecord) == 144 && offsetof(LocalUserSetRecord, value) == 132);
 
@@ -299,7 +299,8 @@ struct AclRecord {
     iflist ports;       // 44 ports the list is installed on
     uint32_t reserved;  // 76
 };
-static_assert(sizeof(AclRecord) == 80 && offsetof(AclRecord, number) == 32 && offsetof(AclRecord, ports) == 44);
+static_assert(sizeof(AclRecord) == 80 && offsetof(AclRecord, number) == 32 &&
+              offsetof(AclRecord, ports) == 44);
 
 // Filter record (0x0D07 fills it, 0x0D08..0x0D0B read it), 100 bytes; the
 // library reads the egress port at 12..23. The caller fills the matching
@@ -311,37 +312,37 @@ static_assert(sizeof(AclRecord) == 80 && offsetof(AclRecord, number) == 32 && of
 // the first filter with the same fields). A zero mask matches anything;
 // addresses are compared under their masks.
 struct AclFilterRecord {
-    uint32_t action;         //  0 kActionPermit or kActionDeny
-    uint32_t sequence;       //  4 driver: sequence number
-    uint32_t kind;           //  8 driver: kFilterMac or kFilterIp
-    int32_t egress_unit;     // 12 driver
-    int32_t egress_slot;     // 16 driver: 0
-    int32_t egress_port;     // 20 driver
-    uint8_t src_mac[6];      // 24 MAC filter
-    uint8_t src_mac_mask[6]; // 30
-    uint8_t dst_mac[6];      // 36
-    uint8_t dst_mac_mask[6]; // 42
-    uint32_t ethertype;      // 48 0: any, else 0x0600..0xFFFF
-    uint32_t vid;            // 52 0: any, else 1..4094
-    uint32_t protocol;       // 56 IP filter: kProto*; 0 and 4 match any IP packet
-    uint32_t src_ip;         // 60 network byte order
-    uint32_t src_mask;       // 64
-    uint32_t dst_ip;         // 68
-    uint32_t dst_mask;       // 72
-    uint32_t src_port;       // 76 TCP or UDP only; 0: any, else 1..65535
-    uint32_t dst_port;       // 80
-    uint32_t icmp_match;     // 84 ICMP only: kIcmpType, kIcmpCode bits
-    uint32_t icmp_type;      // 88 0..255
-    uint32_t icmp_code;      // 92 0..255
-    uint32_t param;          // 96 driver: word 48 of the add command
+    uint32_t action;          //  0 kActionPermit or kActionDeny
+    uint32_t sequence;        //  4 driver: sequence number
+    uint32_t kind;            //  8 driver: kFilterMac or kFilterIp
+    int32_t egress_unit;      // 12 driver
+    int32_t egress_slot;      // 16 driver: 0
+    int32_t egress_port;      // 20 driver
+    uint8_t src_mac[6];       // 24 MAC filter
+    uint8_t src_mac_mask[6];  // 30
+    uint8_t dst_mac[6];       // 36
+    uint8_t dst_mac_mask[6];  // 42
+    uint32_t ethertype;       // 48 0: any, else 0x0600..0xFFFF
+    uint32_t vid;             // 52 0: any, else 1..4094
+    uint32_t protocol;        // 56 IP filter: kProto*; 0 and 4 match any IP packet
+    uint32_t src_ip;          // 60 network byte order
+    uint32_t src_mask;        // 64
+    uint32_t dst_ip;          // 68
+    uint32_t dst_mask;        // 72
+    uint32_t src_port;        // 76 TCP or UDP only; 0: any, else 1..65535
+    uint32_t dst_port;        // 80
+    uint32_t icmp_match;      // 84 ICMP only: kIcmpType, kIcmpCode bits
+    uint32_t icmp_type;       // 88 0..255
+    uint32_t icmp_code;       // 92 0..255
+    uint32_t param;           // 96 driver: word 48 of the add command
 };
 static_assert(sizeof(AclFilterRecord) == 100 && offsetof(AclFilterRecord, egress_unit) == 12 &&
               offsetof(AclFilterRecord, egress_port) == 20 && offsetof(AclFilterRecord, ethertype) == 48);
 
 // -- Port security (0x17).
 constexpr uint32_t kViolationProtect = 0, kViolationRestrict = 1, kViolationShutdown = 2;  // word 8
-constexpr uint32_t kAgeAbsolute = 0, kAgeInactivity = 1;                                  // word 8
-constexpr uint32_t kSecureAll = 0, kSecureStatic = 1, kSecureDynamic = 2;                 // walk type
+constexpr uint32_t kAgeAbsolute = 0, kAgeInactivity = 1;                                   // word 8
+constexpr uint32_t kSecureAll = 0, kSecureStatic = 1, kSecureDynamic = 2;                  // walk type
 
 // Port-security port record (0x170D), 48 bytes; the library reads word 12.
 // Maximum 1..64 addresses (default 1); ageing time in minutes, 0..1440;
@@ -365,7 +366,7 @@ static_assert(sizeof(PortSecuRecord) == 48 && offsetof(PortSecuRecord, enabled) 
 // Secure-address record (0x1704), 20 bytes. The walk index is a position
 // in the driver's address table; -210 ends the walk.
 struct SecureAddrRecord {
-    uint8_t mac[6];       //  0
+    uint8_t mac[6];  //  0
     uint8_t pad[2];
     uint32_t type;        //  8 kSecureStatic or kSecureDynamic
     uint32_t unit, port;  // 12, 16
@@ -388,7 +389,13 @@ static_assert(sizeof(GarpTimesRecord) == 12);
 // GVRP port statistics record (0x1307), 52 bytes: PDUs received (rx) and
 // sent (tx) per message type, in this order.
 enum GvrpCounter : uint32_t {
-    kJoinEmpty, kJoinIn, kEmpty, kLeaveIn, kLeaveEmpty, kLeaveAll, kGvrpMessageTypes
+    kJoinEmpty,
+    kJoinIn,
+    kEmpty,
+    kLeaveIn,
+    kLeaveEmpty,
+    kLeaveAll,
+    kGvrpMessageTypes
 };
 constexpr uint32_t kGvrpCounters = 2 * kGvrpMessageTypes + 1;
 struct GvrpStatsRecord {
@@ -402,7 +409,7 @@ static_assert(sizeof(GvrpStatsRecord) == 4 * kGvrpCounters);
 // slot after the binding returned; -210 ends the walk. Switching DHCP
 // snooping off empties the table.
 struct DhcpBindingRecord {
-    uint8_t mac[6];       //  0 client
+    uint8_t mac[6];  //  0 client
     uint8_t pad[2];
     uint32_t ip;          //  8 network byte order
     uint32_t vid;         // 12
@@ -429,11 +436,11 @@ constexpr uint32_t kPairOk = 0, kPairOpen = 1, kPairShort = 2, kPairNotTested = 
 // a Fast Ethernet port, 4 on a Gigabit port. A port whose line protocol is
 // down reports its pairs open at the cable's length.
 struct CableDiagRecord {
-    uint32_t unit, port;        //  0, 4
-    uint32_t status;            //  8 kPairOk when every tested pair is
-    uint32_t pairs;             // 12 pairs tested
-    uint32_t pair_status[4];    // 16 kPair*
-    uint32_t pair_length[4];    // 32 metres: the cable's length, or the distance to a fault
+    uint32_t unit, port;      //  0, 4
+    uint32_t status;          //  8 kPairOk when every tested pair is
+    uint32_t pairs;           // 12 pairs tested
+    uint32_t pair_status[4];  // 16 kPair*
+    uint32_t pair_length[4];  // 32 metres: the cable's length, or the distance to a fault
 };
 static_assert(sizeof(CableDiagRecord) == 48);
 
@@ -443,10 +450,10 @@ constexpr uint32_t kLedOff = 0, kLedOn = 1, kLedBlinking = 2;
 
 // LED record (0x1E01), 264 bytes: one byte per port, index [unit - 1][port - 1].
 struct LedRecord {
-    uint32_t units;         // 0 units present
-    uint32_t ports;         // 4 ports in the stack
-    uint8_t led[8][32];     // 8 kLed*: off when the line protocol is down,
-                            //   blinking when looped back
+    uint32_t units;      // 0 units present
+    uint32_t ports;      // 4 ports in the stack
+    uint8_t led[8][32];  // 8 kLed*: off when the line protocol is down,
+                         //   blinking when looped back
 };
 static_assert(sizeof(LedRecord) == 264);
 
@@ -468,11 +475,11 @@ static_assert(sizeof(HealthRecord) == 44);
 
 // Model record (0x1E03), 72 bytes.
 struct ModelRecord {
-    char model[32];         //  0 "KS-48FE-4GE" for the stack
-    char serial[16];        // 32
-    char firmware[16];      // 48
-    uint32_t hw_revision;   // 64
-    uint32_t units;         // 68
+    char model[32];        //  0 "KS-48FE-4GE" for the stack
+    char serial[16];       // 32
+    char firmware[16];     // 48
+    uint32_t hw_revision;  // 64
+    uint32_t units;        // 68
 };
 static_assert(sizeof(ModelRecord) == 72);
 

@@ -37,6 +37,12 @@ constexpr Area area(const Subcommand (&rows)[N]) {
 extern const Area kSystemArea;
 extern const Area kVlanArea;
 extern const Area kInterfaceArea;
+extern const Area kStpArea;
+extern const Area kDot1xArea;
+extern const Area kAclArea;
+extern const Area kPortSecuArea;
+extern const Area kSnoopArea;
+extern const Area kMaintArea;
 
 // Exit statuses.
 constexpr int kExitOk = 0;

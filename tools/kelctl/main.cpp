@@ -12,7 +12,8 @@ namespace {
 
 using namespace kelctl;
 
-const Area *const kAreas[] = {&kSystemArea, &kInterfaceArea, &kVlanArea};
+const Area *const kAreas[] = {&kSystemArea, &kInterfaceArea, &kVlanArea,  &kStpArea,  &kDot1xArea,
+                              &kAclArea,    &kPortSecuArea,  &kSnoopArea, &kMaintArea};
 
 // Number of leading words of args that spell the subcommand, 0 if it does not match.
 size_t match(const Subcommand &s, const Args &args) {
