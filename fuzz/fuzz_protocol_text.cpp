@@ -14,16 +14,9 @@
 
 #include "control.h"
 #include "kel.h"
+#include "sim_switch.h"
 
 namespace {
-
-void open_switch() {
-    static const bool ready = [] {
-        if (!kelsim::reset() || kel_io_init() != 0) std::abort();
-        return true;
-    }();
-    (void)ready;
-}
 
 struct HeapText {
     explicit HeapText(const std::string &s) : p(new char[s.size() + 1]) {
@@ -49,7 +42,7 @@ const kelsim::Sent &last(std::vector<kelsim::Sent> &j) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
-    open_switch();
+    fuzz::open_switch();
     std::vector<std::string> parts(3);
     size_t k = 0;
     for (size_t i = 0; i < size; ++i) {
