@@ -313,4 +313,396 @@ constexpr uint32_t kStormTypes = 3;
 // ---- Spanning tree, 802.1X, access lists, port security, GARP/GVRP, IGMP and
 // ---- DHCP snooping, maintenance ---------------------------------------------
 
+// -- Spanning tree (0x0E) and MST (0x0F).
+// Priorities: bridge 0..61440 in steps of 4096, port 0..240 in steps of 16.
+// Times in seconds; a path cost of 0 means automatic (200000 for a Fast
+// Ethernet port, 20000 for a Gigabit port).
+constexpr uint32_t kStpModeStp = 0, kStpModeRstp = 1, kStpModeMstp = 2;    // 0x0E02 word 8
+constexpr uint32_t kLinkAuto = 0, kLinkPointToPoint = 1, kLinkShared = 2;  // 0x0E0E word 8
+constexpr uint32_t kStateDisabled = 0, kStateBlocking = 1, kStateListening = 2, kStateLearning = 3,
+                   kStateForwarding = 4;
+constexpr uint32_t kRoleDisabled = 0, kRoleRootPort = 1, kRoleDesignated = 2, kRoleAlternate = 3,
+                   kRoleBackup = 4;
+constexpr uint32_t kCostFastEthernet = 200000, kCostGigabit = 20000;
+
+// Bridge-times record the library builds (0x0E08), 112 bytes; the driver
+// reads three words and ignores the rest.
+struct BridgeTimesRecord {
+    uint32_t unused[11];     //  0
+    uint32_t max_age;        // 44 6..40
+    uint32_t hello_time;     // 48 1..10
+    uint32_t forward_delay;  // 52 4..30
+    uint32_t unused2[14];    // 56
+};
+static_assert(sizeof(BridgeTimesRecord) == 112 && offsetof(BridgeTimesRecord, max_age) == 44);
+
+// Spanning-tree bridge record (0x0E03), 64 bytes. The simulated bridge is
+// alone in its network, so it is always the root.
+struct StpBridgeRecord {
+    uint32_t enabled;   //  0 spanning tree on (0x0E01)
+    uint32_t mode;      //  4 kStpMode*
+    uint32_t priority;  //  8
+    uint8_t mac[6];     // 12 bridge address (the switch's)
+    uint8_t pad[2];
+    uint32_t max_age;        // 20
+    uint32_t hello_time;     // 24
+    uint32_t forward_delay;  // 28
+    uint32_t tx_hold_count;  // 32
+    uint32_t uplink_fast;    // 36
+    uint32_t root_priority;  // 40
+    uint8_t root_mac[6];     // 44
+    uint8_t pad2[2];
+    uint32_t root_cost;  // 52
+    uint32_t root_port;  // 56 flat port index; 0: this bridge is the root
+    uint32_t ports;      // 60 ports of the stack taking part
+};
+static_assert(sizeof(StpBridgeRecord) == 64);
+
+// Spanning-tree port record (0x0E04), 40 bytes.
+struct StpPortRecord {
+    uint32_t unit, port;  //  0, 4
+    uint32_t priority;    //  8
+    uint32_t path_cost;   // 12 as set; 0: automatic
+    uint32_t oper_cost;   // 16 the cost in use
+    uint32_t edge;        // 20
+    uint32_t link_type;   // 24 kLink*
+    uint32_t bpdu_guard;  // 28
+    uint32_t state;       // 32 kState*
+    uint32_t role;        // 36 kRole*
+};
+static_assert(sizeof(StpPortRecord) == 40);
+
+// MST region record (0x0F03), 52 bytes.
+struct MstRegionRecord {
+    char name[36];           //  0 region name (0x0F06), at most 32 characters
+    uint32_t revision;       // 36
+    uint32_t max_hops;       // 40
+    uint32_t instances;      // 44 instances that exist, the common one included
+    uint32_t instance_mask;  // 48 bit i: instance i exists
+};
+static_assert(sizeof(MstRegionRecord) == 52);
+
+// MST instance record (0x0F04 fills it, 0x0F05 reads it), 528 bytes. For
+// 0x0F05 only the VLAN list counts: the instance (1..15) then holds exactly
+// those VLANs, taking them from any other instance; its former VLANs that
+// are not in the list go back to the common instance 0, and an empty list
+// removes the instance. Instance 0 holds every VLAN no other instance has
+// and cannot be set.
+struct MstInstanceRecord {
+    uint32_t instance;    //  0
+    uint32_t active;      //  4 1 when the instance exists
+    uint32_t priority;    //  8 bridge priority in the instance (0x0F08)
+    uint32_t vlan_count;  // 12
+    vlanlist vlans;       // 16 the VLANs mapped to the instance
+};
+static_assert(sizeof(MstInstanceRecord) == 528 && offsetof(MstInstanceRecord, vlans) == 16);
+
+// MST bridge record of an instance (0x0F01), 40 bytes.
+struct MstBridgeRecord {
+    uint32_t instance;  //  0
+    uint32_t active;    //  4
+    uint32_t priority;  //  8
+    uint8_t mac[6];     // 12
+    uint8_t pad[2];
+    uint32_t root_priority;  // 20
+    uint8_t root_mac[6];     // 24
+    uint8_t pad2[2];
+    uint32_t root_cost;   // 32
+    uint32_t vlan_count;  // 36
+};
+static_assert(sizeof(MstBridgeRecord) == 40);
+
+// MST port record of an instance (0x0F02), 32 bytes.
+struct MstPortRecord {
+    uint32_t instance, unit, port;  //  0, 4, 8
+    uint32_t priority;              // 12
+    uint32_t path_cost;             // 16 as set; 0: automatic
+    uint32_t oper_cost;             // 20
+    uint32_t state;                 // 24
+    uint32_t role;                  // 28
+};
+static_assert(sizeof(MstPortRecord) == 32);
+
+// -- 802.1X (0x10).
+constexpr uint32_t kAuthRadius = 0, kAuthLocal = 1, kAuthRadiusThenLocal = 2;            // 0x1002 word 8
+constexpr uint32_t kCtrlForceAuthorized = 0, kCtrlForceUnauthorized = 1, kCtrlAuto = 2;  // 0x1004
+constexpr uint32_t kPortAuthorized = 1, kPortUnauthorized = 2, kPortGuest = 3;
+constexpr size_t kRadiusKeyWidth = 16;
+constexpr size_t kUserTextWidth = 64;
+
+// 802.1X system record (0x1003), 24 bytes.
+struct Dot1xSysRecord {
+    uint32_t enabled;          //  0
+    uint32_t method;           //  4 kAuth*
+    uint32_t radius_servers;   //  8 slots in use
+    uint32_t local_users;      // 12
+    uint32_t auto_ports;       // 16 ports whose control is kCtrlAuto
+    uint32_t reauth_requests;  // 20 0x1007 requests answered
+};
+static_assert(sizeof(Dot1xSysRecord) == 24);
+
+// 802.1X port record (0x1005), 64 bytes; the library's predicates read the
+// control word at 4 (2: enabled) and the multiple-hosts word at 16 (0: single host).
+struct Dot1xPortRecord {
+    uint32_t unit;            //  0
+    uint32_t control;         //  4 kCtrl*
+    uint32_t port;            //  8
+    uint32_t auth_state;      // 12 kPortAuthorized, kPortUnauthorized, kPortGuest
+    uint32_t multi_host;      // 16
+    uint32_t reauth;          // 20 periodic reauthentication on
+    uint32_t reauth_period;   // 24 seconds, 1..65535
+    uint32_t quiet_period;    // 28 seconds, 0..65535
+    uint32_t server_timeout;  // 32 seconds, 1..65535
+    uint32_t guest_vlan;      // 36 0: none
+    uint32_t reauth_count;    // 40 reauthentications asked for (0x1007)
+    uint32_t reserved[5];     // 44
+};
+static_assert(sizeof(Dot1xPortRecord) == 64 && offsetof(Dot1xPortRecord, control) == 4 &&
+              offsetof(Dot1xPortRecord, multi_host) == 16);
+
+// RADIUS server record as the library builds it (0x1010), 32 bytes. Slots
+// 1 to 4; the address may not be 0, the UDP port 1..65535, the key not empty.
+struct RadiusSetRecord {
+    uint32_t addr;              // 0 network byte order
+    char key[kRadiusKeyWidth];  // 4 no terminator when 16 characters long
+    uint32_t udp_port;          // 20
+    uint8_t unused[8];          // 24
+};
+static_assert(sizeof(RadiusSetRecord) == 32 && offsetof(RadiusSetRecord, udp_port) == 20);
+
+// RADIUS server record as read back (0x1012), 32 bytes. The driver never
+// hands a key back out: it only says whether one is stored.
+struct RadiusServerRecord {
+    uint32_t index;        //  0 slot 1..4
+    uint32_t addr;         //  4
+    uint32_t udp_port;     //  8
+    uint32_t key_set;      // 12 1 when a key is stored
+    uint32_t reserved[4];  // 16
+};
+static_assert(sizeof(RadiusServerRecord) == 32);
+
+// Local-user record as the library builds it (0x1013), 144 bytes. A user of
+// an existing name is updated; value is the user's privilege, 0..15.
+struct LocalUserSetRecord {
+    uint8_t unused[4];              //   0
+    char name[kUserTextWidth];      //   4 no terminator when 64 characters long
+    char password[kUserTextWidth];  //  68 likewise
+    uint32_t value;                 // 132
+    uint8_t unused2[8];             // 136
+};
+static_assert(sizeof(LocalUserSetRecord) == 144 && offsetof(LocalUserSetRecord, value) == 132);
+
+// Local-user record as walked (0x1015), 72 bytes; never the password. The
+// walk index is the slot after the user returned; -210 ends the walk.
+struct LocalUserRecord {
+    char name[68];   //  0 terminated
+    uint32_t value;  // 68
+};
+static_assert(sizeof(LocalUserRecord) == 72);
+
+// -- Access control lists (0x0D).
+constexpr uint32_t kAclTypeMac = 2, kAclTypeIp = 4;  // list types, and install selectors
+constexpr uint32_t kFilterMac = 1, kFilterIp = 2;    // kind of a filter
+constexpr uint32_t kActionPermit = 1, kActionDeny = 2;
+constexpr uint32_t kProtoAny = 0, kProtoIp = 4, kProtoTcp = 17, kProtoUdp = 18, kProtoIcmp = 19;
+constexpr uint32_t kIcmpType = 1, kIcmpCode = 2;  // bits of icmp_match
+constexpr uint32_t kSequenceStep = 10;
+
+// ACL record (0x0D03 through word 96, 0x0D04 through buf), 80 bytes; the
+// library reads the number at 32 and the port set at 44. A port carries at
+// most one list of each type: installing (0x0D05, selector = the list's
+// type) replaces the port's list of that type; removing (0x0D06) takes the
+// selector and the port.
+struct AclRecord {
+    char name[32];      //  0 terminated, at most 31 characters
+    uint32_t number;    // 32 1..16
+    uint32_t type;      // 36 kAclType*
+    uint32_t filters;   // 40 filters in the list
+    iflist ports;       // 44 ports the list is installed on
+    uint32_t reserved;  // 76
+};
+static_assert(sizeof(AclRecord) == 80 && offsetof(AclRecord, number) == 32 &&
+              offsetof(AclRecord, ports) == 44);
+
+// Filter record (0x0D07 fills it, 0x0D08..0x0D0B read it), 100 bytes; the
+// library reads the egress port at 12..23. The caller fills the matching
+// fields of its kind (MAC fields for a MAC list, IP fields for an IP list,
+// the others zero); the words marked "driver" are ignored on add and delete
+// and written on the walk: the egress port is the one the add command names
+// in unit and port (none: 0), and param (word 48 of the command) is the
+// filter's sequence number (0 on add: 10 past the last filter; 0 on delete:
+// the first filter with the same fields). A zero mask matches anything;
+// addresses are compared under their masks.
+struct AclFilterRecord {
+    uint32_t action;          //  0 kActionPermit or kActionDeny
+    uint32_t sequence;        //  4 driver: sequence number
+    uint32_t kind;            //  8 driver: kFilterMac or kFilterIp
+    int32_t egress_unit;      // 12 driver
+    int32_t egress_slot;      // 16 driver: 0
+    int32_t egress_port;      // 20 driver
+    uint8_t src_mac[6];       // 24 MAC filter
+    uint8_t src_mac_mask[6];  // 30
+    uint8_t dst_mac[6];       // 36
+    uint8_t dst_mac_mask[6];  // 42
+    uint32_t ethertype;       // 48 0: any, else 0x0600..0xFFFF
+    uint32_t vid;             // 52 0: any, else 1..4094
+    uint32_t protocol;        // 56 IP filter: kProto*; 0 and 4 match any IP packet
+    uint32_t src_ip;          // 60 network byte order
+    uint32_t src_mask;        // 64
+    uint32_t dst_ip;          // 68
+    uint32_t dst_mask;        // 72
+    uint32_t src_port;        // 76 TCP or UDP only; 0: any, else 1..65535
+    uint32_t dst_port;        // 80
+    uint32_t icmp_match;      // 84 ICMP only: kIcmpType, kIcmpCode bits
+    uint32_t icmp_type;       // 88 0..255
+    uint32_t icmp_code;       // 92 0..255
+    uint32_t param;           // 96 driver: word 48 of the add command
+};
+static_assert(sizeof(AclFilterRecord) == 100 && offsetof(AclFilterRecord, egress_unit) == 12 &&
+              offsetof(AclFilterRecord, egress_port) == 20 && offsetof(AclFilterRecord, ethertype) == 48);
+
+// -- Port security (0x17).
+constexpr uint32_t kViolationProtect = 0, kViolationRestrict = 1, kViolationShutdown = 2;  // word 8
+constexpr uint32_t kAgeAbsolute = 0, kAgeInactivity = 1;                                   // word 8
+constexpr uint32_t kSecureAll = 0, kSecureStatic = 1, kSecureDynamic = 2;                  // walk type
+
+// Port-security port record (0x170D), 48 bytes; the library reads word 12.
+// Maximum 1..64 addresses (default 1); ageing time in minutes, 0..1440;
+// the shutdown value is the time in seconds after which a port shut down
+// by a violation would come back by itself (0: only by 0x170A), 0..86400.
+struct PortSecuRecord {
+    uint32_t unit, port;     //  0, 4
+    uint32_t maximum;        //  8
+    uint32_t enabled;        // 12
+    uint32_t violation;      // 16 kViolation*
+    uint32_t age_time;       // 20
+    uint32_t age_type;       // 24 kAge*
+    uint32_t shutdown_time;  // 28
+    uint32_t shut;           // 32 1 while shut down by a violation
+    uint32_t static_count;   // 36 configured secure addresses
+    uint32_t dynamic_count;  // 40 learned addresses
+    uint32_t violations;     // 44
+};
+static_assert(sizeof(PortSecuRecord) == 48 && offsetof(PortSecuRecord, enabled) == 12);
+
+// Secure-address record (0x1704), 20 bytes. The walk index is a position
+// in the driver's address table; -210 ends the walk.
+struct SecureAddrRecord {
+    uint8_t mac[6];  //  0
+    uint8_t pad[2];
+    uint32_t type;        //  8 kSecureStatic or kSecureDynamic
+    uint32_t unit, port;  // 12, 16
+};
+static_assert(sizeof(SecureAddrRecord) == 20);
+
+// -- GARP (0x12), GVRP (0x13), IGMP snooping (0x15), DHCP snooping (0x16).
+// GVRP port mode: 0 normal, 1 fixed, 2 forbidden. IGMP last member query
+// interval in tenths of a second, 1..250 (default 10).
+
+// GARP timer record of a port (0x1201 reads it, 0x1202 fills it), 12
+// bytes, centiseconds; join >= 10, leave >= 3 * join, leave-all > leave.
+struct GarpTimesRecord {
+    uint32_t join;       // 0 default 20
+    uint32_t leave;      // 4 default 60
+    uint32_t leave_all;  // 8 default 1000
+};
+static_assert(sizeof(GarpTimesRecord) == 12);
+
+// GVRP port statistics record (0x1307), 52 bytes: PDUs received (rx) and
+// sent (tx) per message type, in this order.
+enum GvrpCounter : uint32_t {
+    kJoinEmpty,
+    kJoinIn,
+    kEmpty,
+    kLeaveIn,
+    kLeaveEmpty,
+    kLeaveAll,
+    kGvrpMessageTypes
+};
+constexpr uint32_t kGvrpCounters = 2 * kGvrpMessageTypes + 1;
+struct GvrpStatsRecord {
+    uint32_t rx[kGvrpMessageTypes];  //  0
+    uint32_t tx[kGvrpMessageTypes];  // 24
+    uint32_t failed_registrations;   // 48
+};
+static_assert(sizeof(GvrpStatsRecord) == 4 * kGvrpCounters);
+
+// DHCP snooping binding record (0x1609), 28 bytes. The walk index is the
+// slot after the binding returned; -210 ends the walk. Switching DHCP
+// snooping off empties the table.
+struct DhcpBindingRecord {
+    uint8_t mac[6];  //  0 client
+    uint8_t pad[2];
+    uint32_t ip;          //  8 network byte order
+    uint32_t vid;         // 12
+    uint32_t unit, port;  // 16, 20
+    uint32_t lease;       // 24 seconds
+};
+static_assert(sizeof(DhcpBindingRecord) == 28);
+
+// -- Maintenance: trace log (0x02), line protocol (0x18), cable diagnostics
+// (0x19), watchdog (0x1A), crash dump (0x1B), DHCP client (0x1C), private
+// show records (0x1E).
+// Trace types 0..31 (word 8), each on (1) or off (0); trace level 0..7.
+// Line protocol of a port: 0 down, 1 up (default), 2 up and looped back;
+// the loopback query (0x1803) answers 1 for a looped-back port. Watchdog
+// value: its timeout in seconds, 0 (off) to 300; its statistic is the
+// number of timer resets since the last statistics reset, and a timer reset
+// with the watchdog off is refused. Crash dump test: 0x1B02 writes a test
+// dump, 0x1B03 writes one and restarts the switch (not ready until start-up
+// completes again). DHCP client state: 0 off, 1 on.
+constexpr uint32_t kLineDown = 0, kLineUp = 1, kLineLoopback = 2;
+constexpr uint32_t kPairOk = 0, kPairOpen = 1, kPairShort = 2, kPairNotTested = 3;
+
+// Cable diagnostics record of a port (0x1901), 48 bytes: 2 pairs tested on
+// a Fast Ethernet port, 4 on a Gigabit port. A port whose line protocol is
+// down reports its pairs open at the cable's length.
+struct CableDiagRecord {
+    uint32_t unit, port;      //  0, 4
+    uint32_t status;          //  8 kPairOk when every tested pair is
+    uint32_t pairs;           // 12 pairs tested
+    uint32_t pair_status[4];  // 16 kPair*
+    uint32_t pair_length[4];  // 32 metres: the cable's length, or the distance to a fault
+};
+static_assert(sizeof(CableDiagRecord) == 48);
+
+// The private show records (0x1E01..0x1E03): the driver writes at most len
+// bytes, the record's first len bytes when len is smaller; len 0 is refused.
+constexpr uint32_t kLedOff = 0, kLedOn = 1, kLedBlinking = 2;
+
+// LED record (0x1E01), 264 bytes: one byte per port, index [unit - 1][port - 1].
+struct LedRecord {
+    uint32_t units;      // 0 units present
+    uint32_t ports;      // 4 ports in the stack
+    uint8_t led[8][32];  // 8 kLed*: off when the line protocol is down,
+                         //   blinking when looped back
+};
+static_assert(sizeof(LedRecord) == 264);
+
+// Health record (0x1E02), 44 bytes.
+struct HealthRecord {
+    uint32_t temperature;       //  0 degrees Celsius
+    uint32_t fans_ok;           //  4 1 when every fan turns
+    uint32_t power_ok;          //  8
+    uint32_t watchdog_timeout;  // 12 seconds, 0: off
+    uint32_t watchdog_resets;   // 16 the watchdog statistic
+    uint32_t crash_dumps;       // 20 dumps written
+    uint32_t boot_id;           // 24 (0x1B01)
+    uint32_t trace_level;       // 28
+    uint32_t trace_mask;        // 32 bit t: trace type t on
+    uint32_t reboots;           // 36
+    uint32_t dhcp_client;       // 40 DHCP client state
+};
+static_assert(sizeof(HealthRecord) == 44);
+
+// Model record (0x1E03), 72 bytes.
+struct ModelRecord {
+    char model[32];        //  0 "KS-48FE-4GE" for the stack
+    char serial[16];       // 32
+    char firmware[16];     // 48
+    uint32_t hw_revision;  // 64
+    uint32_t units;        // 68
+};
+static_assert(sizeof(ModelRecord) == 72);
+
 }  // namespace kelsim

@@ -41,6 +41,12 @@ extern const Area kPortArea;
 extern const Area kMacTableArea;
 extern const Area kTrunkArea;
 extern const Area kQosArea;
+extern const Area kStpArea;
+extern const Area kDot1xArea;
+extern const Area kAclArea;
+extern const Area kPortSecuArea;
+extern const Area kSnoopArea;
+extern const Area kMaintArea;
 
 // Exit statuses.
 constexpr int kExitOk = 0;

@@ -12,8 +12,9 @@ namespace {
 
 using namespace kelctl;
 
-const Area *const kAreas[] = {&kSystemArea,   &kInterfaceArea, &kVlanArea, &kPortArea,
-                              &kMacTableArea, &kTrunkArea,     &kQosArea};
+const Area *const kAreas[] = {&kSystemArea,   &kInterfaceArea, &kVlanArea, &kPortArea,  &kMacTableArea,
+                              &kTrunkArea,    &kQosArea,       &kStpArea,  &kDot1xArea, &kAclArea,
+                              &kPortSecuArea, &kSnoopArea,     &kMaintArea};
 
 // Number of leading words of args that spell the subcommand, 0 if it does not match.
 size_t match(const Subcommand &s, const Args &args) {

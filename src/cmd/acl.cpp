@@ -1,0 +1,138 @@
+// acl.cpp - access control lists (family 0x0D): lists and their filters, and
+// two predicates that walk them.
+//
+// The driver owns the lists. The predicates send no request of their own:
+// they walk the lists of types 2 and 4 with kel_acl_getnext (and each list's
+// filters with kel_acl_filter_getnext) and stop at the first nonzero result,
+// so an empty table costs exactly one request per type.
+#include "../io/request.h"
+
+using kel::Request;
+
+namespace {
+
+// The list types the predicates walk.
+constexpr uint32_t kTypeA = 2;
+constexpr uint32_t kTypeB = 4;
+
+// What the predicates read of the driver's records.
+constexpr size_t kAclRecordSize = 80;
+constexpr size_t kAclNumber = 32;  // u32: the list number
+constexpr size_t kAclPorts = 44;   // iflist: ports the list is installed on
+constexpr size_t kFilterRecordSize = 144;
+constexpr size_t kFilterUnit = 12;  // ifport of the egress port: unit, slot, port
+constexpr size_t kFilterPort = 20;
+
+uint32_t u32_at(const void *record, size_t offset) {
+    uint32_t v;
+    std::memcpy(&v, static_cast<const unsigned char *>(record) + offset, 4);
+    return v;
+}
+
+// The filter commands share one shape; only the code differs.
+int32_t filter_request(uint32_t cmd, uint32_t number, const void *filter, uint32_t param,
+                       const ifport *egress) {
+    Request r(cmd);
+    r.at_or_none(egress).buffer(filter);
+    r->list = number;
+    r->param = param;
+    return r.send();
+}
+
+// Whether some list of one type is installed on the port of list bit `bit`.
+bool installed_in_type(uint32_t type, uint32_t word, uint32_t bit) {
+    uint32_t record[kAclRecordSize / 4] = {};
+    uint32_t cursor = 0;
+    while (kel_acl_getnext(&cursor, type, record) == 0)
+        if ((u32_at(record, kAclPorts + 4 * word) >> bit) & 1u) return true;
+    return false;
+}
+
+// Whether p is the egress port of a filter in some list of one type.
+bool egress_in_type(uint32_t type, const ifport *p) {
+    uint32_t list[kAclRecordSize / 4] = {};
+    uint32_t filter[kFilterRecordSize / 4] = {};
+    uint32_t list_cursor = 0;
+    while (kel_acl_getnext(&list_cursor, type, list) == 0) {
+        uint32_t number = u32_at(list, kAclNumber);
+        uint32_t filter_cursor = 0;  // every list's filters from the first
+        while (kel_acl_filter_getnext(&filter_cursor, number, filter) == 0)
+            if (u32_at(filter, kFilterUnit) == static_cast<uint32_t>(p->unit) &&
+                u32_at(filter, kFilterPort) == static_cast<uint32_t>(p->port))
+                return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+extern "C" {
+
+int32_t kel_acl_create(const char *name, uint32_t type, uint32_t *number) {
+    Request r(0x0D01);
+    r.buffer(name)->sel = type;
+    return r.send(&kel_ioreq::list, number);
+}
+
+int32_t kel_acl_destroy(const char *name) { return Request(0x0D02).buffer(name).send(); }
+
+// The only command whose block carries a second address: the record at 96.
+int32_t kel_acl_get(const char *name, void *rec) { return Request(0x0D03).buffer(name).record(rec).send(); }
+
+int32_t kel_acl_getnext(uint32_t *cursor, uint32_t type, void *rec) {
+    Request r(0x0D04);
+    r.buffer(rec)->sel = type;
+    return r.walk(cursor);
+}
+
+int32_t kel_acl_filter_install(const char *name, uint32_t sel, const ifport *p) {
+    Request r(0x0D05, p);
+    r.buffer(name)->sel = sel;
+    return r.send();
+}
+
+int32_t kel_acl_filter_remove(uint32_t sel, const ifport *p) {
+    Request r(0x0D06, p);
+    r->sel = sel;
+    return r.send();
+}
+
+int32_t kel_acl_filter_getnext(uint32_t *cursor, uint32_t number, void *rec) {
+    Request r(0x0D07);
+    r.buffer(rec)->list = number;
+    return r.walk(cursor);
+}
+
+int32_t kel_acl_mac_filter_add(uint32_t number, const void *filter, uint32_t param, const ifport *egress) {
+    return filter_request(0x0D08, number, filter, param, egress);
+}
+
+int32_t kel_acl_mac_filter_del(uint32_t number, const void *filter, uint32_t param, const ifport *egress) {
+    return filter_request(0x0D09, number, filter, param, egress);
+}
+
+int32_t kel_acl_ip_filter_add(uint32_t number, const void *filter, uint32_t param, const ifport *egress) {
+    return filter_request(0x0D0A, number, filter, param, egress);
+}
+
+int32_t kel_acl_ip_filter_del(uint32_t number, const void *filter, uint32_t param, const ifport *egress) {
+    return filter_request(0x0D0B, number, filter, param, egress);
+}
+
+int32_t kel_is_acl_attach_port(const ifport *p) {
+    if (!p) return 0;
+    // Bit (port - 1) of word (unit - 1) of the list, carried into the next
+    // words for port numbers above 32; a port outside the list's 256 bits
+    // is on no list, and the walk is not made.
+    int64_t index = (static_cast<int64_t>(p->unit) - 1) * 32 + (static_cast<int64_t>(p->port) - 1);
+    if (p->unit < 1 || p->port < 1 || index >= 32 * KEL_IFLIST_WORDS) return 0;
+    auto word = static_cast<uint32_t>(index / 32), bit = static_cast<uint32_t>(index % 32);
+    return installed_in_type(kTypeA, word, bit) || installed_in_type(kTypeB, word, bit) ? 1 : 0;
+}
+
+int32_t kel_is_filter_egress_port(const ifport *p) {
+    if (!p) return 0;
+    return egress_in_type(kTypeB, p) || egress_in_type(kTypeA, p) ? 1 : 0;
+}
+
+}  // extern "C"

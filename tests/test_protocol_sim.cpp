@@ -1,0 +1,706 @@
+// The simulated switch behind the protocol, security and upkeep commands:
+// what each family keeps, reads back and refuses.
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "protocol_control.h"
+#include "records.h"
+#include "sim_fixture.h"
+#include "status.h"
+
+namespace {
+
+using namespace kelsim;
+
+const ifport kFe{1, 0, 3}, kGe{2, 0, 25}, kNone{1, 0, 27}, kAbsent{3, 0, 1};
+const uint8_t kMacA[6] = {0x00, 0x11, 0x22, 0x33, 0x44, 0x55};
+const uint8_t kMacB[6] = {0x00, 0x11, 0x22, 0x33, 0x44, 0x66};
+const uint8_t kMacC[6] = {0x00, 0x11, 0x22, 0x33, 0x44, 0x77};
+const uint8_t kGroup[6] = {0x01, 0x00, 0x5E, 0x00, 0x00, 0x01};
+
+class Sim : public kel_test::SimTest {};
+
+TEST_F(Sim, SpanningTreeSettingsReadBack) {
+    StpBridgeRecord br;
+    ASSERT_EQ(kel_stp_bridge_info_get(&br), 0);
+    EXPECT_EQ(br.enabled, 1u);
+    EXPECT_EQ(br.mode, kStpModeRstp);
+    EXPECT_EQ(br.max_age, 20u);
+    EXPECT_EQ(br.ports, 52u);
+    ASSERT_EQ(kel_stp_control_set(0), 0);
+    ASSERT_EQ(kel_stp_mode_set(kStpModeMstp), 0);
+    ASSERT_EQ(kel_stp_bridge_prio_set(8192), 0);
+    ASSERT_EQ(kel_stp_bridge_times_set(30, 4, 20), 0);
+    ASSERT_EQ(kel_stp_tx_hold_count_set(3), 0);
+    ASSERT_EQ(kel_stp_uplink_fast_set(1), 0);
+    ASSERT_EQ(kel_stp_bridge_info_get(&br), 0);
+    EXPECT_EQ(br.enabled, 0u);
+    EXPECT_EQ(br.mode, kStpModeMstp);
+    EXPECT_EQ(br.priority, 8192u);
+    EXPECT_EQ(br.root_priority, 8192u);
+    EXPECT_EQ(br.max_age, 30u);
+    EXPECT_EQ(br.hello_time, 4u);
+    EXPECT_EQ(br.forward_delay, 20u);
+    EXPECT_EQ(br.tx_hold_count, 3u);
+    EXPECT_EQ(br.uplink_fast, 1u);
+
+    StpPortRecord pr;
+    ASSERT_EQ(kel_stp_port_info_get(&kGe, &pr), 0);
+    EXPECT_EQ(pr.oper_cost, kCostGigabit);
+    EXPECT_EQ(pr.role, kRoleDisabled);  // spanning tree is off
+    ASSERT_EQ(kel_stp_control_set(1), 0);
+    ASSERT_EQ(kel_stp_port_prio_set(&kFe, 32), 0);
+    ASSERT_EQ(kel_stp_port_path_cost_set(&kFe, 5000), 0);
+    ASSERT_EQ(kel_stp_port_edge_port_set(&kFe, 1), 0);
+    ASSERT_EQ(kel_stp_port_link_type_set(&kFe, kLinkShared), 0);
+    ASSERT_EQ(kel_stp_port_bpdu_guard_set(&kFe, 1), 0);
+    ASSERT_EQ(kel_stp_port_info_get(&kFe, &pr), 0);
+    EXPECT_EQ(pr.unit, 1u);
+    EXPECT_EQ(pr.port, 3u);
+    EXPECT_EQ(pr.priority, 32u);
+    EXPECT_EQ(pr.path_cost, 5000u);
+    EXPECT_EQ(pr.oper_cost, 5000u);
+    EXPECT_EQ(pr.edge, 1u);
+    EXPECT_EQ(pr.link_type, kLinkShared);
+    EXPECT_EQ(pr.bpdu_guard, 1u);
+    EXPECT_EQ(pr.state, kStateForwarding);
+    EXPECT_EQ(pr.role, kRoleDesignated);
+}
+
+TEST_F(Sim, SpanningTreeRefusesWhatABridgeCannotRun) {
+    EXPECT_EQ(kel_stp_max_age_set(41), kBadValue);
+    EXPECT_EQ(kel_stp_hello_time_set(0), kBadValue);
+    EXPECT_EQ(kel_stp_bridge_prio_set(4095), kBadValue);  // steps of 4096
+    EXPECT_EQ(kel_stp_bridge_prio_set(65536), kBadValue);
+    EXPECT_EQ(kel_stp_mode_set(3), kBadValue);
+    EXPECT_EQ(kel_stp_bridge_times_set(40, 2, 15), kBadValue);  // 2 * (15 - 1) < 40
+    EXPECT_EQ(kel_stp_bridge_times_set(6, 3, 15), kBadValue);   // 6 < 2 * (3 + 1)
+    EXPECT_EQ(kel_stp_port_prio_set(&kFe, 17), kBadValue);
+    EXPECT_EQ(kel_stp_port_prio_set(&kNone, 16), kNoSuchPort);
+    EXPECT_EQ(kel_stp_port_link_type_set(&kFe, 3), kBadValue);
+    EXPECT_EQ(kel_stp_bridge_info_get(nullptr), kNullBuffer);
+    StpBridgeRecord br;
+    ASSERT_EQ(kel_stp_bridge_info_get(&br), 0);
+    EXPECT_EQ(br.max_age, 20u);
+    EXPECT_EQ(br.hello_time, 2u);
+    EXPECT_EQ(br.priority, 32768u);
+    StpPortRecord pr;
+    EXPECT_EQ(kel_stp_port_info_get(&kAbsent, &pr), kNoSuchPort);
+}
+
+vlanlist vlans(std::initializer_list<uint32_t> ids) {
+    vlanlist l{};
+    for (uint32_t v : ids) l.word[(v - 1) / 32] |= 1u << ((v - 1) % 32);
+    return l;
+}
+
+TEST_F(Sim, MstInstancesOwnTheirVlans) {
+    MstInstanceRecord in{}, out{};
+    in.vlans = vlans({10, 20, 4094});
+    ASSERT_EQ(kel_mst_instance_set(3, &in), 0);
+    in.vlans = vlans({20, 30});
+    ASSERT_EQ(kel_mst_instance_set(5, &in), 0);  // takes 20 from instance 3
+    ASSERT_EQ(kel_mst_instance_get(3, &out), 0);
+    EXPECT_EQ(std::memcmp(&out.vlans, &(in.vlans = vlans({10, 4094})), sizeof(vlanlist)), 0);
+    EXPECT_EQ(out.vlan_count, 2u);
+    ASSERT_EQ(kel_mst_instance_get(0, &out), 0);
+    EXPECT_EQ(out.vlan_count, 4094u - 4);
+
+    MstRegionRecord region;
+    ASSERT_EQ(kel_mst_name_set("campus"), 0);
+    ASSERT_EQ(kel_mst_revision_set(9), 0);
+    ASSERT_EQ(kel_mst_max_hops_set(30), 0);
+    ASSERT_EQ(kel_mst_info_get(&region), 0);
+    EXPECT_STREQ(region.name, "campus");
+    EXPECT_EQ(region.revision, 9u);
+    EXPECT_EQ(region.max_hops, 30u);
+    EXPECT_EQ(region.instances, 3u);
+    EXPECT_EQ(region.instance_mask, 0x29u);
+
+    ASSERT_EQ(kel_mst_bridge_prio_set(3, 4096), 0);
+    ASSERT_EQ(kel_mst_port_prio_set(3, &kFe, 64), 0);
+    ASSERT_EQ(kel_mst_port_path_cost_set(3, &kFe, 777), 0);
+    MstBridgeRecord br;
+    MstPortRecord pr, other;
+    ASSERT_EQ(kel_mst_bridge_info_get(3, &br), 0);
+    EXPECT_EQ(br.priority, 4096u);
+    EXPECT_EQ(br.vlan_count, 2u);
+    ASSERT_EQ(kel_mst_port_info_get(3, &kFe, &pr), 0);
+    EXPECT_EQ(pr.priority, 64u);
+    EXPECT_EQ(pr.path_cost, 777u);
+    ASSERT_EQ(kel_mst_port_info_get(5, &kFe, &other), 0);  // per instance
+    EXPECT_EQ(other.priority, 128u);
+    EXPECT_EQ(other.oper_cost, kCostFastEthernet);
+
+    in.vlans = vlanlist{};
+    ASSERT_EQ(kel_mst_instance_set(3, &in), 0);  // an empty list removes the instance
+    EXPECT_EQ(kel_mst_instance_get(3, &out), kNoSuchEntry);
+    EXPECT_EQ(kel_mst_bridge_prio_set(3, 4096), kNoSuchEntry);
+}
+
+TEST_F(Sim, MstRefusesImpossibleRequests) {
+    MstInstanceRecord in{};
+    in.vlans = vlans({10});
+    EXPECT_EQ(kel_mst_instance_set(0, &in), kBadValue);
+    EXPECT_EQ(kel_mst_instance_set(16, &in), kBadValue);
+    in.vlans.word[127] = 0x40000000u;  // VLAN 4095
+    EXPECT_EQ(kel_mst_instance_set(2, &in), kBadValue);
+    EXPECT_EQ(kel_mst_instance_get(2, &in), kNoSuchEntry);
+    EXPECT_EQ(kel_mst_port_prio_set(2, &kFe, 16), kNoSuchEntry);
+    EXPECT_EQ(kel_mst_port_prio_set(0, &kNone, 16), kNoSuchPort);
+    EXPECT_EQ(kel_mst_port_prio_set(0, &kFe, 20), kBadValue);
+    EXPECT_EQ(kel_mst_name_set(std::string(33, 'x').c_str()), kBadValue);
+    EXPECT_EQ(kel_mst_name_set(std::string(32, 'x').c_str()), 0);
+    EXPECT_EQ(kel_mst_max_hops_set(0), kBadValue);
+}
+
+TEST_F(Sim, Dot1xPortRecordAndPredicates) {
+    Dot1xPortRecord r;
+    ASSERT_EQ(kel_dot1x_port_info_get(&kFe, &r), 0);
+    EXPECT_EQ(r.control, kCtrlForceAuthorized);
+    EXPECT_EQ(r.auth_state, kPortAuthorized);
+    EXPECT_EQ(kel_is_dot1x_enable_port(&kFe), 0);
+    EXPECT_EQ(kel_is_dot1x_singlehost_port(&kFe), 1);
+    ASSERT_EQ(kel_dot1x_status_set(1), 0);
+    ASSERT_EQ(kel_dot1x_port_ctrl_set(&kFe, kCtrlAuto), 0);
+    ASSERT_EQ(kel_dot1x_multi_host_set(&kFe, 1), 0);
+    ASSERT_EQ(kel_dot1x_reauth_enable_set(&kFe, 1), 0);
+    ASSERT_EQ(kel_dot1x_reauth_period_set(&kFe, 600), 0);
+    ASSERT_EQ(kel_dot1x_quiet_period_set(&kFe, 0), 0);
+    ASSERT_EQ(kel_dot1x_server_timeout_set(&kFe, 10), 0);
+    ASSERT_EQ(kel_dot1x_guest_vlan_set(&kFe, 100), 0);
+    ASSERT_EQ(kel_dot1x_reauthenticate_set(&kFe), 0);
+    EXPECT_EQ(kel_is_dot1x_enable_port(&kFe), 1);
+    EXPECT_EQ(kel_is_dot1x_singlehost_port(&kFe), 0);
+    EXPECT_EQ(kel_is_dot1x_enable_port(&kGe), 0);
+    ASSERT_EQ(kel_dot1x_port_info_get(&kFe, &r), 0);
+    EXPECT_EQ(r.reauth, 1u);
+    EXPECT_EQ(r.reauth_period, 600u);
+    EXPECT_EQ(r.quiet_period, 0u);
+    EXPECT_EQ(r.server_timeout, 10u);
+    EXPECT_EQ(r.guest_vlan, 100u);
+    EXPECT_EQ(r.auth_state, kPortGuest);
+    EXPECT_EQ(r.reauth_count, 1u);
+
+    ASSERT_EQ(kel_dot1x_authentic_set(kAuthRadiusThenLocal), 0);
+    Dot1xSysRecord sys;
+    ASSERT_EQ(kel_dot1x_sys_info_get(&sys), 0);
+    EXPECT_EQ(sys.enabled, 1u);
+    EXPECT_EQ(sys.method, kAuthRadiusThenLocal);
+    EXPECT_EQ(sys.auto_ports, 1u);
+    EXPECT_EQ(sys.reauth_requests, 1u);
+
+    EXPECT_EQ(kel_dot1x_reauthenticate_set(&kGe), kNotPermitted);  // not authenticating
+    EXPECT_EQ(kel_dot1x_port_ctrl_set(&kFe, 3), kBadValue);
+    EXPECT_EQ(kel_dot1x_guest_vlan_set(&kFe, 4095), kBadValue);
+    EXPECT_EQ(kel_dot1x_reauth_period_set(&kFe, 0), kBadValue);
+    EXPECT_EQ(kel_dot1x_multi_host_set(&kNone, 1), kNoSuchPort);
+    EXPECT_EQ(kel_is_dot1x_singlehost_port(&kNone), 1);  // no record: reads as zero
+}
+
+TEST_F(Sim, RadiusSlotsKeepServersButNeverHandKeysBack) {
+    ASSERT_EQ(kel_dot1x_radius_set(1, 0x0100000A, "sharedsecret", 1812), 0);
+    ASSERT_EQ(kel_dot1x_radius_set(4, 0x0200000A, "0123456789abcdefXYZ", 1645), 0);
+    RadiusServerRecord r;
+    std::memset(&r, 0xAB, sizeof r);
+    ASSERT_EQ(kel_dot1x_radius_get(1, &r), 0);
+    EXPECT_EQ(r.index, 1u);
+    EXPECT_EQ(r.addr, 0x0100000Au);
+    EXPECT_EQ(r.udp_port, 1812u);
+    EXPECT_EQ(r.key_set, 1u);
+    for (uint32_t w : r.reserved) EXPECT_EQ(w, 0u);
+    with_model([](Model &m) {
+        EXPECT_STREQ(m.proto.radius[0].key, "sharedsecret");
+        EXPECT_STREQ(m.proto.radius[3].key, "0123456789abcdef");  // cut at 16
+    });
+    EXPECT_EQ(kel_dot1x_radius_get(2, &r), kNoSuchEntry);
+    for (uint32_t bad : {0u, 5u}) EXPECT_EQ(kel_dot1x_radius_set(bad, 1, "k", 1812), kBadValue);
+    EXPECT_EQ(kel_dot1x_radius_set(2, 0, "k", 1812), kBadValue);
+    EXPECT_EQ(kel_dot1x_radius_set(2, 1, "", 1812), kBadValue);
+    EXPECT_EQ(kel_dot1x_radius_set(2, 1, "k", 65536), kBadValue);
+    ASSERT_EQ(kel_dot1x_radius_del(1), 0);
+    EXPECT_EQ(kel_dot1x_radius_del(1), kNoSuchEntry);
+    EXPECT_EQ(kel_dot1x_radius_get(1, &r), kNoSuchEntry);
+    with_model([](Model &m) { EXPECT_EQ(m.proto.radius[0].key[0], '\0'); });
+}
+
+// Walks the local users the way a caller does: until a nonzero result.
+std::vector<std::pair<std::string, uint32_t>> users(int32_t *end) {
+    std::vector<std::pair<std::string, uint32_t>> out;
+    uint32_t cursor = 0;
+    LocalUserRecord r;
+    while ((*end = kel_dot1x_user_getnext(&cursor, &r)) == 0) out.emplace_back(r.name, r.value);
+    return out;
+}
+
+TEST_F(Sim, LocalUsersAreWalkedUntilANonzeroStatus) {
+    int32_t end = 0;
+    EXPECT_TRUE(users(&end).empty());
+    EXPECT_EQ(end, kEndOfTable);
+    const std::string n64(64, 'n');
+    ASSERT_EQ(kel_dot1x_user_set("alice", "pw1", 1), 0);
+    ASSERT_EQ(kel_dot1x_user_set((n64 + "tail").c_str(), "pw2", 15), 0);
+    ASSERT_EQ(kel_dot1x_user_set("bob", "pw3", 2), 0);
+    ASSERT_EQ(kel_dot1x_user_set("alice", "pw4", 3), 0);  // an update, not a second alice
+    auto list = users(&end);
+    EXPECT_EQ(end, kEndOfTable);
+    ASSERT_EQ(list.size(), 3u);
+    EXPECT_EQ(list[0], std::make_pair(std::string("alice"), 3u));
+    EXPECT_EQ(list[1], std::make_pair(n64, 15u));
+    EXPECT_EQ(list[2], std::make_pair(std::string("bob"), 2u));
+    with_model([](Model &m) { EXPECT_STREQ(m.proto.user[0].password, "pw4"); });
+    EXPECT_EQ(kel_dot1x_user_del((n64 + "other").c_str()), 0);  // names compare as stored: cut at 64
+    EXPECT_EQ(kel_dot1x_user_del("carol"), kNoSuchEntry);
+    EXPECT_EQ(kel_dot1x_user_set("x", "", 1), kBadValue);
+    EXPECT_EQ(kel_dot1x_user_set("x", "p", 16), kBadValue);
+    for (int i = 0; i < 14; ++i) ASSERT_EQ(kel_dot1x_user_set(("u" + std::to_string(i)).c_str(), "p", 0), 0);
+    EXPECT_EQ(kel_dot1x_user_set("one-too-many", "p", 0), kTableFull);
+    EXPECT_EQ(users(&end).size(), 16u);
+}
+
+// Keys and passwords reach the driver, but never the trace.
+TEST_F(Sim, TraceHidesKeysAndPasswords) {
+    char path[] = "/tmp/kelsim-trace-XXXXXX";
+    int fd = mkstemp(path);
+    ASSERT_GE(fd, 0);
+    close(fd);
+    ASSERT_TRUE(set_trace(path));
+    kel_dot1x_radius_set(1, 0x0100000A, "Sup3rK3y", 1812);
+    kel_dot1x_user_set("carol", "Passw0rd!", 1);
+    kel_dot1x_user_del("carol");
+    set_trace(nullptr);
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    unlink(path);
+    std::string t = text.str();
+    EXPECT_EQ(t.find("Sup3rK3y"), std::string::npos) << t;
+    EXPECT_EQ(t.find("Passw0rd"), std::string::npos) << t;
+    EXPECT_NE(t.find("0x1010 dot1x_radius_set index=1 record=<hidden> -> 0"), std::string::npos) << t;
+    EXPECT_NE(t.find("0x1013 dot1x_user_set record=<hidden> -> 0"), std::string::npos) << t;
+    EXPECT_NE(t.find("0x1014 dot1x_user_del text=\"carol\" -> 0"), std::string::npos) << t;
+}
+
+AclFilterRecord ip_filter(uint32_t action, uint32_t proto, uint32_t dst, uint32_t dst_port) {
+    AclFilterRecord f{};
+    f.action = action;
+    f.protocol = proto;
+    f.dst_ip = dst;
+    f.dst_mask = dst ? 0xFFFFFFFFu : 0;
+    f.dst_port = dst_port;
+    return f;
+}
+
+TEST_F(Sim, AccessListsAndTheirPorts) {
+    uint32_t mac_list = 0, ip_list = 0, again = 9;
+    ASSERT_EQ(kel_acl_create("macs", kAclTypeMac, &mac_list), 0);
+    ASSERT_EQ(kel_acl_create("web", kAclTypeIp, &ip_list), 0);
+    EXPECT_EQ(mac_list, 1u);
+    EXPECT_EQ(ip_list, 2u);
+    EXPECT_EQ(kel_acl_create("web", kAclTypeIp, &again), kExists);
+    EXPECT_EQ(again, 0u);
+    EXPECT_EQ(kel_acl_create("x", 3, nullptr), kBadValue);
+    EXPECT_EQ(kel_acl_create("", 2, nullptr), kBadValue);
+    EXPECT_EQ(kel_acl_create(std::string(32, 'n').c_str(), 2, nullptr), kBadValue);
+
+    ASSERT_EQ(kel_acl_filter_install("web", kAclTypeIp, &kFe), 0);
+    ASSERT_EQ(kel_acl_filter_install("web", kAclTypeIp, &kGe), 0);
+    ASSERT_EQ(kel_acl_filter_install("macs", kAclTypeMac, &kGe), 0);
+    EXPECT_EQ(kel_acl_filter_install("web", kAclTypeMac, &kFe), kBadValue);
+    EXPECT_EQ(kel_acl_filter_install("web", kAclTypeIp, &kNone), kNoSuchPort);
+    EXPECT_EQ(kel_acl_filter_install("none", kAclTypeIp, &kFe), kNoSuchEntry);
+    AclRecord rec;
+    ASSERT_EQ(kel_acl_get("web", &rec), 0);
+    EXPECT_STREQ(rec.name, "web");
+    EXPECT_EQ(rec.number, 2u);
+    EXPECT_EQ(rec.type, kAclTypeIp);
+    EXPECT_EQ(rec.ports.word[0], 1u << 2);
+    EXPECT_EQ(rec.ports.word[1], 1u << 24);
+    EXPECT_EQ(kel_is_acl_attach_port(&kFe), 1);
+    EXPECT_EQ(kel_is_acl_attach_port(&kGe), 1);
+
+    // A second IP list on 1/0/3 replaces the first there; removing takes the type.
+    ASSERT_EQ(kel_acl_create("web2", kAclTypeIp, nullptr), 0);
+    ASSERT_EQ(kel_acl_filter_install("web2", kAclTypeIp, &kFe), 0);
+    ASSERT_EQ(kel_acl_get("web", &rec), 0);
+    EXPECT_EQ(rec.ports.word[0], 0u);
+    ASSERT_EQ(kel_acl_filter_remove(kAclTypeIp, &kFe), 0);
+    EXPECT_EQ(kel_acl_filter_remove(kAclTypeIp, &kFe), kNoSuchEntry);
+    EXPECT_EQ(kel_is_acl_attach_port(&kFe), 0);
+
+    // Walks by type end with a nonzero status.
+    std::vector<std::string> names;
+    uint32_t cursor = 0;
+    while (kel_acl_getnext(&cursor, kAclTypeIp, &rec) == 0) names.push_back(rec.name);
+    EXPECT_EQ(names, (std::vector<std::string>{"web", "web2"}));
+    EXPECT_EQ(kel_acl_getnext(&cursor, kAclTypeIp, &rec), kEndOfTable);
+    EXPECT_EQ(kel_acl_getnext(&cursor, 7, &rec), kBadValue);
+
+    ASSERT_EQ(kel_acl_destroy("macs"), 0);
+    EXPECT_EQ(kel_acl_destroy("macs"), kNoSuchEntry);
+    EXPECT_EQ(kel_acl_get("macs", &rec), kNoSuchEntry);
+    EXPECT_EQ(kel_acl_get("web", nullptr), kNullBuffer);
+}
+
+std::vector<AclFilterRecord> filters(uint32_t number) {
+    std::vector<AclFilterRecord> out;
+    uint32_t cursor = 0;
+    AclFilterRecord f;
+    while (kel_acl_filter_getnext(&cursor, number, &f) == 0) out.push_back(f);
+    return out;
+}
+
+TEST_F(Sim, FiltersKeepTheirEgressPortAndOrder) {
+    uint32_t ip = 0, mac = 0;
+    ASSERT_EQ(kel_acl_create("ip", kAclTypeIp, &ip), 0);
+    ASSERT_EQ(kel_acl_create("mac", kAclTypeMac, &mac), 0);
+    AclFilterRecord web = ip_filter(kActionPermit, kProtoTcp, 0x0100000A, 80);
+    AclFilterRecord any = ip_filter(kActionDeny, kProtoIp, 0, 0);
+    ASSERT_EQ(kel_acl_ip_filter_add(ip, &any, 0, nullptr), 0);
+    ASSERT_EQ(kel_acl_ip_filter_add(ip, &web, 5, &kGe), 0);  // sequence 5 goes first
+    EXPECT_EQ(kel_acl_ip_filter_add(ip, &web, 0, &kGe), kExists);
+    auto list = filters(ip);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].sequence, 5u);
+    EXPECT_EQ(list[0].egress_unit, 2);
+    EXPECT_EQ(list[0].egress_slot, 0);
+    EXPECT_EQ(list[0].egress_port, 25);
+    EXPECT_EQ(list[0].dst_port, 80u);
+    EXPECT_EQ(list[1].sequence, 10u);
+    EXPECT_EQ(list[1].egress_unit, 0);
+    EXPECT_EQ(kel_is_filter_egress_port(&kGe), 1);
+    EXPECT_EQ(kel_is_filter_egress_port(&kFe), 0);
+
+    AclFilterRecord m{};
+    m.action = kActionDeny;
+    std::memcpy(m.src_mac, kMacA, 6);
+    std::memset(m.src_mac_mask, 0xFF, 6);
+    ASSERT_EQ(kel_acl_mac_filter_add(mac, &m, 0, &kFe), 0);
+    EXPECT_EQ(kel_acl_ip_filter_add(mac, &web, 0, nullptr), kBadValue);  // kinds follow the list
+    EXPECT_EQ(kel_acl_mac_filter_add(ip, &m, 0, nullptr), kBadValue);
+    EXPECT_EQ(kel_is_filter_egress_port(&kFe), 1);
+
+    // Deleting names the same fields; the egress port is one of them.
+    EXPECT_EQ(kel_acl_mac_filter_del(mac, &m, 0, &kGe), kNoSuchEntry);
+    ASSERT_EQ(kel_acl_mac_filter_del(mac, &m, 0, &kFe), 0);
+    EXPECT_EQ(kel_acl_ip_filter_del(ip, &web, 10, &kGe), kNoSuchEntry);  // not its sequence number
+    ASSERT_EQ(kel_acl_ip_filter_del(ip, &web, 0, &kGe), 0);
+    EXPECT_EQ(filters(ip).size(), 1u);
+    EXPECT_EQ(kel_is_filter_egress_port(&kGe), 0);
+
+    // Values out of range change nothing.
+    AclFilterRecord bad = ip_filter(kActionPermit, kProtoIp, 0, 80);  // a port without TCP or UDP
+    EXPECT_EQ(kel_acl_ip_filter_add(ip, &bad, 0, nullptr), kBadValue);
+    bad = ip_filter(3, kProtoTcp, 0, 0);
+    EXPECT_EQ(kel_acl_ip_filter_add(ip, &bad, 0, nullptr), kBadValue);
+    bad = ip_filter(kActionPermit, kProtoUdp, 0, 65536);
+    EXPECT_EQ(kel_acl_ip_filter_add(ip, &bad, 0, nullptr), kBadValue);
+    EXPECT_EQ(kel_acl_ip_filter_add(ip, &any, 0, &kNone), kNoSuchPort);
+    EXPECT_EQ(kel_acl_ip_filter_add(99, &any, 0, nullptr), kNoSuchEntry);
+    EXPECT_EQ(filters(ip).size(), 1u);
+    uint32_t cursor = 0;
+    AclFilterRecord f;
+    EXPECT_EQ(kel_acl_filter_getnext(&cursor, 99, &f), kNoSuchEntry);
+}
+
+TEST_F(Sim, FilterTableFills) {
+    uint32_t ip = 0;
+    ASSERT_EQ(kel_acl_create("ip", kAclTypeIp, &ip), 0);
+    for (uint32_t i = 1; i <= kAclFilters; ++i) {
+        AclFilterRecord f = ip_filter(kActionPermit, kProtoTcp, 0x0100000A, i);
+        ASSERT_EQ(kel_acl_ip_filter_add(ip, &f, 0, nullptr), 0);
+    }
+    AclFilterRecord f = ip_filter(kActionPermit, kProtoTcp, 0x0100000A, 100);
+    EXPECT_EQ(kel_acl_ip_filter_add(ip, &f, 0, nullptr), kTableFull);
+    EXPECT_EQ(filters(ip).back().sequence, 10u * kAclFilters);
+}
+
+std::vector<SecureAddrRecord> secure_addrs(const ifport &p, uint32_t type) {
+    std::vector<SecureAddrRecord> out;
+    uint32_t cursor = 0;
+    SecureAddrRecord r;
+    while (kel_portsecu_mac_getnext(&cursor, &p, type, &r) == 0) out.push_back(r);
+    return out;
+}
+
+TEST_F(Sim, PortSecurityLearnsLimitsAndShutsDown) {
+    EXPECT_EQ(kel_is_portsecu_enable_port(&kFe), 0);
+    ASSERT_EQ(kel_portsecu_enable_set(&kFe, 1), 0);
+    EXPECT_EQ(kel_is_portsecu_enable_port(&kFe), 1);
+    ASSERT_EQ(kel_portsecu_maxaddr_set(&kFe, 2), 0);
+    ASSERT_EQ(kel_portsecu_mac_set(&kFe, kMacA), 0);
+    EXPECT_EQ(kel_portsecu_mac_set(&kFe, kMacA), kExists);
+    EXPECT_EQ(kel_portsecu_mac_set(&kGe, kMacA), kExists);  // secure on one port only
+    EXPECT_EQ(kel_portsecu_mac_set(&kFe, kGroup), kBadValue);
+    EXPECT_TRUE(portsecu_frame(1, 3, kMacA));
+    EXPECT_TRUE(portsecu_frame(1, 3, kMacB));  // learned
+    EXPECT_EQ(kel_portsecu_maxaddr_set(&kFe, 1), kNotPermitted);
+    EXPECT_EQ(kel_portsecu_mac_set(&kFe, kMacC), kTableFull);
+    auto all = secure_addrs(kFe, kSecureAll);
+    ASSERT_EQ(all.size(), 2u);
+    EXPECT_EQ(all[1].type, kSecureDynamic);
+    EXPECT_EQ(std::memcmp(all[1].mac, kMacB, 6), 0);
+    EXPECT_EQ(secure_addrs(kFe, kSecureStatic).size(), 1u);
+
+    // A third address violates; the default action shuts the port down.
+    EXPECT_FALSE(portsecu_frame(1, 3, kMacC));
+    EXPECT_FALSE(portsecu_frame(1, 3, kMacA));  // nothing passes a shut port
+    PortSecuRecord r;
+    ASSERT_EQ(kel_portsecu_info_get(&kFe, &r), 0);
+    EXPECT_EQ(r.shut, 1u);
+    EXPECT_EQ(r.violations, 1u);
+    EXPECT_EQ(r.static_count, 1u);
+    EXPECT_EQ(r.dynamic_count, 1u);
+    ASSERT_EQ(kel_portsecu_port_reup(&kFe), 0);
+    EXPECT_EQ(kel_portsecu_port_reup(&kFe), kNotPermitted);
+
+    // Restrict drops and counts, protect only drops.
+    ASSERT_EQ(kel_portsecu_violation_set(&kFe, kViolationRestrict), 0);
+    EXPECT_FALSE(portsecu_frame(1, 3, kMacC));
+    ASSERT_EQ(kel_portsecu_violation_set(&kFe, kViolationProtect), 0);
+    EXPECT_FALSE(portsecu_frame(1, 3, kMacC));
+    ASSERT_EQ(kel_portsecu_info_get(&kFe, &r), 0);
+    EXPECT_EQ(r.shut, 0u);
+    EXPECT_EQ(r.violations, 2u);
+
+    EXPECT_EQ(kel_portsecu_dynamic_mac_clear(kMacA), kNoSuchEntry);  // configured, not learned
+    ASSERT_EQ(kel_portsecu_dynamic_mac_clear(kMacB), 0);
+    EXPECT_TRUE(portsecu_frame(1, 3, kMacC));
+    ASSERT_EQ(kel_portsecu_dynamic_mac_if_clear(nullptr), 0);
+    EXPECT_EQ(secure_addrs(kFe, kSecureDynamic).size(), 0u);
+    ASSERT_EQ(kel_portsecu_mac_del(&kFe, kMacA), 0);
+    EXPECT_EQ(kel_portsecu_mac_del(&kFe, kMacA), kNoSuchEntry);
+    EXPECT_TRUE(portsecu_frame(1, 4, kMacA));  // a port without port security passes everything
+}
+
+TEST_F(Sim, PortSecuritySettingsReadBack) {
+    ASSERT_EQ(kel_portsecu_maxaddr_set(&kGe, 64), 0);
+    ASSERT_EQ(kel_portsecu_age_time_set(&kGe, 30), 0);
+    ASSERT_EQ(kel_portsecu_age_type_set(&kGe, kAgeInactivity), 0);
+    ASSERT_EQ(kel_portsecu_shutdown_set(&kGe, 300), 0);
+    PortSecuRecord r;
+    ASSERT_EQ(kel_portsecu_info_get(&kGe, &r), 0);
+    EXPECT_EQ(r.unit, 2u);
+    EXPECT_EQ(r.port, 25u);
+    EXPECT_EQ(r.maximum, 64u);
+    EXPECT_EQ(r.age_time, 30u);
+    EXPECT_EQ(r.age_type, kAgeInactivity);
+    EXPECT_EQ(r.shutdown_time, 300u);
+    EXPECT_EQ(r.violation, kViolationShutdown);
+    EXPECT_EQ(kel_portsecu_maxaddr_set(&kGe, 65), kBadValue);
+    EXPECT_EQ(kel_portsecu_maxaddr_set(&kGe, 0), kBadValue);
+    EXPECT_EQ(kel_portsecu_violation_set(&kGe, 3), kBadValue);
+    EXPECT_EQ(kel_portsecu_age_time_set(&kGe, 1441), kBadValue);
+    EXPECT_EQ(kel_portsecu_dynamic_mac_if_clear(&kNone), kNoSuchPort);
+    uint32_t cursor = 0;
+    SecureAddrRecord a;
+    EXPECT_EQ(kel_portsecu_mac_getnext(&cursor, &kGe, 3, &a), kBadValue);
+    ASSERT_EQ(kel_portsecu_info_get(&kGe, &r), 0);
+    EXPECT_EQ(r.maximum, 64u);
+}
+
+TEST_F(Sim, GarpAndGvrp) {
+    GarpTimesRecord t{};
+    ASSERT_EQ(kel_garp_port_times_get(&kFe, &t), 0);
+    EXPECT_EQ(t.join, 20u);
+    EXPECT_EQ(t.leave_all, 1000u);
+    GarpTimesRecord set{30, 90, 2000};
+    ASSERT_EQ(kel_garp_port_times_set(&kFe, &set), 0);
+    ASSERT_EQ(kel_garp_port_times_get(&kFe, &t), 0);
+    EXPECT_EQ(std::memcmp(&t, &set, sizeof t), 0);
+    for (GarpTimesRecord bad :
+         {GarpTimesRecord{5, 60, 1000}, GarpTimesRecord{30, 89, 1000}, GarpTimesRecord{20, 60, 60}})
+        EXPECT_EQ(kel_garp_port_times_set(&kFe, &bad), kBadValue);
+    EXPECT_EQ(kel_garp_port_times_get(&kNone, &t), kNoSuchPort);
+
+    uint32_t v = 9;
+    EXPECT_FALSE(gvrp_receive(1, 3, kJoinIn, 4));  // GVRP is off
+    ASSERT_EQ(kel_gvrp_status_set(1), 0);
+    ASSERT_EQ(kel_gvrp_port_set(&kFe, 1), 0);
+    ASSERT_EQ(kel_gvrp_port_mode_set(&kFe, 2), 0);
+    ASSERT_EQ(kel_gvrp_status_get(&v), 0);
+    EXPECT_EQ(v, 1u);
+    ASSERT_EQ(kel_gvrp_port_get(&kFe, &v), 0);
+    EXPECT_EQ(v, 1u);
+    ASSERT_EQ(kel_gvrp_port_mode_get(&kFe, &v), 0);
+    EXPECT_EQ(v, 2u);
+    EXPECT_EQ(kel_gvrp_port_mode_set(&kFe, 3), kBadValue);
+    EXPECT_TRUE(gvrp_receive(1, 3, kJoinIn, 4));
+    EXPECT_TRUE(gvrp_receive(1, 3, kLeaveAll, 1));
+    GvrpStatsRecord s;
+    ASSERT_EQ(kel_gvrp_port_stats_get(&kFe, &s), 0);
+    EXPECT_EQ(s.rx[kJoinIn], 4u);
+    EXPECT_EQ(s.rx[kLeaveAll], 1u);
+    EXPECT_EQ(s.failed_registrations, 4u);  // joins on a forbidden port
+    ASSERT_EQ(kel_gvrp_port_stats_clear(&kFe), 0);
+    ASSERT_EQ(kel_gvrp_port_stats_get(&kFe, &s), 0);
+    EXPECT_EQ(s.rx[kJoinIn], 0u);
+    v = 9;
+    EXPECT_EQ(kel_gvrp_port_get(&kNone, &v), kNoSuchPort);
+    EXPECT_EQ(v, 0u);
+}
+
+TEST_F(Sim, IgmpSnoopingVlansAndLists) {
+    uint32_t v = 9;
+    ASSERT_EQ(kel_igmpsnoop_status_set(1), 0);
+    ASSERT_EQ(kel_igmpsnoop_status_get(&v), 0);
+    EXPECT_EQ(v, 1u);
+    ASSERT_EQ(kel_igmpsnoop_lmqi_get(&v), 0);
+    EXPECT_EQ(v, 10u);
+    ASSERT_EQ(kel_igmpsnoop_lmqi_set(25), 0);
+    ASSERT_EQ(kel_igmpsnoop_lmqi_get(&v), 0);
+    EXPECT_EQ(v, 25u);
+    EXPECT_EQ(kel_igmpsnoop_lmqi_set(0), kBadValue);
+    for (uint32_t vid : {1u, 10u, 4094u}) ASSERT_EQ(kel_igmpsnoop_vlan_set(vid, 1), 0);
+    ASSERT_EQ(kel_igmpsnoop_vlan_set(10, 0), 0);
+    ASSERT_EQ(kel_igmpsnoop_ileave_set(20, 1), 0);
+    ASSERT_EQ(kel_igmpsnoop_vlan_get(4094, &v), 0);
+    EXPECT_EQ(v, 1u);
+    ASSERT_EQ(kel_igmpsnoop_vlan_get(10, &v), 0);
+    EXPECT_EQ(v, 0u);
+    ASSERT_EQ(kel_igmpsnoop_ileave_get(20, &v), 0);
+    EXPECT_EQ(v, 1u);
+    vlanlist l;
+    ASSERT_EQ(kel_igmpsnoop_vlan_list_get(&l), 0);
+    vlanlist want = vlans({1, 4094});
+    EXPECT_EQ(std::memcmp(&l, &want, sizeof l), 0);
+    ASSERT_EQ(kel_igmpsnoop_ileave_list_get(&l), 0);
+    want = vlans({20});
+    EXPECT_EQ(std::memcmp(&l, &want, sizeof l), 0);
+    EXPECT_EQ(kel_igmpsnoop_vlan_set(0, 1), kBadValue);
+    EXPECT_EQ(kel_igmpsnoop_vlan_set(4095, 1), kBadValue);
+    EXPECT_EQ(kel_igmpsnoop_ileave_set(20, 2), kBadValue);
+}
+
+std::vector<DhcpBindingRecord> bindings(int32_t *end) {
+    std::vector<DhcpBindingRecord> out;
+    uint32_t cursor = 0;
+    DhcpBindingRecord r;
+    while ((*end = kel_dhcpsnoop_bind_getnext(&cursor, &r)) == 0) out.push_back(r);
+    return out;
+}
+
+TEST_F(Sim, DhcpSnoopingVlansTrustAndBindings) {
+    uint32_t v = 9;
+    vlanlist set = vlans({5, 6, 100}), got;
+    ASSERT_EQ(kel_dhcpsnoop_vlanlist_set(&set), 0);
+    ASSERT_EQ(kel_dhcpsnoop_vlan_set(6, 0), 0);
+    ASSERT_EQ(kel_dhcpsnoop_vlan_set(7, 1), 0);
+    ASSERT_EQ(kel_dhcpsnoop_vlanlist_get(&got), 0);
+    vlanlist want = vlans({5, 7, 100});
+    EXPECT_EQ(std::memcmp(&got, &want, sizeof got), 0);
+    ASSERT_EQ(kel_dhcpsnoop_vlan_get(100, &v), 0);
+    EXPECT_EQ(v, 1u);
+    set.word[127] = 0x80000000u;
+    EXPECT_EQ(kel_dhcpsnoop_vlanlist_set(&set), kBadValue);
+    ASSERT_EQ(kel_dhcpsnoop_trust_set(&kGe, 1), 0);
+    ASSERT_EQ(kel_dhcpsnoop_trust_get(&kGe, &v), 0);
+    EXPECT_EQ(v, 1u);
+    ASSERT_EQ(kel_dhcpsnoop_trust_get(&kFe, &v), 0);
+    EXPECT_EQ(v, 0u);
+
+    DhcpBindingRecord b{{0x00, 0x11, 0x22, 0x33, 0x44, 0x55}, {}, 0x0500000A, 5, 1, 3, 3600};
+    EXPECT_FALSE(add_dhcp_binding(b));  // snooping is off
+    ASSERT_EQ(kel_dhcpsnoop_status_set(1), 0);
+    ASSERT_TRUE(add_dhcp_binding(b));
+    b.ip = 0x0600000A;
+    ASSERT_TRUE(add_dhcp_binding(b));
+    int32_t end = 0;
+    auto list = bindings(&end);
+    EXPECT_EQ(end, kEndOfTable);
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[0].ip, 0x0500000Au);
+    EXPECT_EQ(list[1].port, 3u);
+    ASSERT_EQ(kel_dhcpsnoop_status_set(0), 0);  // forgets the bindings
+    EXPECT_TRUE(bindings(&end).empty());
+    EXPECT_EQ(end, kEndOfTable);
+}
+
+TEST_F(Sim, LineProtocolCableAndShowRecords) {
+    uint32_t v = 9;
+    ASSERT_EQ(kel_line_proto_port_get(&kFe, &v), 0);
+    EXPECT_EQ(v, kLineUp);
+    ASSERT_EQ(kel_line_proto_port_set(&kFe, kLineLoopback), 0);
+    ASSERT_EQ(kel_line_loopback_get(&kFe, &v), 0);
+    EXPECT_EQ(v, 1u);
+    ASSERT_EQ(kel_line_proto_port_set(&kGe, kLineDown), 0);
+    ASSERT_EQ(kel_line_loopback_get(&kGe, &v), 0);
+    EXPECT_EQ(v, 0u);
+    EXPECT_EQ(kel_line_proto_port_set(&kFe, 3), kBadValue);
+    EXPECT_EQ(kel_line_loopback_get(&kNone, &v), kNoSuchPort);
+
+    CableDiagRecord fe, ge;
+    ASSERT_EQ(kel_cablediag_get(&kFe, &fe), 0);
+    EXPECT_EQ(fe.pairs, 2u);
+    EXPECT_EQ(fe.status, kPairOk);
+    EXPECT_EQ(fe.pair_status[2], kPairNotTested);
+    EXPECT_GT(fe.pair_length[0], 0u);
+    ASSERT_EQ(kel_cablediag_get(&kGe, &ge), 0);
+    EXPECT_EQ(ge.pairs, 4u);
+    EXPECT_EQ(ge.status, kPairOpen);  // its line protocol is down
+    EXPECT_EQ(ge.pair_status[3], kPairOpen);
+
+    LedRecord led;
+    ASSERT_EQ(kel_show_private_led(&led, sizeof led), 0);
+    EXPECT_EQ(led.ports, 52u);
+    EXPECT_EQ(led.led[0][2], kLedBlinking);
+    EXPECT_EQ(led.led[1][24], kLedOff);
+    EXPECT_EQ(led.led[0][0], kLedOn);
+    ModelRecord model;
+    std::memset(&model, 0x5A, sizeof model);
+    ASSERT_EQ(kel_show_private_model(&model, 6), 0);  // at most len bytes
+    EXPECT_EQ(std::string(model.model, 6), "KS-48F");
+    EXPECT_EQ(static_cast<uint8_t>(model.model[6]), 0x5A);
+    ASSERT_EQ(kel_show_private_model(&model, 1000), 0);
+    EXPECT_STREQ(model.model, "KS-48FE-4GE");
+    EXPECT_EQ(model.units, 2u);
+    EXPECT_EQ(kel_show_private_health(&model, 0), kBufferTooSmall);
+}
+
+TEST_F(Sim, WatchdogCrashDumpTraceAndDhcpClient) {
+    EXPECT_EQ(kel_watchdog_timer_reset(), kNotPermitted);  // off
+    ASSERT_EQ(kel_watchdog_set(60), 0);
+    uint32_t v = 0;
+    ASSERT_EQ(kel_watchdog_get(&v), 0);
+    EXPECT_EQ(v, 60u);
+    EXPECT_EQ(kel_watchdog_set(301), kBadValue);
+    ASSERT_EQ(kel_watchdog_timer_reset(), 0);
+    ASSERT_EQ(kel_watchdog_timer_reset(), 0);
+    ASSERT_EQ(kel_watchdog_stat_get(&v), 0);
+    EXPECT_EQ(v, 2u);
+    ASSERT_EQ(kel_watchdog_stat_reset(), 0);
+    ASSERT_EQ(kel_watchdog_stat_get(&v), 0);
+    EXPECT_EQ(v, 0u);
+
+    ASSERT_EQ(kel_crashdump_boot_id_set(42), 0);
+    ASSERT_EQ(kel_crashdump_test(0), 0);
+    EXPECT_EQ(kel_lib_is_system_ready(), 1);
+    ASSERT_EQ(kel_crashdump_test(1), 0);  // dumps and restarts
+    EXPECT_EQ(kel_lib_is_system_ready(), 0);
+
+    ASSERT_EQ(kel_tracelog_type_set(3, 1), 0);
+    ASSERT_EQ(kel_tracelog_type_set(31, 1), 0);
+    ASSERT_EQ(kel_tracelog_type_set(3, 0), 0);
+    EXPECT_EQ(kel_tracelog_type_set(32, 1), kBadValue);
+    ASSERT_EQ(kel_tracelog_level_set(7), 0);
+    EXPECT_EQ(kel_tracelog_level_set(8), kBadValue);
+    ASSERT_EQ(kel_dhcp_client_state_set(1), 0);
+    ASSERT_EQ(kel_dhcp_client_state_get(&v), 0);
+    EXPECT_EQ(v, 1u);
+    EXPECT_EQ(kel_dhcp_client_state_set(2), kBadValue);
+
+    HealthRecord h;
+    ASSERT_EQ(kel_show_private_health(&h, sizeof h), 0);
+    EXPECT_EQ(h.watchdog_timeout, 60u);
+    EXPECT_EQ(h.crash_dumps, 2u);
+    EXPECT_EQ(h.boot_id, 42u);
+    EXPECT_EQ(h.trace_level, 7u);
+    EXPECT_EQ(h.trace_mask, 0x80000000u);
+    EXPECT_EQ(h.reboots, 1u);
+    EXPECT_EQ(h.dhcp_client, 1u);
+}
+
+}  // namespace

@@ -1,0 +1,310 @@
+// acl.cpp - kelctl's access lists: show them with their filters and ports,
+// create and destroy them, install and remove them, add and delete filters.
+//
+// A filter is written in this grammar (show prints it the same way, so a
+// shown filter can be pasted back to delete it):
+//   permit|deny mac SRC DST [ethertype N] [vlan VID] [redirect PORT] [seq N]
+//   permit|deny ip|tcp|udp|icmp SRC DST [src-port N] [dst-port N]
+//               [icmp-type N] [icmp-code N] [redirect PORT] [seq N]
+// where a MAC SRC or DST is any or hhhh.hhhh.hhhh and an IP one is any,
+// A.B.C.D or A.B.C.D/N.
+#include <arpa/inet.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "protocol.h"
+
+namespace kelctl {
+
+namespace {
+
+const std::vector<const char *> kTypes = {"", "", "mac", "", "ip"};  // by list type
+const char *protocol_name(uint32_t p) {
+    switch (p) {
+        case kProtoTcp:
+            return "tcp";
+        case kProtoUdp:
+            return "udp";
+        case kProtoIcmp:
+            return "icmp";
+        default:
+            return "ip";
+    }
+}
+
+bool list_type(const std::string &text, uint32_t *type) {
+    if (text == "mac")
+        *type = kAclTypeMac;
+    else if (text == "ip")
+        *type = kAclTypeIp;
+    else
+        return false;
+    return true;
+}
+
+// ---- Reading a filter ------------------------------------------------------
+
+struct Rule {
+    AclFilterRecord filter;
+    uint32_t seq = 0;
+    bool has_egress = false;
+    ifport egress{0, 0, 0};
+    bool mac = false;
+};
+
+bool complain(const std::string &message) {
+    std::fprintf(stderr, "kelctl: %s\n", message.c_str());
+    return false;
+}
+
+bool mac_endpoint(const std::string &text, uint8_t addr[6], uint8_t mask[6]) {
+    if (text == "any") return true;
+    if (!parse_mac(text, addr)) return false;
+    std::memset(mask, 0xFF, 6);
+    return true;
+}
+
+bool ip_endpoint(const std::string &text, uint32_t *addr, uint32_t *mask) {
+    if (text == "any") return true;
+    if (text.find('/') != std::string::npos) {
+        if (kel_ippref2ipmask(text.c_str(), addr, mask) == 0) return true;
+    } else if (kel_cli_ipaddr_get(text.c_str(), addr) == 0) {
+        *mask = 0xFFFFFFFFu;
+        return true;
+    }
+    return complain("'" + text + "' is not any, a host address (A.B.C.D) or a prefix (A.B.C.D/N)");
+}
+
+bool number_option(const std::string &word, const std::string &text, uint32_t *out) {
+    if (word == "src-port" || word == "dst-port") {
+        if (kel_cli_tcpudp_port_get(text.c_str(), out) == 0) return true;
+        return complain(word + " '" + text + "' must be a number from 1 to 65535");
+    }
+    if (word == "icmp-type" || word == "icmp-code") {
+        if (kel_cli_icmp_typecode_get(text.c_str(), out) == 0) return true;
+        return complain(word + " '" + text + "' must be a number from 0 to 255");
+    }
+    if (word == "ethertype") {
+        char *end = nullptr;
+        unsigned long v = std::strtoul(text.c_str(), &end, 0);
+        if (!text.empty() && *end == '\0' && v >= 0x600 && v <= 0xFFFF)
+            return *out = static_cast<uint32_t>(v), true;
+        return complain("ethertype '" + text + "' must lie from 0x0600 to 0xffff");
+    }
+    if (word == "vlan") return parse_number(text, 1, KEL_VLAN_MAX, "vlan", out);
+    return parse_number(text, 1, 0x7FFFFFFF, "seq", out);
+}
+
+// args from the action on: permit|deny KIND SRC DST [OPTION VALUE]...
+bool parse_rule(const Args &args, size_t at, Rule *r) {
+    std::memset(&r->filter, 0, sizeof r->filter);
+    if (args.size() < at + 4)
+        return complain("a filter needs permit|deny, a protocol, a source and a destination");
+    AclFilterRecord &f = r->filter;
+    if (kel_cli_acl_action_get(args[at].c_str(), &f.action) != 0)
+        return complain("'" + args[at] + "' is neither permit nor deny");
+    const std::string &kind = args[at + 1];
+    r->mac = kind == "mac";
+    if (!r->mac && kel_cli_acl_ipprot_get(kind.c_str(), &f.protocol) != 0)
+        return complain("'" + kind + "' is not mac, ip, tcp, udp or icmp");
+    if (r->mac ? !mac_endpoint(args[at + 2], f.src_mac, f.src_mac_mask) ||
+                     !mac_endpoint(args[at + 3], f.dst_mac, f.dst_mac_mask)
+               : !ip_endpoint(args[at + 2], &f.src_ip, &f.src_mask) ||
+                     !ip_endpoint(args[at + 3], &f.dst_ip, &f.dst_mask))
+        return false;
+    for (size_t i = at + 4; i < args.size(); i += 2) {
+        const std::string &word = args[i];
+        if (i + 1 >= args.size()) return complain(word + " needs a value");
+        const std::string &value = args[i + 1];
+        bool ports = f.protocol == kProtoTcp || f.protocol == kProtoUdp, icmp = f.protocol == kProtoIcmp;
+        uint32_t v = 0;
+        if (word == "redirect") {
+            if (!parse_port(value, &r->egress)) return false;
+            r->has_egress = true;
+            continue;
+        }
+        bool allowed = word == "seq" || (r->mac && (word == "ethertype" || word == "vlan")) ||
+                       (ports && (word == "src-port" || word == "dst-port")) ||
+                       (icmp && (word == "icmp-type" || word == "icmp-code"));
+        if (!allowed) return complain("'" + word + "' does not belong to a " + kind + " filter");
+        if (!number_option(word, value, &v)) return false;
+        if (word == "seq")
+            r->seq = v;
+        else if (word == "ethertype")
+            f.ethertype = v;
+        else if (word == "vlan")
+            f.vid = v;
+        else if (word == "src-port")
+            f.src_port = v;
+        else if (word == "dst-port")
+            f.dst_port = v;
+        else if (word == "icmp-type")
+            f.icmp_type = v, f.icmp_match |= kIcmpType;
+        else
+            f.icmp_code = v, f.icmp_match |= kIcmpCode;
+    }
+    return true;
+}
+
+// ---- Writing a filter back -------------------------------------------------
+
+std::string mac_endpoint_text(const uint8_t addr[6], const uint8_t mask[6]) {
+    static const uint8_t none[6] = {}, all[6] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    if (std::memcmp(mask, none, 6) == 0) return "any";
+    if (std::memcmp(mask, all, 6) == 0) return mac(addr);
+    return mac(addr) + "/" + mac(mask);
+}
+
+std::string ip_endpoint_text(uint32_t addr, uint32_t mask) {
+    if (mask == 0) return "any";
+    uint32_t m = ntohl(mask);
+    int bits = __builtin_popcount(m);
+    if (m == 0xFFFFFFFFu) return ipv4(addr);
+    if (m == (0xFFFFFFFFu << (32 - bits))) return ipv4(addr) + "/" + std::to_string(bits);
+    return ipv4(addr) + "/" + ipv4(mask);
+}
+
+std::string rule_text(const AclFilterRecord &f) {
+    std::string out = f.action == kActionPermit ? "permit " : "deny ";
+    if (f.kind == kFilterMac) {
+        out += "mac " + mac_endpoint_text(f.src_mac, f.src_mac_mask) + " " +
+               mac_endpoint_text(f.dst_mac, f.dst_mac_mask);
+        if (f.ethertype) {
+            char hex[16];
+            std::snprintf(hex, sizeof hex, "0x%04x", f.ethertype);
+            out += std::string(" ethertype ") + hex;
+        }
+        if (f.vid) out += " vlan " + std::to_string(f.vid);
+    } else {
+        out += std::string(protocol_name(f.protocol)) + " " + ip_endpoint_text(f.src_ip, f.src_mask) + " " +
+               ip_endpoint_text(f.dst_ip, f.dst_mask);
+        if (f.src_port) out += " src-port " + std::to_string(f.src_port);
+        if (f.dst_port) out += " dst-port " + std::to_string(f.dst_port);
+        if (f.icmp_match & kIcmpType) out += " icmp-type " + std::to_string(f.icmp_type);
+        if (f.icmp_match & kIcmpCode) out += " icmp-code " + std::to_string(f.icmp_code);
+    }
+    if (f.egress_unit || f.egress_port) {
+        ifport p{f.egress_unit, f.egress_slot, f.egress_port};
+        char name[32] = "?";
+        kel_ifname_short_get(&p, name, sizeof name);
+        out += std::string(" redirect ") + name;
+    }
+    return out;
+}
+
+// ---- Subcommands -----------------------------------------------------------
+
+void show_list(const AclRecord &rec) {
+    std::printf("%s access list %s (number %u), on %s\n", name_of(kTypes, rec.type), rec.name, rec.number,
+                port_list_text(rec.ports).c_str());
+    Table t({"  Seq", "Filter"});
+    uint32_t cursor = 0;
+    AclFilterRecord f;
+    while (kel_acl_filter_getnext(&cursor, rec.number, &f) == 0)
+        t.add({"  " + std::to_string(f.sequence), rule_text(f)});
+    t.print();
+}
+
+int show_acls(const Args &args) {
+    if (args.size() > 1) return usage_error("show access-lists takes at most one list name");
+    AclRecord rec;
+    if (!args.empty()) {
+        if (int32_t rc = kel_acl_get(args[0].c_str(), &rec))
+            return fail(("reading list " + args[0]).c_str(), rc);
+        rec.name[sizeof rec.name - 1] = '\0';
+        show_list(rec);
+        return kExitOk;
+    }
+    bool first = true;
+    for (uint32_t type : {kAclTypeMac, kAclTypeIp}) {
+        uint32_t cursor = 0;
+        while (kel_acl_getnext(&cursor, type, &rec) == 0) {
+            rec.name[sizeof rec.name - 1] = '\0';
+            if (!first) std::printf("\n");
+            first = false;
+            show_list(rec);
+        }
+    }
+    if (first) std::printf("no access lists\n");
+    return kExitOk;
+}
+
+int create(const Args &args) {
+    uint32_t type, number = 0;
+    if (args.size() != 2 || !list_type(args[1], &type))
+        return usage_error("access-list create takes NAME mac|ip");
+    if (int32_t rc = kel_acl_create(args[0].c_str(), type, &number))
+        return fail(("creating list " + args[0]).c_str(), rc);
+    std::printf("%s access list %s is number %u\n", args[1].c_str(), args[0].c_str(), number);
+    return kExitOk;
+}
+
+int destroy(const Args &args) {
+    if (args.size() != 1) return usage_error("access-list destroy takes a list name");
+    if (int32_t rc = kel_acl_destroy(args[0].c_str()))
+        return fail(("destroying list " + args[0]).c_str(), rc);
+    return kExitOk;
+}
+
+int install(const Args &args) {
+    if (args.size() != 2) return usage_error("access-list install takes NAME PORTS");
+    iflist ports;
+    if (!parse_port_list(args[1], &ports)) return kExitUsage;
+    AclRecord rec;
+    if (int32_t rc = kel_acl_get(args[0].c_str(), &rec)) return fail(("reading list " + args[0]).c_str(), rc);
+    int status = kExitOk;
+    for (const ifport &p : ports_in(ports))
+        if (int32_t rc = kel_acl_filter_install(args[0].c_str(), rec.type, &p))
+            status = fail(("installing " + args[0] + " on " + port_name(p)).c_str(), rc);
+    return status;
+}
+
+int remove(const Args &args) {
+    uint32_t type;
+    if (args.size() != 2 || !list_type(args[0], &type))
+        return usage_error("access-list remove takes mac|ip PORTS");
+    iflist ports;
+    if (!parse_port_list(args[1], &ports)) return kExitUsage;
+    int status = kExitOk;
+    for (const ifport &p : ports_in(ports))
+        if (int32_t rc = kel_acl_filter_remove(type, &p))
+            status = fail(("removing the " + args[0] + " list from " + port_name(p)).c_str(), rc);
+    return status;
+}
+
+int filter_command(const Args &args, bool add) {
+    if (args.empty()) return usage_error("give a list name and a filter");
+    Rule r;
+    if (!parse_rule(args, 1, &r)) return kExitUsage;
+    AclRecord rec;
+    if (int32_t rc = kel_acl_get(args[0].c_str(), &rec)) return fail(("reading list " + args[0]).c_str(), rc);
+    const ifport *egress = r.has_egress ? &r.egress : nullptr;
+    int32_t rc =
+        r.mac ? (add ? kel_acl_mac_filter_add : kel_acl_mac_filter_del)(rec.number, &r.filter, r.seq, egress)
+              : (add ? kel_acl_ip_filter_add : kel_acl_ip_filter_del)(rec.number, &r.filter, r.seq, egress);
+    if (rc) return fail((std::string(add ? "adding to " : "deleting from ") + args[0]).c_str(), rc);
+    return kExitOk;
+}
+
+int add(const Args &args) { return filter_command(args, true); }
+int del(const Args &args) { return filter_command(args, false); }
+
+const Subcommand kRows[] = {
+    {"show access-lists", "[NAME]", "access lists, their ports and filters", show_acls},
+    {"access-list create", "NAME mac|ip", "a new, empty list", create},
+    {"access-list destroy", "NAME", "destroy a list (it leaves its ports)", destroy},
+    {"access-list install", "NAME PORTS", "install a list on ports (replacing one of its kind)", install},
+    {"access-list remove", "mac|ip PORTS", "remove the ports' list of that kind", remove},
+    {"access-list add", "NAME FILTER",
+     "add permit|deny mac|ip|tcp|udp|icmp SRC DST [OPTIONS]; SRC, DST: any, an address or A.B.C.D/N; "
+     "options: src-port, dst-port, icmp-type, icmp-code, ethertype, vlan, redirect PORT, seq N",
+     add},
+    {"access-list delete", "NAME FILTER", "delete a filter, written as it was added", del},
+};
+
+}  // namespace
+
+const Area kAclArea = area(kRows);
+
+}  // namespace kelctl
