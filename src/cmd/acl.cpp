@@ -8,6 +8,7 @@
 #include "../io/request.h"
 
 using kel::Request;
+namespace slot = kel::slot;
 
 namespace {
 
@@ -32,11 +33,12 @@ uint32_t u32_at(const void *record, size_t offset) {
 // The filter commands share one shape; only the code differs.
 int32_t filter_request(uint32_t cmd, uint32_t number, const void *filter, uint32_t param,
                        const ifport *egress) {
-    Request r(cmd);
-    r.at_or_none(egress).buffer(filter);
-    r->list = number;
-    r->param = param;
-    return r.send();
+    return Request(cmd)
+        .set(slot::list, number)
+        .buffer(filter)
+        .set(slot::param, param)
+        .at_or_none(egress)
+        .send();
 }
 
 // Whether some list of one type is installed on the port of list bit `bit`.
@@ -69,9 +71,7 @@ bool egress_in_type(uint32_t type, const ifport *p) {
 extern "C" {
 
 int32_t kel_acl_create(const char *name, uint32_t type, uint32_t *number) {
-    Request r(0x0D01);
-    r.buffer(name)->sel = type;
-    return r.send(&kel_ioreq::list, number);
+    return Request(0x0D01).buffer(name).set(slot::sel, type).send(slot::list, number);
 }
 
 int32_t kel_acl_destroy(const char *name) { return Request(0x0D02).buffer(name).send(); }
@@ -80,27 +80,19 @@ int32_t kel_acl_destroy(const char *name) { return Request(0x0D02).buffer(name).
 int32_t kel_acl_get(const char *name, void *rec) { return Request(0x0D03).buffer(name).record(rec).send(); }
 
 int32_t kel_acl_getnext(uint32_t *cursor, uint32_t type, void *rec) {
-    Request r(0x0D04);
-    r.buffer(rec)->sel = type;
-    return r.walk(cursor);
+    return Request(0x0D04).set(slot::sel, type).buffer(rec).walk(cursor);
 }
 
 int32_t kel_acl_filter_install(const char *name, uint32_t sel, const ifport *p) {
-    Request r(0x0D05, p);
-    r.buffer(name)->sel = sel;
-    return r.send();
+    return Request(0x0D05, p).buffer(name).set(slot::sel, sel).send();
 }
 
 int32_t kel_acl_filter_remove(uint32_t sel, const ifport *p) {
-    Request r(0x0D06, p);
-    r->sel = sel;
-    return r.send();
+    return Request(0x0D06, p).set(slot::sel, sel).send();
 }
 
 int32_t kel_acl_filter_getnext(uint32_t *cursor, uint32_t number, void *rec) {
-    Request r(0x0D07);
-    r.buffer(rec)->list = number;
-    return r.walk(cursor);
+    return Request(0x0D07).set(slot::list, number).buffer(rec).walk(cursor);
 }
 
 int32_t kel_acl_mac_filter_add(uint32_t number, const void *filter, uint32_t param, const ifport *egress) {

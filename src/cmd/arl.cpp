@@ -10,6 +10,7 @@
 #include "../io/request.h"
 
 using kel::Request;
+namespace slot = kel::slot;
 
 namespace {
 
@@ -37,24 +38,16 @@ static_assert(code_of(kWalk, 3) == 0 && code_of(kFlushByPort, 2) == 0x0311);
 
 extern "C" {
 
-int32_t kel_arl_age_time_set(uint32_t time) {
-    Request r(0x0301);
-    r->count = time;
-    return r.send();
-}
+int32_t kel_arl_age_time_set(uint32_t time) { return Request(0x0301).set(slot::count, time).send(); }
+int32_t kel_arl_age_time_get(uint32_t *time) { return Request(0x0302).send(slot::count, time); }
 
-int32_t kel_arl_age_time_get(uint32_t *time) { return Request(0x0302).send(&kel_ioreq::count, time); }
-
+// MAC address first, VLAN second, port last.
 int32_t kel_static_arl_add(const uint8_t *mac, uint32_t vid, const ifport *p) {
-    Request r(0x0303, p);
-    r->vid = vid;
-    return r.mac(mac).send();
+    return Request(0x0303, p).set(slot::vid, vid).mac(mac).send();
 }
 
 int32_t kel_static_arl_del(const uint8_t *mac, uint32_t vid, const ifport *p) {
-    Request r(0x030D, p);
-    r->vid = vid;
-    return r.mac(mac).send();
+    return Request(0x030D, p).set(slot::vid, vid).mac(mac).send();
 }
 
 int32_t kel_arl_getnext(uint32_t *index, int32_t type, void *entry) {
@@ -64,18 +57,11 @@ int32_t kel_arl_getnext(uint32_t *index, int32_t type, void *entry) {
 }
 
 int32_t kel_arl_getpage(uint32_t *index, uint32_t sel, void *page) {
-    Request r(0x0307);
-    r->sel = sel;
-    return r.buffer(page).walk_to_end(index);
+    return Request(0x0307).set(slot::sel, sel).buffer(page).walk_to_end(index);
 }
 
-int32_t kel_arl_freeze_set(uint32_t value) {
-    Request r(0x0308);
-    r->value = value;
-    return r.send();
-}
-
-int32_t kel_arl_freeze_get(uint32_t *value) { return Request(0x0309).send(&kel_ioreq::value, value); }
+int32_t kel_arl_freeze_set(uint32_t value) { return Request(0x0308).set(slot::value, value).send(); }
+int32_t kel_arl_freeze_get(uint32_t *value) { return Request(0x0309).send(slot::value, value); }
 int32_t kel_dynamic_arl_del(void) { return Request(0x030E).send(); }
 
 int32_t kel_arl_del_by_mac(const uint8_t *mac, int32_t type) {
@@ -87,9 +73,7 @@ int32_t kel_arl_del_by_mac(const uint8_t *mac, int32_t type) {
 int32_t kel_arl_del_by_vlan(uint32_t vid, int32_t type) {
     uint32_t code = code_of(kFlushByVlan, type);
     if (!code) return KEL_ERR_PARAM;
-    Request r(code);
-    r->vid = vid;
-    return r.send();
+    return Request(code).set(slot::vid, vid).send();
 }
 
 int32_t kel_arl_del_by_port(const ifport *p, int32_t type) {

@@ -4,11 +4,11 @@
 //
 // RADIUS keys and passwords are copied only into the record handed to the
 // driver, on this call's stack, and wiped once the driver has read it.
+#include "../io/request.h"
 #include "field.h"
-#include "setters.h"
 
 using kel::Request;
-using kel::set_port_word;
+namespace slot = kel::slot;
 
 namespace {
 
@@ -45,13 +45,13 @@ uint32_t port_record_word(const ifport *p, size_t offset) {
 
 extern "C" {
 
-int32_t kel_dot1x_status_set(uint32_t on) { return kel::set_word(0x1001, &kel_ioreq::value, on); }
-int32_t kel_dot1x_authentic_set(uint32_t method) { return kel::set_word(0x1002, &kel_ioreq::sel, method); }
+int32_t kel_dot1x_status_set(uint32_t on) { return Request(0x1001).set(slot::value, on).send(); }
+int32_t kel_dot1x_authentic_set(uint32_t method) { return Request(0x1002).set(slot::sel, method).send(); }
 
 int32_t kel_dot1x_sys_info_get(void *info) { return Request(0x1003).buffer(info).send(); }
 
 int32_t kel_dot1x_port_ctrl_set(const ifport *p, uint32_t ctrl) {
-    return set_port_word(0x1004, p, &kel_ioreq::value, ctrl);
+    return Request(0x1004, p).set(slot::value, ctrl).send();
 }
 
 int32_t kel_dot1x_port_info_get(const ifport *p, void *info) {
@@ -67,30 +67,30 @@ int32_t kel_is_dot1x_singlehost_port(const ifport *p) {
 }
 
 int32_t kel_dot1x_reauth_enable_set(const ifport *p, uint32_t on) {
-    return set_port_word(0x1006, p, &kel_ioreq::value, on);
+    return Request(0x1006, p).set(slot::value, on).send();
 }
 
 int32_t kel_dot1x_reauthenticate_set(const ifport *p) { return Request(0x1007, p).send(); }
 
 int32_t kel_dot1x_reauth_period_set(const ifport *p, uint32_t period) {
-    return set_port_word(0x1008, p, &kel_ioreq::count, period);
+    return Request(0x1008, p).set(slot::count, period).send();
 }
 
 int32_t kel_dot1x_quiet_period_set(const ifport *p, uint32_t period) {
-    return set_port_word(0x1009, p, &kel_ioreq::count, period);
+    return Request(0x1009, p).set(slot::count, period).send();
 }
 
 int32_t kel_dot1x_server_timeout_set(const ifport *p, uint32_t timeout) {
-    return set_port_word(0x100C, p, &kel_ioreq::count, timeout);
+    return Request(0x100C, p).set(slot::count, timeout).send();
 }
 
 int32_t kel_dot1x_multi_host_set(const ifport *p, uint32_t on) {
-    return set_port_word(0x100E, p, &kel_ioreq::value, on);
+    return Request(0x100E, p).set(slot::value, on).send();
 }
 
 // The guest VLAN travels in the common VLAN word.
 int32_t kel_dot1x_guest_vlan_set(const ifport *p, uint32_t vid) {
-    return set_port_word(0x100F, p, &kel_ioreq::vid, vid);
+    return Request(0x100F, p).set(slot::vid, vid).send();
 }
 
 int32_t kel_dot1x_radius_set(uint32_t index, uint32_t addr, const char *key, uint32_t udp_port) {
@@ -98,19 +98,15 @@ int32_t kel_dot1x_radius_set(uint32_t index, uint32_t addr, const char *key, uin
     put_u32(record, kRadiusAddr, addr);
     kel::put_field(record + kRadiusKey, kRadiusKeyWidth, key);
     put_u32(record, kRadiusPort, udp_port);
-    Request r(0x1010);
-    r->index = index;
-    int32_t rc = r.buffer(record).send();
+    int32_t rc = Request(0x1010).set(slot::index, index).buffer(record).send();
     kel::wipe(record, sizeof record);
     return rc;
 }
 
-int32_t kel_dot1x_radius_del(uint32_t index) { return kel::set_word(0x1011, &kel_ioreq::index, index); }
+int32_t kel_dot1x_radius_del(uint32_t index) { return Request(0x1011).set(slot::index, index).send(); }
 
 int32_t kel_dot1x_radius_get(uint32_t index, void *rec) {
-    Request r(0x1012);
-    r->index = index;
-    return r.buffer(rec).send();
+    return Request(0x1012).set(slot::index, index).buffer(rec).send();
 }
 
 int32_t kel_dot1x_user_set(const char *name, const char *password, uint32_t value) {

@@ -8,13 +8,14 @@
 #include "../io/request.h"
 
 using kel::Request;
+namespace slot = kel::slot;
 
 namespace {
 
+// A group is named by its MAC address and VLAN.
 Request group(uint32_t cmd, const uint8_t mac[6], uint32_t vid) {
     Request r(cmd);
-    r->vid = vid;
-    r.mac(mac);
+    r.mac(mac).set(slot::vid, vid);
     return r;
 }
 
@@ -28,9 +29,7 @@ int32_t walk(uint32_t cmd, uint32_t *cursor, void *entry) {
 extern "C" {
 
 int32_t kel_static_mcast_add(const uint8_t mac[6], uint32_t vid, uint32_t priority, const iflist *ports) {
-    Request r = group(0x0401, mac, vid);
-    r->prio = priority;
-    return r.buffer(ports).send();
+    return group(0x0401, mac, vid).set(slot::prio, priority).buffer(ports).send();
 }
 
 int32_t kel_static_mcast_del(const uint8_t mac[6], uint32_t vid) { return group(0x0402, mac, vid).send(); }

@@ -27,4 +27,7 @@ inline bool describes(const PortInfo &info, const ifport *p) {
     return info.unit == p->unit && info.port == p->port;
 }
 
+// 1 when p's record describes p and carries the flag; 0 for a null p.
+int32_t port_has_flag(const ifport *p, uint32_t flag);
+
 }  // namespace kel

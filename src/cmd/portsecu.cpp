@@ -1,9 +1,9 @@
 // portsecu.cpp - port security (family 0x17): secure and dynamic addresses,
 // address limits, ageing, violation actions and the enabled-port predicate.
-#include "setters.h"
+#include "../io/request.h"
 
 using kel::Request;
-using kel::set_port_word;
+namespace slot = kel::slot;
 
 namespace {
 
@@ -16,7 +16,7 @@ constexpr size_t kPortEnabled = 12;  // nonzero: port security is on
 extern "C" {
 
 int32_t kel_portsecu_enable_set(const ifport *p, uint32_t on) {
-    return set_port_word(0x1701, p, &kel_ioreq::value, on);
+    return Request(0x1701, p).set(slot::value, on).send();
 }
 
 int32_t kel_portsecu_mac_set(const ifport *p, const uint8_t *mac) {
@@ -28,29 +28,27 @@ int32_t kel_portsecu_mac_del(const ifport *p, const uint8_t *mac) {
 }
 
 int32_t kel_portsecu_mac_getnext(uint32_t *cursor, const ifport *p, uint32_t type, void *rec) {
-    Request r(0x1704, p);
-    r.buffer(rec)->sel = type;
-    return r.walk(cursor);
+    return Request(0x1704, p).set(slot::sel, type).buffer(rec).walk(cursor);
 }
 
 int32_t kel_portsecu_maxaddr_set(const ifport *p, uint32_t max) {
-    return set_port_word(0x1705, p, &kel_ioreq::count, max);
+    return Request(0x1705, p).set(slot::count, max).send();
 }
 
 int32_t kel_portsecu_violation_set(const ifport *p, uint32_t action) {
-    return set_port_word(0x1706, p, &kel_ioreq::sel, action);
+    return Request(0x1706, p).set(slot::sel, action).send();
 }
 
 int32_t kel_portsecu_age_time_set(const ifport *p, uint32_t time) {
-    return set_port_word(0x1707, p, &kel_ioreq::count, time);
+    return Request(0x1707, p).set(slot::count, time).send();
 }
 
 int32_t kel_portsecu_age_type_set(const ifport *p, uint32_t type) {
-    return set_port_word(0x1708, p, &kel_ioreq::sel, type);
+    return Request(0x1708, p).set(slot::sel, type).send();
 }
 
 int32_t kel_portsecu_shutdown_set(const ifport *p, uint32_t value) {
-    return set_port_word(0x1709, p, &kel_ioreq::count, value);
+    return Request(0x1709, p).set(slot::count, value).send();
 }
 
 int32_t kel_portsecu_port_reup(const ifport *p) { return Request(0x170A, p).send(); }

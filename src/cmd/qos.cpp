@@ -8,73 +8,51 @@
 #include "../io/request.h"
 
 using kel::Request;
-
-namespace {
-
-int32_t rate_set(uint32_t cmd, const ifport *p, uint32_t rate, uint32_t aux) {
-    Request r(cmd, p);
-    r->rate = rate;
-    r->aux = aux;
-    return r.send();
-}
-
-int32_t rate_get(uint32_t cmd, const ifport *p, uint32_t *rate, uint32_t *aux) {
-    return Request(cmd, p).send(&kel_ioreq::rate, rate, &kel_ioreq::aux, aux);
-}
-
-}  // namespace
+namespace slot = kel::slot;
 
 extern "C" {
 
 int32_t kel_cosq_map_set(uint32_t priority, uint32_t queue) {
-    Request r(0x0901);
-    r->prio = priority;
-    r->queue = queue;
-    return r.send();
+    return Request(0x0901).set(slot::prio, priority).set(slot::queue, queue).send();
 }
 
 int32_t kel_cosq_map_reset(void) { return Request(0x0902).send(); }
 
 int32_t kel_cosq_map_get(uint32_t priority, uint32_t *queue) {
-    Request r(0x0903);
-    r->prio = priority;
-    return r.send(&kel_ioreq::queue, queue);
+    return Request(0x0903).set(slot::prio, priority).send(slot::queue, queue);
 }
 
 int32_t kel_cosq_policy_set(uint32_t policy, const void *params, uint32_t len) {
-    Request r(0x0904);
-    r->param = policy;
-    return r.buffer(params, len).send();
+    return Request(0x0904).set(slot::param, policy).buffer(params, len).send();
 }
 
 int32_t kel_cosq_policy_get(uint32_t *policy, void *params, uint32_t len) {
-    return Request(0x0905).buffer(params, len).send(&kel_ioreq::param, policy);
+    return Request(0x0905).buffer(params, len).send(slot::param, policy);
 }
 
+// Transmit first: 0x0A01 and 0x0A02, then receive: 0x0A03 and 0x0A04.
 int32_t kel_qos_tx_rate_set(const ifport *p, uint32_t rate, uint32_t aux) {
-    return rate_set(0x0A01, p, rate, aux);
+    return Request(0x0A01, p).set(slot::rate, rate).set(slot::aux, aux).send();
 }
+
 int32_t kel_qos_tx_rate_get(const ifport *p, uint32_t *rate, uint32_t *aux) {
-    return rate_get(0x0A02, p, rate, aux);
+    return Request(0x0A02, p).send(slot::rate, rate, slot::aux, aux);
 }
+
 int32_t kel_qos_rx_rate_set(const ifport *p, uint32_t rate, uint32_t aux) {
-    return rate_set(0x0A03, p, rate, aux);
+    return Request(0x0A03, p).set(slot::rate, rate).set(slot::aux, aux).send();
 }
+
 int32_t kel_qos_rx_rate_get(const ifport *p, uint32_t *rate, uint32_t *aux) {
-    return rate_get(0x0A04, p, rate, aux);
+    return Request(0x0A04, p).send(slot::rate, rate, slot::aux, aux);
 }
 
 int32_t kel_storm_ctrl_set(const ifport *p, uint32_t type, uint32_t rate) {
-    Request r(0x0B01, p);
-    r->sel = type;
-    r->rate = rate;
-    return r.send();
+    return Request(0x0B01, p).set(slot::sel, type).set(slot::rate, rate).send();
 }
 
 int32_t kel_storm_ctrl_get(const ifport *p, uint32_t type, uint32_t *rate) {
-    Request r(0x0B02, p);
-    r->sel = type;
-    return r.send(&kel_ioreq::rate, rate);
+    return Request(0x0B02, p).set(slot::sel, type).send(slot::rate, rate);
 }
 
 }  // extern "C"

@@ -9,13 +9,12 @@
 #include "../io/request.h"
 
 using kel::Request;
+namespace slot = kel::slot;
 
 namespace {
 
 int32_t counter(const ifport *p, uint32_t selector, uint32_t *value) {
-    Request r(0x0C01, p);
-    r->sel = selector;
-    r.send(&kel_ioreq::count, value);
+    Request(0x0C01, p).set(kel::slot::sel, selector).send(kel::slot::count, value);
     return 0;
 }
 

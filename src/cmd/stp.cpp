@@ -3,11 +3,10 @@
 // Settings go to the driver's spanning-tree engine as they are given; the
 // information records are the driver's and land directly in the caller's
 // buffer (no len is sent, so that buffer must hold the driver's record).
-#include "setters.h"
+#include "../io/request.h"
 
 using kel::Request;
-using kel::set_port_word;
-using kel::set_word;
+namespace slot = kel::slot;
 
 namespace {
 
@@ -15,25 +14,19 @@ namespace {
 constexpr size_t kBridgeTimesSize = 112;
 constexpr size_t kBridgeTimesFirst = 44;  // then 48 and 52
 
-Request to_instance(uint32_t cmd, uint32_t instance) {
-    Request r(cmd);
-    r->index = instance;
-    return r;
-}
-
 }  // namespace
 
 extern "C" {
 
-int32_t kel_stp_control_set(uint32_t on) { return set_word(0x0E01, &kel_ioreq::value, on); }
-int32_t kel_stp_mode_set(uint32_t mode) { return set_word(0x0E02, &kel_ioreq::sel, mode); }
+int32_t kel_stp_control_set(uint32_t on) { return Request(0x0E01).set(slot::value, on).send(); }
+int32_t kel_stp_mode_set(uint32_t mode) { return Request(0x0E02).set(slot::sel, mode).send(); }
 int32_t kel_stp_bridge_info_get(void *info) { return Request(0x0E03).buffer(info).send(); }
 
 int32_t kel_stp_port_info_get(const ifport *p, void *info) { return Request(0x0E04, p).buffer(info).send(); }
 
-int32_t kel_stp_max_age_set(uint32_t value) { return set_word(0x0E05, &kel_ioreq::count, value); }
-int32_t kel_stp_forward_delay_set(uint32_t value) { return set_word(0x0E06, &kel_ioreq::count, value); }
-int32_t kel_stp_hello_time_set(uint32_t value) { return set_word(0x0E07, &kel_ioreq::count, value); }
+int32_t kel_stp_max_age_set(uint32_t value) { return Request(0x0E05).set(slot::count, value).send(); }
+int32_t kel_stp_forward_delay_set(uint32_t value) { return Request(0x0E06).set(slot::count, value).send(); }
+int32_t kel_stp_hello_time_set(uint32_t value) { return Request(0x0E07).set(slot::count, value).send(); }
 
 int32_t kel_stp_bridge_times_set(uint32_t t1, uint32_t t2, uint32_t t3) {
     // The whole record starts zeroed: the driver never sees this frame's old bytes.
@@ -44,73 +37,67 @@ int32_t kel_stp_bridge_times_set(uint32_t t1, uint32_t t2, uint32_t t3) {
     return Request(0x0E08).buffer(record).send();
 }
 
-int32_t kel_stp_bridge_prio_set(uint32_t prio) { return set_word(0x0E09, &kel_ioreq::prio, prio); }
-int32_t kel_stp_tx_hold_count_set(uint32_t count) { return set_word(0x0E0A, &kel_ioreq::count, count); }
+int32_t kel_stp_bridge_prio_set(uint32_t prio) { return Request(0x0E09).set(slot::prio, prio).send(); }
+int32_t kel_stp_tx_hold_count_set(uint32_t count) { return Request(0x0E0A).set(slot::count, count).send(); }
 
 int32_t kel_stp_port_prio_set(const ifport *p, uint32_t prio) {
-    return set_port_word(0x0E0B, p, &kel_ioreq::prio, prio);
+    return Request(0x0E0B, p).set(slot::prio, prio).send();
 }
 
 int32_t kel_stp_port_path_cost_set(const ifport *p, uint32_t cost) {
-    return set_port_word(0x0E0C, p, &kel_ioreq::count, cost);
+    return Request(0x0E0C, p).set(slot::count, cost).send();
 }
 
 int32_t kel_stp_port_edge_port_set(const ifport *p, uint32_t on) {
-    return set_port_word(0x0E0D, p, &kel_ioreq::value, on);
+    return Request(0x0E0D, p).set(slot::value, on).send();
 }
 
 // The link type travels in the selector word, not with the on/off values.
 int32_t kel_stp_port_link_type_set(const ifport *p, uint32_t type) {
-    return set_port_word(0x0E0E, p, &kel_ioreq::sel, type);
+    return Request(0x0E0E, p).set(slot::sel, type).send();
 }
 
 int32_t kel_stp_port_bpdu_guard_set(const ifport *p, uint32_t on) {
-    return set_port_word(0x0E0F, p, &kel_ioreq::value, on);
+    return Request(0x0E0F, p).set(slot::value, on).send();
 }
 
-int32_t kel_stp_uplink_fast_set(uint32_t on) { return set_word(0x0E10, &kel_ioreq::value, on); }
+int32_t kel_stp_uplink_fast_set(uint32_t on) { return Request(0x0E10).set(slot::value, on).send(); }
 
 int32_t kel_mst_bridge_info_get(uint32_t instance, void *info) {
-    return to_instance(0x0F01, instance).buffer(info).send();
+    return Request(0x0F01).set(slot::index, instance).buffer(info).send();
 }
 
 int32_t kel_mst_port_info_get(uint32_t instance, const ifport *p, void *info) {
-    return to_instance(0x0F02, instance).at(p).buffer(info).send();
+    return Request(0x0F02, p).set(slot::index, instance).buffer(info).send();
 }
 
 int32_t kel_mst_info_get(void *info) { return Request(0x0F03).buffer(info).send(); }
 
 int32_t kel_mst_instance_get(uint32_t instance, void *rec) {
-    return to_instance(0x0F04, instance).buffer(rec).send();
+    return Request(0x0F04).set(slot::index, instance).buffer(rec).send();
 }
 
 int32_t kel_mst_instance_set(uint32_t instance, const void *rec) {
-    return to_instance(0x0F05, instance).buffer(rec).send();
+    return Request(0x0F05).set(slot::index, instance).buffer(rec).send();
 }
 
 // The driver reads the caller's text itself; nothing is measured or copied.
 int32_t kel_mst_name_set(const char *name) { return Request(0x0F06).buffer(name).send(); }
 
-int32_t kel_mst_revision_set(uint32_t revision) { return set_word(0x0F07, &kel_ioreq::count, revision); }
+int32_t kel_mst_revision_set(uint32_t revision) { return Request(0x0F07).set(slot::count, revision).send(); }
 
 int32_t kel_mst_bridge_prio_set(uint32_t instance, uint32_t prio) {
-    Request r = to_instance(0x0F08, instance);
-    r->prio = prio;
-    return r.send();
+    return Request(0x0F08).set(slot::index, instance).set(slot::prio, prio).send();
 }
 
 int32_t kel_mst_port_prio_set(uint32_t instance, const ifport *p, uint32_t prio) {
-    Request r = to_instance(0x0F09, instance);
-    r.at(p)->prio = prio;
-    return r.send();
+    return Request(0x0F09, p).set(slot::index, instance).set(slot::prio, prio).send();
 }
 
 int32_t kel_mst_port_path_cost_set(uint32_t instance, const ifport *p, uint32_t cost) {
-    Request r = to_instance(0x0F0A, instance);
-    r.at(p)->count = cost;
-    return r.send();
+    return Request(0x0F0A, p).set(slot::index, instance).set(slot::count, cost).send();
 }
 
-int32_t kel_mst_max_hops_set(uint32_t hops) { return set_word(0x0F0B, &kel_ioreq::count, hops); }
+int32_t kel_mst_max_hops_set(uint32_t hops) { return Request(0x0F0B).set(slot::count, hops).send(); }
 
 }  // extern "C"

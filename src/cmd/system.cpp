@@ -5,18 +5,24 @@
 #include "portinfo.h"
 
 using kel::Request;
+namespace slot = kel::slot;
 
 namespace kel {
 
 PortInfo port_info(const ifport *p) {
-    unsigned char record[KEL_PORTINFO_SIZE];
-    std::memset(record, 0, sizeof record);
+    unsigned char record[KEL_PORTINFO_SIZE] = {};
     Request(0x0008, p).buffer(record).send();
     PortInfo info;
     std::memcpy(&info.unit, record + KEL_PORTINFO_UNIT, 4);
     std::memcpy(&info.port, record + KEL_PORTINFO_PORT, 4);
     std::memcpy(&info.flags, record + KEL_PORTINFO_FLAGS, 4);
     return info;
+}
+
+int32_t port_has_flag(const ifport *p, uint32_t flag) {
+    if (!p) return 0;
+    PortInfo info = port_info(p);
+    return describes(info, p) && (info.flags & flag) != 0;
 }
 
 }  // namespace kel
@@ -27,9 +33,7 @@ int32_t kel_ifport_name_get(const ifport *p, char *name, uint32_t size) {
     return Request(0x0001, p).buffer(name, size).send();
 }
 
-int32_t kel_system_nr_ports_get(uint32_t *count) {
-    return Request(0x0002).send(&kel_ioreq::count, count);
-}
+int32_t kel_system_nr_ports_get(uint32_t *count) { return Request(0x0002).send(slot::count, count); }
 
 int32_t kel_system_mac_addr_get(uint8_t *mac) {
     Request r(0x0003);
@@ -39,47 +43,29 @@ int32_t kel_system_mac_addr_get(uint8_t *mac) {
 }
 
 int32_t kel_system_ip_mask_set(uint32_t ip, uint32_t mask) {
-    Request r(0x0004);
-    r->addr = ip;
-    r->mask = mask;
-    return r.send();
+    return Request(0x0004).set(slot::addr, ip).set(slot::mask, mask).send();
 }
 
 int32_t kel_system_ip_mask_get(uint32_t *ip, uint32_t *mask) {
-    return Request(0x0005).send(&kel_ioreq::addr, ip, &kel_ioreq::mask, mask);
+    return Request(0x0005).send(slot::addr, ip, slot::mask, mask);
 }
 
-int32_t kel_system_vlan_id_set(uint32_t vid) {
-    Request r(0x0006);
-    r->vid = vid;
-    return r.send();
-}
-
-int32_t kel_system_vlan_id_get(uint32_t *vid) {
-    return Request(0x0007).send(&kel_ioreq::vid, vid);
-}
+int32_t kel_system_vlan_id_set(uint32_t vid) { return Request(0x0006).set(slot::vid, vid).send(); }
+int32_t kel_system_vlan_id_get(uint32_t *vid) { return Request(0x0007).send(slot::vid, vid); }
 
 int32_t kel_system_port_info_get(const ifport *p, void *info) {
     return Request(0x0008, p).buffer(info).send();
 }
 
+// Unlike the kind tests, existence also asks for a nonzero unit and port.
 int32_t kel_is_system_ifport(const ifport *p) {
     if (!p) return 0;
     kel::PortInfo info = kel::port_info(p);
     return info.unit != 0 && info.port != 0 && kel::describes(info, p);
 }
 
-int32_t kel_is_system_feport(const ifport *p) {
-    if (!p) return 0;
-    kel::PortInfo info = kel::port_info(p);
-    return kel::describes(info, p) && (info.flags & KEL_PORT_FLAG_FE) != 0;
-}
-
-int32_t kel_is_system_geport(const ifport *p) {
-    if (!p) return 0;
-    kel::PortInfo info = kel::port_info(p);
-    return kel::describes(info, p) && (info.flags & KEL_PORT_FLAG_GE) != 0;
-}
+int32_t kel_is_system_feport(const ifport *p) { return kel::port_has_flag(p, KEL_PORT_FLAG_FE); }
+int32_t kel_is_system_geport(const ifport *p) { return kel::port_has_flag(p, KEL_PORT_FLAG_GE); }
 
 int32_t kel_system_reboot(void) { return Request(0x0009).send(); }
 int32_t kel_system_startup_complete(void) { return Request(0x000A).send(); }

@@ -8,14 +8,9 @@
 #include "../io/request.h"
 
 using kel::Request;
+namespace slot = kel::slot;
 
 namespace {
-
-Request trunk(uint32_t cmd, uint32_t trunk_id) {
-    Request r(cmd);
-    r->trunk = trunk_id;
-    return r;
-}
 
 int32_t is_member(uint32_t cmd, const ifport *p) {
     Request r(cmd, p);
@@ -28,49 +23,43 @@ int32_t is_member(uint32_t cmd, const ifport *p) {
 extern "C" {
 
 int32_t kel_static_trunk_set(uint32_t trunk_id, const iflist *ports) {
-    return trunk(0x0701, trunk_id).buffer(ports).send();
+    return Request(0x0701).set(slot::trunk, trunk_id).buffer(ports).send();
 }
 
 int32_t kel_dynamic_trunk_set(uint32_t trunk_id, const iflist *ports) {
-    return trunk(0x0702, trunk_id).buffer(ports).send();
+    return Request(0x0702).set(slot::trunk, trunk_id).buffer(ports).send();
 }
 
-int32_t kel_trunk_get(uint32_t trunk_id, void *info) { return trunk(0x0703, trunk_id).buffer(info).send(); }
-int32_t kel_trunk_destroy(uint32_t trunk_id) { return trunk(0x0704, trunk_id).send(); }
+int32_t kel_trunk_get(uint32_t trunk_id, void *info) {
+    return Request(0x0703).set(slot::trunk, trunk_id).buffer(info).send();
+}
+
+int32_t kel_trunk_destroy(uint32_t trunk_id) { return Request(0x0704).set(slot::trunk, trunk_id).send(); }
 
 int32_t kel_trunk_criteria_set(uint32_t trunk_id, uint32_t criteria) {
-    Request r = trunk(0x0705, trunk_id);
-    r->param = criteria;
-    return r.send();
+    return Request(0x0705).set(slot::trunk, trunk_id).set(slot::param, criteria).send();
 }
 
 int32_t kel_trunk_criteria_get(uint32_t trunk_id, uint32_t *criteria) {
-    return trunk(0x0706, trunk_id).send(&kel_ioreq::param, criteria);
+    return Request(0x0706).set(slot::trunk, trunk_id).send(slot::param, criteria);
 }
 
 int32_t kel_is_static_trunk_port(const ifport *p) { return is_member(0x0707, p); }
 int32_t kel_is_dynamic_trunk_port(const ifport *p) { return is_member(0x0708, p); }
 
-int32_t kel_lacp_sys_prio_set(uint32_t priority) {
-    Request r(0x1101);
-    r->prio = priority;
-    return r.send();
-}
-
-int32_t kel_lacp_sys_prio_get(uint32_t *priority) { return Request(0x1102).send(&kel_ioreq::prio, priority); }
+int32_t kel_lacp_sys_prio_set(uint32_t priority) { return Request(0x1101).set(slot::prio, priority).send(); }
+int32_t kel_lacp_sys_prio_get(uint32_t *priority) { return Request(0x1102).send(slot::prio, priority); }
 
 int32_t kel_lacp_port_prio_set(const ifport *p, uint32_t priority) {
-    Request r(0x1103, p);
-    r->prio = priority;
-    return r.send();
+    return Request(0x1103, p).set(slot::prio, priority).send();
 }
 
 int32_t kel_lacp_port_prio_get(const ifport *p, uint32_t *priority) {
-    return Request(0x1104, p).send(&kel_ioreq::prio, priority);
+    return Request(0x1104, p).send(slot::prio, priority);
 }
 
 int32_t kel_lacp_info_get(uint32_t trunk_id, void *info) {
-    return trunk(0x1105, trunk_id).buffer(info).send();
+    return Request(0x1105).set(slot::trunk, trunk_id).buffer(info).send();
 }
 
 }  // extern "C"

@@ -7,31 +7,24 @@
 #include "../io/request.h"
 
 using kel::Request;
-
-namespace {
-
-Request for_vlan(uint32_t cmd, uint32_t vid) {
-    Request r(cmd);
-    r->vid = vid;
-    return r;
-}
-
-}  // namespace
+namespace slot = kel::slot;
 
 extern "C" {
 
-int32_t kel_vlan_create(uint32_t vid) { return for_vlan(0x0601, vid).send(); }
-int32_t kel_vlan_destroy(uint32_t vid) { return for_vlan(0x0602, vid).send(); }
+int32_t kel_vlan_create(uint32_t vid) { return Request(0x0601).set(slot::vid, vid).send(); }
+int32_t kel_vlan_destroy(uint32_t vid) { return Request(0x0602).set(slot::vid, vid).send(); }
 int32_t kel_vlanlist_get(vlanlist *vlans) { return Request(0x0603).buffer(vlans).send(); }
 
-int32_t kel_vlan_get(uint32_t vid, vlaninfo *info) { return for_vlan(0x0604, vid).buffer(info).send(); }
+int32_t kel_vlan_get(uint32_t vid, vlaninfo *info) {
+    return Request(0x0604).set(slot::vid, vid).buffer(info).send();
+}
 
 int32_t kel_vlan_name_set(uint32_t vid, const char *name, uint32_t len) {
-    return for_vlan(0x0605, vid).buffer(name, len).send();
+    return Request(0x0605).set(slot::vid, vid).buffer(name, len).send();
 }
 
 int32_t kel_vlan_name_get(uint32_t vid, char *name, uint32_t len) {
-    return for_vlan(0x0606, vid).buffer(name, len).send();
+    return Request(0x0606).set(slot::vid, vid).buffer(name, len).send();
 }
 
 int32_t kel_vlan_get_by_name(const char *name, vlaninfo *info) {

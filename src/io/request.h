@@ -63,6 +63,28 @@ inline void put_address(uint32_t &low, uint32_t &high, const void *p) {
 #endif
 }
 
+// The named words of the block, as wrappers write and read them; the same
+// word carries the same kind of value in every family that uses it.
+namespace slot {
+constexpr Slot sel = &kel_ioreq::sel;          //  8 selector, type or mode
+constexpr Slot unit = &kel_ioreq::unit;        // 12
+constexpr Slot port = &kel_ioreq::port;        // 16
+constexpr Slot vid = &kel_ioreq::vid;          // 20
+constexpr Slot trunk = &kel_ioreq::trunk;      // 24
+constexpr Slot session = &kel_ioreq::session;  // 28
+constexpr Slot queue = &kel_ioreq::queue;      // 32
+constexpr Slot list = &kel_ioreq::list;        // 36
+constexpr Slot index = &kel_ioreq::index;      // 40
+constexpr Slot value = &kel_ioreq::value;      // 44
+constexpr Slot param = &kel_ioreq::param;      // 48
+constexpr Slot prio = &kel_ioreq::prio;        // 52
+constexpr Slot aux = &kel_ioreq::aux;          // 56
+constexpr Slot rate = &kel_ioreq::rate;        // 60
+constexpr Slot count = &kel_ioreq::count;      // 64
+constexpr Slot addr = &kel_ioreq::addr;        // 68
+constexpr Slot mask = &kel_ioreq::mask;        // 72
+}  // namespace slot
+
 class Request {
 public:
     explicit Request(uint32_t cmd) : b_{} { b_.cmd = cmd; }
@@ -71,6 +93,11 @@ public:
     kel_ioreq *operator->() { return &b_; }
     const kel_ioreq &block() const { return b_; }
 
+    // One word of the request.
+    Request &set(Slot s, uint32_t v) {
+        b_.*s = v;
+        return *this;
+    }
     // unit and port of p; the slot word never travels.
     Request &at(const ifport *p) {
         b_.unit = static_cast<uint32_t>(p->unit);
