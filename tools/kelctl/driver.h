@@ -1,7 +1,7 @@
 // driver.h - what kelctl reads of the switch driver's own records and value
-// codes for ports and forwarding: the layouts and codes the driver
-// documents for its MAC and multicast entries, trunk, LACP and mirror
-// session data, and the values of the port settings. The library passes all
+// codes for ports and forwarding: the records of the MAC and multicast
+// entries, trunk, LACP and mirror session data (laid out in the driver's
+// record header), and the values of the port settings. The library passes all
 // of them through unchanged; only a program that shows them needs them.
 #pragma once
 
@@ -9,60 +9,23 @@
 #include <cstdint>
 #include <string>
 
+#include "../../sim/records.h"  // the layouts of the records the driver fills
 #include "kel.h"
 
 namespace kelctl {
 
-// One MAC address table entry (kel_arl_getnext).
-struct ArlEntry {
-    uint8_t mac[6];
-    uint16_t pad;
-    uint32_t vid, unit, port;
-    uint32_t kind;  // 1 static, 2 dynamic
-    uint32_t age;   // seconds since a dynamic entry was learned
-};
-static_assert(sizeof(ArlEntry) == 28);
+// The records, as the driver's record header lays them out.
+using ArlEntry = kelsim::ArlEntryRecord;         // kel_arl_getnext
+using McastEntry = kelsim::McastEntryRecord;     // kel_mcast_get, kel_mcast_getnext
+using TrunkData = kelsim::TrunkRecord;           // kel_trunk_get
+using LacpData = kelsim::LacpRecord;             // kel_lacp_info_get
+using MirrorData = kelsim::MirrorSessionRecord;  // kel_mirror_session_get
 
-// One multicast group (kel_mcast_get, kel_mcast_getnext).
-struct McastEntry {
-    uint8_t mac[6];
-    uint16_t pad;
-    uint32_t vid, kind, priority, count;
-    iflist ports;
-};
-static_assert(sizeof(McastEntry) == 56);
-
-// A trunk's data (kel_trunk_get).
-struct TrunkData {
-    uint32_t id, kind, criteria, count;  // kind 1 static, 2 dynamic
-    iflist members;
-};
-static_assert(sizeof(TrunkData) == 48);
-
-// A dynamic trunk's LACP data (kel_lacp_info_get).
-struct LacpData {
-    uint32_t trunk, sys_priority;
-    uint8_t sys_mac[6];
-    uint16_t pad;
-    uint32_t key, count;
-    struct Member {
-        uint32_t unit, port, priority, state;
-    } member[8];
-};
-static_assert(sizeof(LacpData) == 152);
-
-// A mirror session's data (kel_mirror_session_get).
-struct MirrorData {
-    uint32_t session, monitor_unit, monitor_port, active;
-    iflist rx, tx;
-};
-static_assert(sizeof(MirrorData) == 80);
-
-constexpr uint32_t kEntryStatic = 1;
-constexpr uint32_t kEntryDynamic = 2;
+constexpr uint32_t kEntryStatic = kelsim::kArlStatic;
+constexpr uint32_t kEntryDynamic = kelsim::kArlDynamic;
 constexpr uint32_t kTrunks = 8;
 constexpr uint32_t kMirrorSessions = 4;
-constexpr uint32_t kCosQueues = 4;
+constexpr uint32_t kCosQueues = kelsim::kCosQueues;
 constexpr uint32_t kMirrorMonitor = 4;  // kel_port_mirror_get: the port is the session's monitor
 
 // A keyword of the command line and the driver's code for it.
