@@ -3,77 +3,15 @@
 // the process (the library's, the C library's and the in-process driver's).
 // Sanitizer builds bring their own allocator, so there the count is left out.
 // Each command area adds its commands to kCases.
-#include <atomic>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <functional>
 
+#include "alloc_counter.h"
 #include "records.h"
 #include "sim_fixture.h"
 
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define KEL_OWN_ALLOCATOR 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
-#define KEL_OWN_ALLOCATOR 1
-#endif
-#endif
-
-#ifndef KEL_OWN_ALLOCATOR
 namespace {
-std::atomic<bool> counting{false};
-std::atomic<long> allocations{0};
-inline void count() {
-    if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1, std::memory_order_relaxed);
-}
-}  // namespace
-
-// The C library's allocator under its internal names, wrapped so that every
-// allocation of the process passes a counter.
-extern "C" {
-void *__libc_malloc(size_t);
-void *__libc_calloc(size_t, size_t);
-void *__libc_realloc(void *, size_t);
-void *__libc_memalign(size_t, size_t);
-void __libc_free(void *);
-
-void *malloc(size_t n) {
-    count();
-    return __libc_malloc(n);
-}
-void *calloc(size_t k, size_t n) {
-    count();
-    return __libc_calloc(k, n);
-}
-void *realloc(void *p, size_t n) {
-    count();
-    return __libc_realloc(p, n);
-}
-void *memalign(size_t a, size_t n) {
-    count();
-    return __libc_memalign(a, n);
-}
-void *aligned_alloc(size_t a, size_t n) { return memalign(a, n); }
-int posix_memalign(void **out, size_t a, size_t n) {
-    void *p = memalign(a, n);
-    if (!p) return ENOMEM;
-    *out = p;
-    return 0;
-}
-void free(void *p) { __libc_free(p); }
-}  // extern "C"
-
-namespace {
-
-// The allocations made while f runs.
-long allocations_in(const std::function<void()> &f) {
-    allocations = 0;
-    counting = true;
-    f();
-    counting = false;
-    return allocations.load();
-}
 
 const ifport kPort{1, 0, 25};
 uint8_t g_record[KEL_PORTINFO_SIZE];
@@ -260,23 +198,30 @@ const Case kCases[] = {
     {"show_private_model", [] { kel_show_private_model(g_record, sizeof g_record); }},
 };
 
-class Allocations : public kel_test::SimTest {};
+class NoAllocation : public kel_test::SimTest {
+protected:
+    void SetUp() override {
+        if (!kel_test::kCountingAllocator) GTEST_SKIP() << "the sanitizer's allocator is in charge";
+        kel_test::SimTest::SetUp();
+    }
+    static long calls(const std::function<void()> &f) { return kel_test::allocations_in(f).calls; }
+};
 
-TEST_F(Allocations, CounterSeesAnAllocation) {
+TEST_F(NoAllocation, CounterSeesAnAllocation) {
     static void *volatile kept;
-    EXPECT_EQ(allocations_in([] { kept = std::malloc(16); }), 1);
+    EXPECT_EQ(calls([] { kept = std::malloc(16); }), 1);
     std::free(kept);
 }
 
-TEST_F(Allocations, NoCommandAllocates) {
-    for (const Case &c : kCases) EXPECT_EQ(allocations_in(c.call), 0) << c.name;
+TEST_F(NoAllocation, NoCommandAllocates) {
+    for (const Case &c : kCases) EXPECT_EQ(calls(c.call), 0) << c.name;
 }
 
-TEST_F(Allocations, NoCommandAllocatesWhenTheDriverFails) {
+TEST_F(NoAllocation, NoCommandAllocatesWhenTheDriverFails) {
     for (const Case &c : kCases) {
         kelsim::force_status(-5, true, 4);
-        EXPECT_EQ(allocations_in(c.call), 0) << c.name;
+        EXPECT_EQ(calls(c.call), 0) << c.name;
     }
 }
+
 }  // namespace
-#endif  // KEL_OWN_ALLOCATOR

@@ -1,53 +1,10 @@
 // Port, statistics, MAC table, multicast, trunk/LACP, mirroring, queue, rate
 // and storm-control wrappers: what each sends and what it hands back.
-#include <atomic>
-#include <cerrno>
 #include <cstdlib>
 #include <functional>
 
+#include "alloc_counter.h"
 #include "sim_fixture.h"
-
-// A count of every allocation of the process while a wrapper runs (the
-// library's, the C library's, the in-process driver's). Sanitizers bring
-// their own allocator; there the count is left out.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define KEL_OWN_ALLOCATOR 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
-#define KEL_OWN_ALLOCATOR 1
-#endif
-#endif
-
-#ifndef KEL_OWN_ALLOCATOR
-namespace {
-std::atomic<bool> g_counting{false};
-std::atomic<long> g_allocations{0};
-void count() {
-    if (g_counting.load(std::memory_order_relaxed)) g_allocations.fetch_add(1, std::memory_order_relaxed);
-}
-
-}  // namespace
-
-extern "C" {
-void *__libc_malloc(size_t);
-void *__libc_calloc(size_t, size_t);
-void *__libc_realloc(void *, size_t);
-void *__libc_memalign(size_t, size_t);
-void __libc_free(void *);
-void *malloc(size_t n) { return count(), __libc_malloc(n); }
-void *calloc(size_t k, size_t n) { return count(), __libc_calloc(k, n); }
-void *realloc(void *p, size_t n) { return count(), __libc_realloc(p, n); }
-void *memalign(size_t a, size_t n) { return count(), __libc_memalign(a, n); }
-void *aligned_alloc(size_t a, size_t n) { return memalign(a, n); }
-int posix_memalign(void **out, size_t a, size_t n) {
-    void *p = memalign(a, n);
-    if (!p) return ENOMEM;
-    *out = p;
-    return 0;
-}
-void free(void *p) { __libc_free(p); }
-}  // extern "C"
-#endif
 
 namespace {
 
@@ -461,30 +418,23 @@ TEST_F(Wrappers, WalksStopAtTheEndMarkerOnly) {
     }
 }
 
-#ifndef KEL_OWN_ALLOCATOR
-long allocations_in(const std::function<void()> &f) {
-    g_allocations = 0;
-    g_counting = true;
-    f();
-    g_counting = false;
-    return g_allocations.load();
-}
-
 TEST_F(Wrappers, NoWrapperAllocates) {
+    using kel_test::allocations_in;
+    if (!kel_test::kCountingAllocator) GTEST_SKIP() << "the sanitizer's allocator is in charge";
     static void *volatile kept;
-    ASSERT_EQ(allocations_in([] { kept = std::malloc(16); }), 1);  // the counter sees one
+    ASSERT_EQ(allocations_in([] { kept = std::malloc(16); }).calls, 1);  // the counter sees one
     std::free(kept);
     for (int32_t status : {0, -5}) {
         for (const SendCase &c : kSends) {
             if (status) kelsim::force_status(status, true);
-            EXPECT_EQ(allocations_in([&] { c.call(); }), 0) << c.name;
+            EXPECT_EQ(allocations_in([&] { c.call(); }).calls, 0) << c.name;
         }
         for (const CounterCase &c : kCounters) {
             uint32_t v;
-            EXPECT_EQ(allocations_in([&] { c.get(&kPort, &v); }), 0) << c.selector;
+            EXPECT_EQ(allocations_in([&] { c.get(&kPort, &v); }).calls, 0) << c.selector;
         }
     }
 }
-#endif
+
 
 }  // namespace

@@ -1,97 +1,39 @@
 // The names, lists, address helpers, parsers and VLAN commands allocate
 // nothing, except the one 512-byte list of kel_port_vlans_is_equal, which is
-// freed before it returns. The executable's own malloc family counts every
-// call made while a check is armed (libkel.so's calls reach it too). The
-// sanitizers bring their own allocator, so under them the check is left out.
-#include <atomic>
+// freed before it returns. Counted by alloc_counter.h; under the sanitizers'
+// own allocator the check is left out.
 #include <cstdlib>
 #include <functional>
 
+#include "alloc_counter.h"
 #include "area_vlan.h"
 #include "sim_fixture.h"
 
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer) || __has_feature(memory_sanitizer)
-#define KEL_FOREIGN_ALLOCATOR 1
-#endif
-#endif
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-#define KEL_FOREIGN_ALLOCATOR 1
-#endif
-
 namespace {
 
-std::atomic<bool> armed{false};
-std::atomic<int> allocations{0}, releases{0};
-std::atomic<size_t> allocated_bytes{0};
-
-}  // namespace
-
-#ifndef KEL_FOREIGN_ALLOCATOR
-namespace {
-
-void count_allocation(size_t bytes) {
-    if (!armed.load(std::memory_order_relaxed)) return;
-    ++allocations;
-    allocated_bytes += bytes;
-}
-
-}  // namespace
-
-extern "C" {
-void *__libc_malloc(size_t);
-void *__libc_calloc(size_t, size_t);
-void *__libc_realloc(void *, size_t);
-void __libc_free(void *);
-
-void *malloc(size_t n) {
-    count_allocation(n);
-    return __libc_malloc(n);
-}
-void *calloc(size_t n, size_t size) {
-    count_allocation(n * size);
-    return __libc_calloc(n, size);
-}
-void *realloc(void *p, size_t n) {
-    count_allocation(n);
-    return __libc_realloc(p, n);
-}
-void free(void *p) {
-    if (p && armed.load(std::memory_order_relaxed)) ++releases;
-    __libc_free(p);
-}
-}  // extern "C"
-#endif
-
-namespace {
-
-// Runs f with the counters armed.
-void counted(const std::function<void()> &f) {
-    allocations = 0;
-    releases = 0;
-    allocated_bytes = 0;
-    armed = true;
-    f();
-    armed = false;
-}
+using kel_test::Allocations;
+using kel_test::allocations_in;
 
 class NoAllocation : public kel_test::SimTest {
 protected:
     void SetUp() override {
-#ifdef KEL_FOREIGN_ALLOCATOR
-        GTEST_SKIP() << "the sanitizer's allocator is in charge";
-#endif
+        if (!kel_test::kCountingAllocator) GTEST_SKIP() << "the sanitizer's allocator is in charge";
         kel_test::SimTest::SetUp();
         ASSERT_EQ(kel_vlan_create(10), 0);
     }
 };
 
 TEST_F(NoAllocation, NamesListsAddressesParsersAndVlanCommands) {
-    counted([] {});  // the counters themselves work
-    EXPECT_EQ(allocations, 0);
-    counted([] { std::free(std::malloc(3)); });
-    ASSERT_EQ(allocations, 1) << "the malloc hook is not in place";
-    counted([] {
+    Allocations got;
+    got = allocations_in([] {});  // the counters themselves work
+    EXPECT_EQ(got.calls, 0);
+    got = allocations_in([] {
+        static void *volatile kept;  // volatile: the pair may not be optimised away
+        kept = std::malloc(3);
+        std::free(kept);
+    });
+    ASSERT_EQ(got.calls, 1) << "the malloc hook is not in place";
+    got = allocations_in([] {
         ifport p{1, 0, 1}, q{};
         char text[40];
         int32_t v = 0;
@@ -143,27 +85,28 @@ TEST_F(NoAllocation, NamesListsAddressesParsersAndVlanCommands) {
         kel_vlan_get_by_name("lab", &info);
         kel_vlan_destroy(20);
     });
-    EXPECT_EQ(allocations, 0);
-    EXPECT_EQ(releases, 0);
+    EXPECT_EQ(got.calls, 0);
+    EXPECT_EQ(got.releases, 0);
 }
 
 TEST_F(NoAllocation, ExceptTheOneListOfTheMembershipComparison) {
+    Allocations got;
     const ifport a{1, 0, 1}, b{2, 0, 2}, none{1, 0, 30};
     int32_t same = -1;
-    counted([&] { same = kel_port_vlans_is_equal(&a, &b); });
+    got = allocations_in([&] { same = kel_port_vlans_is_equal(&a, &b); });
     EXPECT_EQ(same, 1);
-    EXPECT_EQ(allocations, 1);
-    EXPECT_EQ(allocated_bytes, sizeof(vlanlist));
-    EXPECT_EQ(releases, 1);
-    counted([&] { same = kel_port_vlans_is_equal(&a, &none); });  // refused before allocating
+    EXPECT_EQ(got.calls, 1);
+    EXPECT_EQ(got.bytes, sizeof(vlanlist));
+    EXPECT_EQ(got.releases, 1);
+    got = allocations_in([&] { same = kel_port_vlans_is_equal(&a, &none); });  // refused before allocating
     EXPECT_EQ(same, 0);
-    EXPECT_EQ(allocations, 0);
+    EXPECT_EQ(got.calls, 0);
     kelsim::with_model(
         [](kelsim::Model &m) { kelsim::vlan_set_port(m, 10, kelsim::kVlanMembers, 1, 1, true); });
-    counted([&] { same = kel_port_vlans_is_equal(&a, &b); });  // the early answer frees too
+    got = allocations_in([&] { same = kel_port_vlans_is_equal(&a, &b); });  // the early answer frees too
     EXPECT_EQ(same, 0);
-    EXPECT_EQ(allocations, 1);
-    EXPECT_EQ(releases, 1);
+    EXPECT_EQ(got.calls, 1);
+    EXPECT_EQ(got.releases, 1);
 }
 
 }  // namespace
