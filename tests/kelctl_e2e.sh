@@ -3,23 +3,7 @@
 # person would, and check what it prints and how it exits.
 #   kelctl_e2e.sh KELSIM KELCTL
 set -u
-kelsim=$1 kelctl=$2
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-fails=0
-check() {  # check NAME EXPECTED-EXIT PATTERN -- COMMAND...
-    local name=$1 want=$2 pattern=$3
-    shift 4
-    out=$("$@" 2>&1)
-    rc=$?
-    if [ "$rc" != "$want" ] || ! grep -qE -- "$pattern" <<<"$out"; then
-        echo "FAIL $name: exit $rc (want $want), output:"
-        sed 's/^/    /' <<<"$out"
-        fails=$((fails + 1))
-    else
-        echo "ok   $name"
-    fi
-}
+. "$(dirname "$0")/e2e_lib.sh"
 
 state=$dir/switch
 check "show system" 0 "Ports +52" -- "$kelsim" --state "$state" -- "$kelctl" show system
@@ -46,4 +30,4 @@ check "help" 0 "show stack" -- "$kelctl" --help
 check "no driver" 1 "did not answer" -- "$kelctl" show system
 check "kelsim help" 0 "SEGMENT := COUNT MEDIA" -- "$kelsim" --help
 check "missing program" 127 "cannot run" -- "$kelsim" -- "$dir/none"
-exit $((fails > 0))
+finish

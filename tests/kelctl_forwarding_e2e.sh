@@ -6,23 +6,7 @@
 # kelsim's own commands moving traffic and stations as the wire would.
 #   kelctl_forwarding_e2e.sh KELSIM KELCTL
 set -u
-kelsim=$1 kelctl=$2
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-fails=0
-check() {  # check NAME EXPECTED-EXIT PATTERN -- COMMAND...
-    local name=$1 want=$2 pattern=$3
-    shift 4
-    out=$("$@" 2>&1)
-    rc=$?
-    if [ "$rc" != "$want" ] || ! grep -qE -- "$pattern" <<<"$out"; then
-        echo "FAIL $name: exit $rc (want $want), output:"
-        sed 's/^/    /' <<<"$out"
-        fails=$((fails + 1))
-    else
-        echo "ok   $name"
-    fi
-}
+. "$(dirname "$0")/e2e_lib.sh"
 state=$dir/switch
 k() { "$kelsim" --state "$state" -- "$kelctl" "$@"; }
 sim() { "$kelsim" --state "$state" "$@"; }
@@ -96,4 +80,4 @@ check "rate" 0 "" -- k interface fa1/0/10 rate tx 2000 16
 check "storm" 0 "" -- k interface fa1/0/10 storm-control broadcast 500
 check "show limits" 0 "^fa1/0/10 +2000 kb/s, burst 16 KB +- +500 pps +- +-$" -- k show rate-limit fa1/0/10
 check "help" 0 "show mac-address-table" -- "$kelctl" --help
-exit $((fails > 0))
+finish

@@ -4,36 +4,7 @@
 # how they exit. Lists are given in the shell's own grammar.
 #   kelctl_vlan_e2e.sh KELSIM KELCTL
 set -u
-kelsim=$1 kelctl=$2
-dir=$(mktemp -d)
-trap 'rm -rf "$dir"' EXIT
-fails=0
-check() {  # check NAME EXPECTED-EXIT PATTERN -- COMMAND...
-    local name=$1 want=$2 pattern=$3
-    shift 4
-    out=$("$@" 2>&1)
-    rc=$?
-    if [ "$rc" != "$want" ] || ! grep -qE -- "$pattern" <<<"$out"; then
-        echo "FAIL $name: exit $rc (want $want), output:"
-        sed 's/^/    /' <<<"$out"
-        fails=$((fails + 1))
-    else
-        echo "ok   $name"
-    fi
-}
-check_not() {  # check_not NAME EXPECTED-EXIT PATTERN -- COMMAND...: the pattern must not appear
-    local name=$1 want=$2 pattern=$3
-    shift 4
-    out=$("$@" 2>&1)
-    rc=$?
-    if [ "$rc" != "$want" ] || grep -qE -- "$pattern" <<<"$out"; then
-        echo "FAIL $name: exit $rc (want $want), output:"
-        sed 's/^/    /' <<<"$out"
-        fails=$((fails + 1))
-    else
-        echo "ok   $name"
-    fi
-}
+. "$(dirname "$0")/e2e_lib.sh"
 state=$dir/switch
 k() { "$kelsim" --state "$state" -- "$kelctl" "$@"; }
 
@@ -68,4 +39,4 @@ check "absent unit takes no index" 0 "^gi3/0/8 +gigabitethernet3/0/8 +34 " -- \
 check "32-port unit" 0 "^1 +default +sw0 +fa1/0/1-24,gi1/0/25-32,fa2/0/1-32 +-$" -- \
     "$kelsim" --topology "24fe,8ge;32fe" -- "$kelctl" show vlan
 check "help lists them" 0 "show interfaces \[PORTLIST\]" -- "$kelctl" --help
-exit $((fails > 0))
+finish
