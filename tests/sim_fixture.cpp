@@ -16,6 +16,42 @@ void expect_block(const kel_ioreq &b, uint32_t code, const std::vector<Word> &wo
     EXPECT_EQ(buf_set, has_buf) << "buf of 0x" << std::hex << code;
 }
 
+namespace {
+const char some_buffer_tag = 0;
+}  // namespace
+const void *const kSomeBuffer = &some_buffer_tag;
+
+void expect_sends(const std::vector<SendCase> &cases) {
+    kelsim::set_responder([](kel_ioreq &b) {
+        b.status = -300;
+        return true;
+    });
+    for (const SendCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        kelsim::clear_journal();
+        int32_t rc = c.call();
+        switch (c.answer) {
+            case Answer::status:
+                EXPECT_EQ(rc, -300);
+                break;
+            case Answer::yes_no:
+                EXPECT_TRUE(rc == 0 || rc == 1) << rc;
+                break;
+            case Answer::zero:
+                EXPECT_EQ(rc, 0);
+                break;
+        }
+        std::vector<kelsim::Sent> sent = kelsim::journal();
+        ASSERT_GE(sent.size(), 1u);
+        const kel_ioreq &b = sent.front().block;
+        expect_block(b, c.code, c.words, c.buf != nullptr);
+        if (c.buf && c.buf != kSomeBuffer) {
+            EXPECT_EQ(kelsim::buffer_of(b), c.buf);
+        }
+    }
+    kelsim::set_responder(nullptr);
+}
+
 void answer_with_markers(int32_t status) {
     kelsim::set_responder([status](kel_ioreq &b) {
         for (size_t off = 8; off < offsetof(kel_ioreq, mac); off += 4) set_word(b, off, marker(off));

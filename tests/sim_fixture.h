@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 #include "control.h"
@@ -55,6 +56,26 @@ struct Word {
 // Checks a sent block word by word: cmd, the expected words, buf set or
 // not, and every other word zero (the slot of an ifport never travels).
 void expect_block(const kel_ioreq &b, uint32_t code, const std::vector<Word> &words, bool has_buf);
+
+// A wrapper and the block it must send: its code, its words at their
+// offsets, and its buffer: none (null), some buffer (kSomeBuffer: the
+// wrapper's own record, say), or exactly the one given.
+extern const void *const kSomeBuffer;
+// What a wrapper returns when the driver answers a nonzero status: that
+// status, unchanged (most); 0 or 1 (predicates); 0 (the statistics).
+enum class Answer { status, yes_no, zero };
+struct SendCase {
+    const char *name;
+    std::function<int32_t()> call;
+    uint32_t code;
+    std::vector<Word> words;
+    const void *buf;
+    Answer answer = Answer::status;
+};
+
+// Runs each case against a driver that answers every request with status
+// -300 and checks the first block it sent and the case's answer.
+void expect_sends(const std::vector<SendCase> &cases);
 
 // Answers every request with status and a distinct marker in each word
 // (0xA0000000 + offset), so that a getter's outputs show where they came from.

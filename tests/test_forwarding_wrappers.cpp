@@ -8,9 +8,12 @@
 
 namespace {
 
+using kel_test::Answer;
 using kel_test::expect_block;
+using kel_test::kSomeBuffer;
 using kel_test::last_sent;
 using kel_test::marker;
+using kel_test::SendCase;
 using kel_test::Word;
 
 const ifport kPort{1, 5, 3};  // the slot word must never travel
@@ -34,134 +37,143 @@ std::vector<Word> mac(std::vector<Word> more) {
     return more;
 }
 
-struct SendCase {
-    const char *name;
-    std::function<int32_t()> call;
-    uint32_t code;
-    std::vector<Word> words;
-    bool has_buf;
-};
-
 uint32_t g_index;
 int32_t walk_arl(int32_t type) { return g_index = 5, kel_arl_getnext(&g_index, type, g_buf); }
 
-const SendCase kSends[] = {
-    {"port_uptime_get", [] { return kel_port_uptime_get(&kPort, nullptr); }, 0x0501, at(), false},
-    {"port_trunk_id_get", [] { return kel_port_trunk_id_get(&kPort, nullptr); }, 0x0502, at(), false},
-    {"port_mirror_get", [] { return kel_port_mirror_get(&kPort, nullptr, nullptr); }, 0x0503, at(), false},
-    {"port_medium_get", [] { return kel_port_medium_get(&kPort, nullptr); }, 0x0504, at(), false},
-    {"port_linkstat_get", [] { return kel_port_linkstat_get(&kPort, nullptr); }, 0x0505, at(), false},
-    {"port_stp_get", [] { return kel_port_stp_get(&kPort, nullptr); }, 0x0506, at(), false},
-    {"port_admin_set", [] { return kel_port_admin_set(&kPort, 7); }, 0x0507, at({{44, 7}}), false},
-    {"port_admin_get", [] { return kel_port_admin_get(&kPort, nullptr); }, 0x0508, at(), false},
+const std::vector<SendCase> kSends = {
+    {"port_uptime_get", [] { return kel_port_uptime_get(&kPort, nullptr); }, 0x0501, at(), nullptr},
+    {"port_trunk_id_get", [] { return kel_port_trunk_id_get(&kPort, nullptr); }, 0x0502, at(), nullptr},
+    {"port_mirror_get", [] { return kel_port_mirror_get(&kPort, nullptr, nullptr); }, 0x0503, at(), nullptr},
+    {"port_medium_get", [] { return kel_port_medium_get(&kPort, nullptr); }, 0x0504, at(), nullptr},
+    {"port_linkstat_get", [] { return kel_port_linkstat_get(&kPort, nullptr); }, 0x0505, at(), nullptr},
+    {"port_stp_get", [] { return kel_port_stp_get(&kPort, nullptr); }, 0x0506, at(), nullptr},
+    {"port_admin_set", [] { return kel_port_admin_set(&kPort, 7); }, 0x0507, at({{44, 7}}), nullptr},
+    {"port_admin_get", [] { return kel_port_admin_get(&kPort, nullptr); }, 0x0508, at(), nullptr},
     {"port_vlan_mode_set", [] { return kel_port_vlan_mode_set(&kPort, 10, 2); }, 0x0509,
-     at({{20, 10}, {8, 2}}), false},
+     at({{20, 10}, {8, 2}}), nullptr},
     {"port_vlan_mode_get", [] { return kel_port_vlan_mode_get(&kPort, nullptr, nullptr); }, 0x050A, at(),
-     false},
-    {"port_admin_vlan_get", [] { return kel_port_admin_vlan_get(&kPort, nullptr); }, 0x050C, at(), false},
-    {"port_oper_vlan_get", [] { return kel_port_oper_vlan_get(&kPort, nullptr); }, 0x050D, at(), false},
+     nullptr},
+    {"port_admin_vlan_get", [] { return kel_port_admin_vlan_get(&kPort, nullptr); }, 0x050C, at(), nullptr},
+    {"port_oper_vlan_get", [] { return kel_port_oper_vlan_get(&kPort, nullptr); }, 0x050D, at(), nullptr},
     {"port_allow_vlans_add", [] { return kel_port_allow_vlans_add(&kPort, &g_vlans, 2); }, 0x050E,
-     at({{8, 2}}), true},
-    {"port_allow_vlans_del", [] { return kel_port_allow_vlans_del(&kPort, &g_vlans); }, 0x050F, at(), true},
+     at({{8, 2}}), kSomeBuffer},
+    {"port_allow_vlans_del", [] { return kel_port_allow_vlans_del(&kPort, &g_vlans); }, 0x050F, at(),
+     kSomeBuffer},
     {"port_allow_vlans_get", [] { return kel_port_allow_vlans_get(&kPort, &g_vlans, 1); }, 0x0510,
-     at({{8, 1}}), true},
-    {"port_autoneg_set", [] { return kel_port_autoneg_set(&kPort, 1); }, 0x0511, at({{44, 1}}), false},
-    {"port_autoneg_get", [] { return kel_port_autoneg_get(&kPort, nullptr); }, 0x0512, at(), false},
-    {"port_duplex_set", [] { return kel_port_duplex_set(&kPort, 2); }, 0x0513, at({{44, 2}}), false},
-    {"port_duplex_get", [] { return kel_port_duplex_get(&kPort, nullptr); }, 0x0514, at(), false},
-    {"port_speed_set", [] { return kel_port_speed_set(&kPort, 100); }, 0x0515, at({{44, 100}}), false},
-    {"port_speed_get", [] { return kel_port_speed_get(&kPort, nullptr); }, 0x0516, at(), false},
-    {"port_flowctrl_set", [] { return kel_port_flowctrl_set(&kPort, 1); }, 0x0517, at({{44, 1}}), false},
-    {"port_flowctrl_get", [] { return kel_port_flowctrl_get(&kPort, nullptr); }, 0x0518, at(), false},
-    {"port_priority_set", [] { return kel_port_priority_set(&kPort, 6); }, 0x0519, at({{52, 6}}), false},
-    {"port_priority_get", [] { return kel_port_priority_get(&kPort, nullptr); }, 0x051A, at(), false},
-    {"port_block_set", [] { return kel_port_block_set(&kPort, 1, 9); }, 0x051B, at({{8, 1}, {44, 9}}), false},
-    {"port_block_get", [] { return kel_port_block_get(&kPort, 1, nullptr); }, 0x051C, at({{8, 1}}), false},
-    {"port_ifilter_set", [] { return kel_port_ifilter_set(&kPort, 1); }, 0x051D, at({{44, 1}}), false},
-    {"port_ifilter_get", [] { return kel_port_ifilter_get(&kPort, nullptr); }, 0x051E, at(), false},
-    {"port_discard_set", [] { return kel_port_discard_set(&kPort, 2); }, 0x051F, at({{8, 2}}), false},
-    {"port_discard_get", [] { return kel_port_discard_get(&kPort, nullptr); }, 0x0520, at(), false},
-    {"port_mdix_set", [] { return kel_port_mdix_set(&kPort, 2); }, 0x0521, at({{44, 2}}), false},
-    {"port_mdix_get", [] { return kel_port_mdix_get(&kPort, nullptr); }, 0x0522, at(), false},
-    {"stats_port_get", [] { return kel_stats_port_get(&kPort, g_buf); }, 0x0C02, at(), true},
-    {"arl_age_time_set", [] { return kel_arl_age_time_set(77); }, 0x0301, {{64, 77}}, false},
-    {"arl_age_time_get", [] { return kel_arl_age_time_get(nullptr); }, 0x0302, {}, false},
+     at({{8, 1}}), kSomeBuffer},
+    {"port_autoneg_set", [] { return kel_port_autoneg_set(&kPort, 1); }, 0x0511, at({{44, 1}}), nullptr},
+    {"port_autoneg_get", [] { return kel_port_autoneg_get(&kPort, nullptr); }, 0x0512, at(), nullptr},
+    {"port_duplex_set", [] { return kel_port_duplex_set(&kPort, 2); }, 0x0513, at({{44, 2}}), nullptr},
+    {"port_duplex_get", [] { return kel_port_duplex_get(&kPort, nullptr); }, 0x0514, at(), nullptr},
+    {"port_speed_set", [] { return kel_port_speed_set(&kPort, 100); }, 0x0515, at({{44, 100}}), nullptr},
+    {"port_speed_get", [] { return kel_port_speed_get(&kPort, nullptr); }, 0x0516, at(), nullptr},
+    {"port_flowctrl_set", [] { return kel_port_flowctrl_set(&kPort, 1); }, 0x0517, at({{44, 1}}), nullptr},
+    {"port_flowctrl_get", [] { return kel_port_flowctrl_get(&kPort, nullptr); }, 0x0518, at(), nullptr},
+    {"port_priority_set", [] { return kel_port_priority_set(&kPort, 6); }, 0x0519, at({{52, 6}}), nullptr},
+    {"port_priority_get", [] { return kel_port_priority_get(&kPort, nullptr); }, 0x051A, at(), nullptr},
+    {"port_block_set", [] { return kel_port_block_set(&kPort, 1, 9); }, 0x051B, at({{8, 1}, {44, 9}}),
+     nullptr},
+    {"port_block_get", [] { return kel_port_block_get(&kPort, 1, nullptr); }, 0x051C, at({{8, 1}}), nullptr},
+    {"port_ifilter_set", [] { return kel_port_ifilter_set(&kPort, 1); }, 0x051D, at({{44, 1}}), nullptr},
+    {"port_ifilter_get", [] { return kel_port_ifilter_get(&kPort, nullptr); }, 0x051E, at(), nullptr},
+    {"port_discard_set", [] { return kel_port_discard_set(&kPort, 2); }, 0x051F, at({{8, 2}}), nullptr},
+    {"port_discard_get", [] { return kel_port_discard_get(&kPort, nullptr); }, 0x0520, at(), nullptr},
+    {"port_mdix_set", [] { return kel_port_mdix_set(&kPort, 2); }, 0x0521, at({{44, 2}}), nullptr},
+    {"port_mdix_get", [] { return kel_port_mdix_get(&kPort, nullptr); }, 0x0522, at(), nullptr},
+    {"stats_port_get", [] { return kel_stats_port_get(&kPort, g_buf); }, 0x0C02, at(), kSomeBuffer,
+     Answer::zero},
+    {"arl_age_time_set", [] { return kel_arl_age_time_set(77); }, 0x0301, {{64, 77}}, nullptr},
+    {"arl_age_time_get", [] { return kel_arl_age_time_get(nullptr); }, 0x0302, {}, nullptr},
     {"static_arl_add", [] { return kel_static_arl_add(kMac, 10, &kPort); }, 0x0303, mac(at({{20, 10}})),
-     false},
-    {"arl_getnext 1", [] { return walk_arl(1); }, 0x0304, {{40, 5}}, true},
-    {"arl_getnext 2", [] { return walk_arl(2); }, 0x0305, {{40, 5}}, true},
-    {"arl_getnext 4", [] { return walk_arl(4); }, 0x0306, {{40, 5}}, true},
+     nullptr},
+    {"arl_getnext 1", [] { return walk_arl(1); }, 0x0304, {{40, 5}}, kSomeBuffer},
+    {"arl_getnext 2", [] { return walk_arl(2); }, 0x0305, {{40, 5}}, kSomeBuffer},
+    {"arl_getnext 4", [] { return walk_arl(4); }, 0x0306, {{40, 5}}, kSomeBuffer},
     {"arl_getpage",
      [] { return g_index = 5, kel_arl_getpage(&g_index, 9, g_buf); },
      0x0307,
      {{40, 5}, {8, 9}},
-     true},
-    {"arl_freeze_set", [] { return kel_arl_freeze_set(1); }, 0x0308, {{44, 1}}, false},
-    {"arl_freeze_get", [] { return kel_arl_freeze_get(nullptr); }, 0x0309, {}, false},
+     kSomeBuffer},
+    {"arl_freeze_set", [] { return kel_arl_freeze_set(1); }, 0x0308, {{44, 1}}, nullptr},
+    {"arl_freeze_get", [] { return kel_arl_freeze_get(nullptr); }, 0x0309, {}, nullptr},
     {"static_arl_del", [] { return kel_static_arl_del(kMac, 10, &kPort); }, 0x030D, mac(at({{20, 10}})),
-     false},
-    {"dynamic_arl_del", [] { return kel_dynamic_arl_del(); }, 0x030E, {}, false},
-    {"arl_del_by_vlan 3", [] { return kel_arl_del_by_vlan(10, 3); }, 0x030A, {{20, 10}}, false},
-    {"arl_del_by_mac 3", [] { return kel_arl_del_by_mac(kMac, 3); }, 0x030B, mac({}), false},
-    {"arl_del_by_port 3", [] { return kel_arl_del_by_port(&kPort, 3); }, 0x030C, at(), false},
-    {"arl_del_by_vlan 2", [] { return kel_arl_del_by_vlan(10, 2); }, 0x030F, {{20, 10}}, false},
-    {"arl_del_by_mac 2", [] { return kel_arl_del_by_mac(kMac, 2); }, 0x0310, mac({}), false},
-    {"arl_del_by_port 2", [] { return kel_arl_del_by_port(&kPort, 2); }, 0x0311, at(), false},
+     nullptr},
+    {"dynamic_arl_del", [] { return kel_dynamic_arl_del(); }, 0x030E, {}, nullptr},
+    {"arl_del_by_vlan 3", [] { return kel_arl_del_by_vlan(10, 3); }, 0x030A, {{20, 10}}, nullptr},
+    {"arl_del_by_mac 3", [] { return kel_arl_del_by_mac(kMac, 3); }, 0x030B, mac({}), nullptr},
+    {"arl_del_by_port 3", [] { return kel_arl_del_by_port(&kPort, 3); }, 0x030C, at(), nullptr},
+    {"arl_del_by_vlan 2", [] { return kel_arl_del_by_vlan(10, 2); }, 0x030F, {{20, 10}}, nullptr},
+    {"arl_del_by_mac 2", [] { return kel_arl_del_by_mac(kMac, 2); }, 0x0310, mac({}), nullptr},
+    {"arl_del_by_port 2", [] { return kel_arl_del_by_port(&kPort, 2); }, 0x0311, at(), nullptr},
     {"static_mcast_add", [] { return kel_static_mcast_add(kMac, 10, 5, &g_ports); }, 0x0401,
-     mac({{20, 10}, {52, 5}}), true},
-    {"static_mcast_del", [] { return kel_static_mcast_del(kMac, 10); }, 0x0402, mac({{20, 10}}), false},
+     mac({{20, 10}, {52, 5}}), kSomeBuffer},
+    {"static_mcast_del", [] { return kel_static_mcast_del(kMac, 10); }, 0x0402, mac({{20, 10}}), nullptr},
     {"static_mcast_ports_del", [] { return kel_static_mcast_ports_del(kMac, 10, &g_ports); }, 0x0403,
-     mac({{20, 10}}), true},
-    {"mcast_get", [] { return kel_mcast_get(kMac, 10, g_buf); }, 0x0404, mac({{20, 10}}), true},
+     mac({{20, 10}}), kSomeBuffer},
+    {"mcast_get", [] { return kel_mcast_get(kMac, 10, g_buf); }, 0x0404, mac({{20, 10}}), kSomeBuffer},
     {"mcast_getnext",
      [] { return g_index = 7, kel_mcast_getnext(&g_index, g_buf); },
      0x0405,
      {{40, 7}},
-     true},
+     kSomeBuffer},
     {"static_mcast_getnext",
      [] { return g_index = 7, kel_static_mcast_getnext(&g_index, g_buf); },
      0x0406,
      {{40, 7}},
-     true},
-    {"static_trunk_set", [] { return kel_static_trunk_set(3, &g_ports); }, 0x0701, {{24, 3}}, true},
-    {"dynamic_trunk_set", [] { return kel_dynamic_trunk_set(3, &g_ports); }, 0x0702, {{24, 3}}, true},
-    {"trunk_get", [] { return kel_trunk_get(3, g_buf); }, 0x0703, {{24, 3}}, true},
-    {"trunk_destroy", [] { return kel_trunk_destroy(3); }, 0x0704, {{24, 3}}, false},
-    {"trunk_criteria_set", [] { return kel_trunk_criteria_set(3, 4); }, 0x0705, {{24, 3}, {48, 4}}, false},
-    {"trunk_criteria_get", [] { return kel_trunk_criteria_get(3, nullptr); }, 0x0706, {{24, 3}}, false},
-    {"is_static_trunk_port", [] { return kel_is_static_trunk_port(&kPort); }, 0x0707, at(), false},
-    {"is_dynamic_trunk_port", [] { return kel_is_dynamic_trunk_port(&kPort); }, 0x0708, at(), false},
-    {"lacp_sys_prio_set", [] { return kel_lacp_sys_prio_set(100); }, 0x1101, {{52, 100}}, false},
-    {"lacp_sys_prio_get", [] { return kel_lacp_sys_prio_get(nullptr); }, 0x1102, {}, false},
+     kSomeBuffer},
+    {"static_trunk_set", [] { return kel_static_trunk_set(3, &g_ports); }, 0x0701, {{24, 3}}, kSomeBuffer},
+    {"dynamic_trunk_set", [] { return kel_dynamic_trunk_set(3, &g_ports); }, 0x0702, {{24, 3}}, kSomeBuffer},
+    {"trunk_get", [] { return kel_trunk_get(3, g_buf); }, 0x0703, {{24, 3}}, kSomeBuffer},
+    {"trunk_destroy", [] { return kel_trunk_destroy(3); }, 0x0704, {{24, 3}}, nullptr},
+    {"trunk_criteria_set", [] { return kel_trunk_criteria_set(3, 4); }, 0x0705, {{24, 3}, {48, 4}}, nullptr},
+    {"trunk_criteria_get", [] { return kel_trunk_criteria_get(3, nullptr); }, 0x0706, {{24, 3}}, nullptr},
+    {"is_static_trunk_port", [] { return kel_is_static_trunk_port(&kPort); }, 0x0707, at(), nullptr,
+     Answer::yes_no},
+    {"is_dynamic_trunk_port", [] { return kel_is_dynamic_trunk_port(&kPort); }, 0x0708, at(), nullptr,
+     Answer::yes_no},
+    {"lacp_sys_prio_set", [] { return kel_lacp_sys_prio_set(100); }, 0x1101, {{52, 100}}, nullptr},
+    {"lacp_sys_prio_get", [] { return kel_lacp_sys_prio_get(nullptr); }, 0x1102, {}, nullptr},
     {"lacp_port_prio_set", [] { return kel_lacp_port_prio_set(&kPort, 200); }, 0x1103, at({{52, 200}}),
-     false},
-    {"lacp_port_prio_get", [] { return kel_lacp_port_prio_get(&kPort, nullptr); }, 0x1104, at(), false},
-    {"lacp_info_get", [] { return kel_lacp_info_get(3, g_buf); }, 0x1105, {{24, 3}}, true},
-    {"mirror_monitor_set", [] { return kel_mirror_monitor_set(2, &kPort); }, 0x0801, at({{28, 2}}), false},
-    {"mirror_monitor_set none", [] { return kel_mirror_monitor_set(3, nullptr); }, 0x0801, {{28, 3}}, false},
-    {"mirror_monitor_get", [] { return kel_mirror_monitor_get(2, nullptr); }, 0x0802, {{28, 2}}, false},
+     nullptr},
+    {"lacp_port_prio_get", [] { return kel_lacp_port_prio_get(&kPort, nullptr); }, 0x1104, at(), nullptr},
+    {"lacp_info_get", [] { return kel_lacp_info_get(3, g_buf); }, 0x1105, {{24, 3}}, kSomeBuffer},
+    {"mirror_monitor_set", [] { return kel_mirror_monitor_set(2, &kPort); }, 0x0801, at({{28, 2}}), nullptr},
+    {"mirror_monitor_set none",
+     [] { return kel_mirror_monitor_set(3, nullptr); },
+     0x0801,
+     {{28, 3}},
+     nullptr},
+    {"mirror_monitor_get", [] { return kel_mirror_monitor_get(2, nullptr); }, 0x0802, {{28, 2}}, nullptr},
     {"mirror_mirrored_set", [] { return kel_mirror_mirrored_set(2, &kPort, 3); }, 0x0803,
-     at({{28, 2}, {8, 3}}), false},
+     at({{28, 2}, {8, 3}}), nullptr},
     {"mirror_mirrored_get",
      [] { return kel_mirror_mirrored_get(2, 1, &g_ports); },
      0x0804,
      {{28, 2}, {8, 1}},
-     true},
-    {"mirror_session_get", [] { return kel_mirror_session_get(2, g_buf); }, 0x0805, {{28, 2}}, true},
-    {"cosq_map_set", [] { return kel_cosq_map_set(5, 2); }, 0x0901, {{52, 5}, {32, 2}}, false},
-    {"cosq_map_reset", [] { return kel_cosq_map_reset(); }, 0x0902, {}, false},
-    {"cosq_map_get", [] { return kel_cosq_map_get(5, nullptr); }, 0x0903, {{52, 5}}, false},
-    {"cosq_policy_set", [] { return kel_cosq_policy_set(2, g_buf, 16); }, 0x0904, {{48, 2}, {84, 16}}, true},
-    {"cosq_policy_get", [] { return kel_cosq_policy_get(nullptr, g_buf, 64); }, 0x0905, {{84, 64}}, true},
+     kSomeBuffer},
+    {"mirror_session_get", [] { return kel_mirror_session_get(2, g_buf); }, 0x0805, {{28, 2}}, kSomeBuffer},
+    {"cosq_map_set", [] { return kel_cosq_map_set(5, 2); }, 0x0901, {{52, 5}, {32, 2}}, nullptr},
+    {"cosq_map_reset", [] { return kel_cosq_map_reset(); }, 0x0902, {}, nullptr},
+    {"cosq_map_get", [] { return kel_cosq_map_get(5, nullptr); }, 0x0903, {{52, 5}}, nullptr},
+    {"cosq_policy_set",
+     [] { return kel_cosq_policy_set(2, g_buf, 16); },
+     0x0904,
+     {{48, 2}, {84, 16}},
+     kSomeBuffer},
+    {"cosq_policy_get",
+     [] { return kel_cosq_policy_get(nullptr, g_buf, 64); },
+     0x0905,
+     {{84, 64}},
+     kSomeBuffer},
     {"qos_tx_rate_set", [] { return kel_qos_tx_rate_set(&kPort, 1000, 32); }, 0x0A01,
-     at({{60, 1000}, {56, 32}}), false},
-    {"qos_tx_rate_get", [] { return kel_qos_tx_rate_get(&kPort, nullptr, nullptr); }, 0x0A02, at(), false},
+     at({{60, 1000}, {56, 32}}), nullptr},
+    {"qos_tx_rate_get", [] { return kel_qos_tx_rate_get(&kPort, nullptr, nullptr); }, 0x0A02, at(), nullptr},
     {"qos_rx_rate_set", [] { return kel_qos_rx_rate_set(&kPort, 2000, 64); }, 0x0A03,
-     at({{60, 2000}, {56, 64}}), false},
-    {"qos_rx_rate_get", [] { return kel_qos_rx_rate_get(&kPort, nullptr, nullptr); }, 0x0A04, at(), false},
+     at({{60, 2000}, {56, 64}}), nullptr},
+    {"qos_rx_rate_get", [] { return kel_qos_rx_rate_get(&kPort, nullptr, nullptr); }, 0x0A04, at(), nullptr},
     {"storm_ctrl_set", [] { return kel_storm_ctrl_set(&kPort, 1, 500); }, 0x0B01, at({{8, 1}, {60, 500}}),
-     false},
-    {"storm_ctrl_get", [] { return kel_storm_ctrl_get(&kPort, 2, nullptr); }, 0x0B02, at({{8, 2}}), false},
+     nullptr},
+    {"storm_ctrl_get", [] { return kel_storm_ctrl_get(&kPort, 2, nullptr); }, 0x0B02, at({{8, 2}}), nullptr},
 };
 
 using Counter = int32_t (*)(const ifport *, uint32_t *);
@@ -210,15 +222,7 @@ const CounterCase kCounters[] = {
 
 class Wrappers : public kel_test::SimTest {};
 
-TEST_F(Wrappers, EachSendsItsCodeAndWords) {
-    for (const SendCase &c : kSends) {
-        SCOPED_TRACE(c.name);
-        kelsim::clear_journal();
-        c.call();
-        ASSERT_EQ(kelsim::request_count(), 1u);
-        expect_block(last_sent().block, c.code, c.words, c.has_buf);
-    }
-}
+TEST_F(Wrappers, EachSendsItsCodeAndWords) { kel_test::expect_sends(kSends); }
 
 // Every counter getter sends its selector and answers 0 whatever the driver
 // says, handing back word 64 when the pointer is not null.
@@ -435,6 +439,5 @@ TEST_F(Wrappers, NoWrapperAllocates) {
         }
     }
 }
-
 
 }  // namespace

@@ -3,75 +3,109 @@
 #include <functional>
 
 #include "records.h"
-#include "status.h"
 #include "sim_fixture.h"
+#include "status.h"
 
 namespace {
 
+using kel_test::Answer;
 using kel_test::expect_block;
+using kel_test::kSomeBuffer;
 using kel_test::last_sent;
 using kel_test::marker;
+using kel_test::SendCase;
 using kel_test::Word;
 
 constexpr uint32_t kIp = 0x0A01A8C0u, kMask = 0x00FFFFFFu;
 const ifport kPort{1, 5, 3};  // the slot word must never travel
 uint8_t g_buf[KEL_PORTINFO_SIZE];
 
-struct SendCase {
-    const char *name;
-    std::function<int32_t()> call;
-    uint32_t code;
-    std::vector<Word> words;
-    bool has_buf;
-};
-
-const SendCase kSends[] = {
-    {"ifport_name_get", [] { return kel_ifport_name_get(&kPort, reinterpret_cast<char *>(g_buf), 32); },
-     0x0001, {{12, 1}, {16, 3}, {84, 32}}, true},
-    {"system_nr_ports_get", [] { return kel_system_nr_ports_get(nullptr); }, 0x0002, {}, false},
-    {"system_mac_addr_get", [] { return kel_system_mac_addr_get(g_buf); }, 0x0003, {}, false},
-    {"system_ip_mask_set", [] { return kel_system_ip_mask_set(kIp, kMask); }, 0x0004, {{68, kIp}, {72, kMask}}, false},
-    {"system_ip_mask_get", [] { return kel_system_ip_mask_get(nullptr, nullptr); }, 0x0005, {}, false},
-    {"system_vlan_id_set", [] { return kel_system_vlan_id_set(10); }, 0x0006, {{20, 10}}, false},
-    {"system_vlan_id_get", [] { return kel_system_vlan_id_get(nullptr); }, 0x0007, {}, false},
-    {"system_port_info_get", [] { return kel_system_port_info_get(&kPort, g_buf); }, 0x0008, {{12, 1}, {16, 3}}, true},
-    {"is_system_ifport", [] { return kel_is_system_ifport(&kPort); }, 0x0008, {{12, 1}, {16, 3}}, true},
-    {"is_system_feport", [] { return kel_is_system_feport(&kPort); }, 0x0008, {{12, 1}, {16, 3}}, true},
-    {"is_system_geport", [] { return kel_is_system_geport(&kPort); }, 0x0008, {{12, 1}, {16, 3}}, true},
-    {"system_reboot", [] { return kel_system_reboot(); }, 0x0009, {}, false},
-    {"system_startup_complete", [] { return kel_system_startup_complete(); }, 0x000A, {}, false},
-    {"lib_is_system_ready", [] { return kel_lib_is_system_ready(); }, 0x000B, {}, false},
-    {"system_upgrade", [] { return kel_system_upgrade(); }, 0x000C, {}, false},
-    {"is_system_upgrade", [] { return kel_is_system_upgrade(); }, 0x000D, {}, false},
-    {"stack_nr_ports_get", [] { return kel_stack_nr_ports_get(3, nullptr); }, 0x0101, {{12, 3}}, false},
-    {"switch_stack_id_set", [] { return kel_switch_stack_id_set(2); }, 0x0102, {{12, 2}}, false},
-    {"switch_stack_id_get", [] { return kel_switch_stack_id_get(nullptr); }, 0x0103, {}, false},
-    {"stack_priority_set", [] { return kel_stack_priority_set(2, 5); }, 0x0104, {{12, 2}, {52, 5}}, false},
-    {"switch_master_ipmask_set", [] { return kel_switch_master_ipmask_set(kIp, kMask); }, 0x0105, {{68, kIp}, {72, kMask}}, false},
-    {"switch_master_ipmask_get", [] { return kel_switch_master_ipmask_get(nullptr, nullptr); }, 0x0106, {}, false},
-    {"switch_stack_ipmask_set", [] { return kel_switch_stack_ipmask_set(2, kIp, kMask); }, 0x0107, {{12, 2}, {68, kIp}, {72, kMask}}, false},
-    {"switch_stack_ipmask_get", [] { return kel_switch_stack_ipmask_get(2, nullptr, nullptr); }, 0x0108, {{12, 2}}, false},
-    {"stack_info_get", [] { return kel_stack_info_get(2, g_buf); }, 0x0109, {{12, 2}}, true},
-    {"stack_discover_startup", [] { return kel_stack_discover_startup(); }, 0x010A, {}, false},
-    {"is_stack_discover", [] { return kel_is_stack_discover(); }, 0x010B, {}, false},
-    {"stack_firmware_sync_set", [] { return kel_stack_firmware_sync_set(); }, 0x010C, {}, false},
-    {"stack_firmware_sync_get", [] { return kel_stack_firmware_sync_get(nullptr); }, 0x010D, {}, false},
-    {"is_stack_master", [] { return kel_is_stack_master(); }, 0x010E, {}, false},
-    {"is_switch_stackable", [] { return kel_is_switch_stackable(); }, 0x010F, {}, false},
-    {"is_stack_smart_port", [] { return kel_is_stack_smart_port(&kPort); }, 0x0008, {{12, 1}, {16, 3}}, true},
+const std::vector<SendCase> kSends = {
+    {"ifport_name_get",
+     [] { return kel_ifport_name_get(&kPort, reinterpret_cast<char *>(g_buf), 32); },
+     0x0001,
+     {{12, 1}, {16, 3}, {84, 32}},
+     kSomeBuffer},
+    {"system_nr_ports_get", [] { return kel_system_nr_ports_get(nullptr); }, 0x0002, {}, nullptr},
+    {"system_mac_addr_get", [] { return kel_system_mac_addr_get(g_buf); }, 0x0003, {}, nullptr},
+    {"system_ip_mask_set",
+     [] { return kel_system_ip_mask_set(kIp, kMask); },
+     0x0004,
+     {{68, kIp}, {72, kMask}},
+     nullptr},
+    {"system_ip_mask_get", [] { return kel_system_ip_mask_get(nullptr, nullptr); }, 0x0005, {}, nullptr},
+    {"system_vlan_id_set", [] { return kel_system_vlan_id_set(10); }, 0x0006, {{20, 10}}, nullptr},
+    {"system_vlan_id_get", [] { return kel_system_vlan_id_get(nullptr); }, 0x0007, {}, nullptr},
+    {"system_port_info_get",
+     [] { return kel_system_port_info_get(&kPort, g_buf); },
+     0x0008,
+     {{12, 1}, {16, 3}},
+     kSomeBuffer},
+    {"is_system_ifport",
+     [] { return kel_is_system_ifport(&kPort); },
+     0x0008,
+     {{12, 1}, {16, 3}},
+     kSomeBuffer,
+     Answer::yes_no},
+    {"is_system_feport",
+     [] { return kel_is_system_feport(&kPort); },
+     0x0008,
+     {{12, 1}, {16, 3}},
+     kSomeBuffer,
+     Answer::yes_no},
+    {"is_system_geport",
+     [] { return kel_is_system_geport(&kPort); },
+     0x0008,
+     {{12, 1}, {16, 3}},
+     kSomeBuffer,
+     Answer::yes_no},
+    {"system_reboot", [] { return kel_system_reboot(); }, 0x0009, {}, nullptr},
+    {"system_startup_complete", [] { return kel_system_startup_complete(); }, 0x000A, {}, nullptr},
+    {"lib_is_system_ready", [] { return kel_lib_is_system_ready(); }, 0x000B, {}, nullptr, Answer::yes_no},
+    {"system_upgrade", [] { return kel_system_upgrade(); }, 0x000C, {}, nullptr},
+    {"is_system_upgrade", [] { return kel_is_system_upgrade(); }, 0x000D, {}, nullptr, Answer::yes_no},
+    {"stack_nr_ports_get", [] { return kel_stack_nr_ports_get(3, nullptr); }, 0x0101, {{12, 3}}, nullptr},
+    {"switch_stack_id_set", [] { return kel_switch_stack_id_set(2); }, 0x0102, {{12, 2}}, nullptr},
+    {"switch_stack_id_get", [] { return kel_switch_stack_id_get(nullptr); }, 0x0103, {}, nullptr},
+    {"stack_priority_set", [] { return kel_stack_priority_set(2, 5); }, 0x0104, {{12, 2}, {52, 5}}, nullptr},
+    {"switch_master_ipmask_set",
+     [] { return kel_switch_master_ipmask_set(kIp, kMask); },
+     0x0105,
+     {{68, kIp}, {72, kMask}},
+     nullptr},
+    {"switch_master_ipmask_get",
+     [] { return kel_switch_master_ipmask_get(nullptr, nullptr); },
+     0x0106,
+     {},
+     nullptr},
+    {"switch_stack_ipmask_set",
+     [] { return kel_switch_stack_ipmask_set(2, kIp, kMask); },
+     0x0107,
+     {{12, 2}, {68, kIp}, {72, kMask}},
+     nullptr},
+    {"switch_stack_ipmask_get",
+     [] { return kel_switch_stack_ipmask_get(2, nullptr, nullptr); },
+     0x0108,
+     {{12, 2}},
+     nullptr},
+    {"stack_info_get", [] { return kel_stack_info_get(2, g_buf); }, 0x0109, {{12, 2}}, kSomeBuffer},
+    {"stack_discover_startup", [] { return kel_stack_discover_startup(); }, 0x010A, {}, nullptr},
+    {"is_stack_discover", [] { return kel_is_stack_discover(); }, 0x010B, {}, nullptr, Answer::yes_no},
+    {"stack_firmware_sync_set", [] { return kel_stack_firmware_sync_set(); }, 0x010C, {}, nullptr},
+    {"stack_firmware_sync_get", [] { return kel_stack_firmware_sync_get(nullptr); }, 0x010D, {}, nullptr},
+    {"is_stack_master", [] { return kel_is_stack_master(); }, 0x010E, {}, nullptr, Answer::yes_no},
+    {"is_switch_stackable", [] { return kel_is_switch_stackable(); }, 0x010F, {}, nullptr, Answer::yes_no},
+    {"is_stack_smart_port",
+     [] { return kel_is_stack_smart_port(&kPort); },
+     0x0008,
+     {{12, 1}, {16, 3}},
+     kSomeBuffer,
+     Answer::yes_no},
 };
 
 class Wrappers : public kel_test::SimTest {};
 
-TEST_F(Wrappers, EachSendsItsCodeAndWords) {
-    for (const SendCase &c : kSends) {
-        SCOPED_TRACE(c.name);
-        kelsim::clear_journal();
-        c.call();
-        ASSERT_EQ(kelsim::request_count(), 1u);
-        expect_block(last_sent().block, c.code, c.words, c.has_buf);
-    }
-}
+TEST_F(Wrappers, EachSendsItsCodeAndWords) { kel_test::expect_sends(kSends); }
 
 // Getters copy each output from its word, also when the driver fails.
 struct OutCase {
@@ -86,9 +120,12 @@ const OutCase kOuts[] = {
     {"system_vlan_id_get", [](uint32_t *a, uint32_t *) { return kel_system_vlan_id_get(a); }, 20, 0},
     {"stack_nr_ports_get", [](uint32_t *a, uint32_t *) { return kel_stack_nr_ports_get(1, a); }, 64, 0},
     {"switch_stack_id_get", [](uint32_t *a, uint32_t *) { return kel_switch_stack_id_get(a); }, 12, 0},
-    {"switch_master_ipmask_get", [](uint32_t *a, uint32_t *b) { return kel_switch_master_ipmask_get(a, b); }, 68, 72},
-    {"switch_stack_ipmask_get", [](uint32_t *a, uint32_t *b) { return kel_switch_stack_ipmask_get(1, a, b); }, 68, 72},
-    {"stack_firmware_sync_get", [](uint32_t *a, uint32_t *) { return kel_stack_firmware_sync_get(a); }, 44, 0},
+    {"switch_master_ipmask_get", [](uint32_t *a, uint32_t *b) { return kel_switch_master_ipmask_get(a, b); },
+     68, 72},
+    {"switch_stack_ipmask_get", [](uint32_t *a, uint32_t *b) { return kel_switch_stack_ipmask_get(1, a, b); },
+     68, 72},
+    {"stack_firmware_sync_get", [](uint32_t *a, uint32_t *) { return kel_stack_firmware_sync_get(a); }, 44,
+     0},
 };
 
 TEST_F(Wrappers, GettersCopyTheirWordsWhateverTheResult) {
@@ -132,7 +169,8 @@ TEST_F(Wrappers, YesNoQueriesReadOnlyWord64) {
         int32_t status;
         int32_t yes;
     };
-    for (Answer a : {Answer{1, 0, 1}, Answer{2, 0, 0}, Answer{0xFFFFFFFFu, 0, 0}, Answer{1, -9, 1}, Answer{0, 0, 0}}) {
+    for (Answer a :
+         {Answer{1, 0, 1}, Answer{2, 0, 0}, Answer{0xFFFFFFFFu, 0, 0}, Answer{1, -9, 1}, Answer{0, 0, 0}}) {
         kelsim::set_responder([a](kel_ioreq &b) {
             b.count = a.word;
             b.status = a.status;
