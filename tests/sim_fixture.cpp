@@ -1,6 +1,8 @@
 // sim_fixture.cpp - block checks shared by the wrapper tables.
 #include "sim_fixture.h"
 
+#include "alloc_counter.h"
+
 namespace kel_test {
 
 void expect_block(const kel_ioreq &b, uint32_t code, const std::vector<Word> &words, bool has_buf) {
@@ -22,12 +24,20 @@ const char some_buffer_tag = 0;
 const void *const kSomeBuffer = &some_buffer_tag;
 
 void expect_sends(const std::vector<SendCase> &cases) {
-    kelsim::set_responder([](kel_ioreq &b) {
-        b.status = -300;
+    int32_t status = 0;
+    kelsim::set_responder([&status](kel_ioreq &b) {
+        b.status = status;
         return true;
     });
     for (const SendCase &c : cases) {
         SCOPED_TRACE(c.name);
+        if (kCountingAllocator) {  // no wrapper allocates, whatever the driver answers
+            for (int32_t s : {0, -300}) {
+                status = s;
+                EXPECT_EQ(allocations_in([&] { c.call(); }).calls, 0) << "status " << s;
+            }
+        }
+        status = -300;
         kelsim::clear_journal();
         int32_t rc = c.call();
         switch (c.answer) {

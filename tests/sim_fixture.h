@@ -74,7 +74,9 @@ struct SendCase {
 };
 
 // Runs each case against a driver that answers every request with status
-// -300 and checks the first block it sent and the case's answer.
+// -300 and checks the first block it sent and the case's answer; with the
+// counting allocator, also that the case allocates nothing, whether the
+// driver answers 0 or -300.
 void expect_sends(const std::vector<SendCase> &cases);
 
 // Answers every request with status and a distinct marker in each word
