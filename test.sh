@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # test.sh - every test of the project, in order:
+#   format      the C and C++ sources against .clang-format (.ci/check-format)
 #   host        -Wall -Wextra -Werror build (static library and benchmarks too), all its tests
 #   asan-ubsan  the same tests under AddressSanitizer and UndefinedBehaviorSanitizer
 #   tsan        the same tests under ThreadSanitizer
@@ -15,7 +16,7 @@ set -uo pipefail
 cd "$(dirname "$0")"
 
 legs=("$@")
-[ ${#legs[@]} -gt 0 ] || legs=(host asan-ubsan tsan fuzz ppc)
+[ ${#legs[@]} -gt 0 ] || legs=(format host asan-ubsan tsan fuzz ppc)
 fuzz_seconds=${KEL_FUZZ_SECONDS:-10}
 
 failed=() skipped=() timing=()
@@ -52,6 +53,18 @@ have() { command -v "$1" >/dev/null 2>&1; }
 
 for leg in "${legs[@]}"; do
     case $leg in
+    format)
+        if have clang-format; then
+            start=$SECONDS
+            say "format: .ci/check-format"
+            if .ci/check-format; then timing+=("format $((SECONDS - start))s"); else
+                failed+=(format)
+                timing+=("format (failed: .ci/check-format --fix rewrites the files)")
+            fi
+        else
+            skip format "clang-format not found; install it with: sudo apt-get install clang-format"
+        fi
+        ;;
     host | asan-ubsan | tsan) run_leg "$leg" ;;
     fuzz)
         if have clang++; then
@@ -72,7 +85,7 @@ for leg in "${legs[@]}"; do
         fi
         ;;
     *)
-        echo "test.sh: unknown leg '$leg' (host asan-ubsan tsan fuzz ppc)" >&2
+        echo "test.sh: unknown leg '$leg' (format host asan-ubsan tsan fuzz ppc)" >&2
         exit 2
         ;;
     esac

@@ -84,16 +84,16 @@ typedef struct vlanlist {
  * only the four port sets; the rest of the record is the driver's. */
 #define KEL_VLANINFO_SIZE 240
 typedef struct vlaninfo {
-    uint32_t head[10];  /* bytes 0..39: the driver's */
-    iflist set[4];      /* bytes 40, 72, 104, 136: four port sets */
-    uint8_t tail[72];   /* bytes 168..239: the driver's */
+    uint32_t head[10]; /* bytes 0..39: the driver's */
+    iflist set[4];     /* bytes 40, 72, 104, 136: four port sets */
+    uint8_t tail[72];  /* bytes 168..239: the driver's */
 } vlaninfo;
 
 /* The port information record the driver writes for kel_system_port_info_get. */
 #define KEL_PORTINFO_SIZE 1268
-#define KEL_PORTINFO_UNIT 40          /* i32: unit of the port described */
-#define KEL_PORTINFO_PORT 48          /* i32: port of the port described */
-#define KEL_PORTINFO_FLAGS 52         /* u32: port kind flags */
+#define KEL_PORTINFO_UNIT 40            /* i32: unit of the port described */
+#define KEL_PORTINFO_PORT 48            /* i32: port of the port described */
+#define KEL_PORTINFO_FLAGS 52           /* u32: port kind flags */
 #define KEL_PORT_FLAG_STACK 0x80000000u /* bit 31: stack port */
 #define KEL_PORT_FLAG_FE 0x20000000u    /* bit 29: Fast Ethernet port */
 #define KEL_PORT_FLAG_GE 0x10000000u    /* bit 28: Gigabit Ethernet port */
@@ -137,7 +137,7 @@ typedef struct kel_ioreq {
     uint32_t buf_hi;  /* 92 high 32 bits of buf on 64-bit builds */
     uint32_t rec;     /* 96 address of the record of kel_acl_get (low 32 bits) */
 #if UINTPTR_MAX > 0xFFFFFFFFu
-    uint32_t rec_hi;  /* 100 high 32 bits of rec on 64-bit builds */
+    uint32_t rec_hi; /* 100 high 32 bits of rec on 64-bit builds */
 #endif
 } kel_ioreq;
 
@@ -297,8 +297,8 @@ KEL_API int32_t kel_cli_enable_get(const char *text, uint32_t *enable);
 KEL_API int32_t kel_cli_acl_action_get(const char *text, uint32_t *action);
 KEL_API int32_t kel_cli_acl_ipprot_get(const char *text, uint32_t *prot);
 /* Splits [user[:password]@]host[:port][/path] in place. */
-KEL_API int32_t kel_cli_url_tokenize(char *url, char **user, char **password, char **host,
-                                     char **port, char **path);
+KEL_API int32_t kel_cli_url_tokenize(char *url, char **user, char **password, char **host, char **port,
+                                     char **path);
 
 /* ------------------------------------------------------------------------ */
 /* System commands (family 0x00)                                            */
@@ -598,8 +598,7 @@ KEL_API int32_t kel_dot1x_server_timeout_set(const ifport *p, uint32_t timeout);
 KEL_API int32_t kel_dot1x_multi_host_set(const ifport *p, uint32_t on);
 KEL_API int32_t kel_dot1x_guest_vlan_set(const ifport *p, uint32_t vid);
 /* The key is cut at 16 characters. */
-KEL_API int32_t kel_dot1x_radius_set(uint32_t index, uint32_t addr, const char *key,
-                                     uint32_t udp_port);
+KEL_API int32_t kel_dot1x_radius_set(uint32_t index, uint32_t addr, const char *key, uint32_t udp_port);
 KEL_API int32_t kel_dot1x_radius_del(uint32_t index);
 KEL_API int32_t kel_dot1x_radius_get(uint32_t index, void *rec);
 /* Name and password are each cut at 64 characters. */
@@ -636,8 +635,7 @@ KEL_API int32_t kel_is_filter_egress_port(const ifport *p);
 KEL_API int32_t kel_portsecu_enable_set(const ifport *p, uint32_t on);
 KEL_API int32_t kel_portsecu_mac_set(const ifport *p, const uint8_t *mac);
 KEL_API int32_t kel_portsecu_mac_del(const ifport *p, const uint8_t *mac);
-KEL_API int32_t kel_portsecu_mac_getnext(uint32_t *cursor, const ifport *p, uint32_t type,
-                                         void *rec);
+KEL_API int32_t kel_portsecu_mac_getnext(uint32_t *cursor, const ifport *p, uint32_t type, void *rec);
 KEL_API int32_t kel_portsecu_maxaddr_set(const ifport *p, uint32_t max);
 KEL_API int32_t kel_portsecu_violation_set(const ifport *p, uint32_t action);
 KEL_API int32_t kel_portsecu_age_time_set(const ifport *p, uint32_t time);

@@ -21,10 +21,10 @@ constexpr size_t kRecordCopy = 640;
 
 // One request as the driver received it and answered it.
 struct Sent {
-    kel_ioreq block;        // the block as the library sent it
-    kel_ioreq answer;       // the block as the driver left it
-    int32_t result;         // what the system call returned
-    uint32_t record_size;   // bytes kept of the record the library sent
+    kel_ioreq block;       // the block as the library sent it
+    kel_ioreq answer;      // the block as the driver left it
+    int32_t result;        // what the system call returned
+    uint32_t record_size;  // bytes kept of the record the library sent
     uint8_t record[kRecordCopy];
 };
 

@@ -19,14 +19,12 @@ namespace kelsim {
 namespace {
 
 const Family *const kFamilies[] = {
-    &kSystemFamily,     &kStackFamily,     &kTraceFamily,       &kArlFamily,
-    &kMcastFamily,      &kPortFamily,      &kVlanFamily,        &kTrunkFamily,
-    &kMirrorFamily,     &kCosqFamily,      &kRateFamily,        &kStormFamily,
-    &kStatsFamily,      &kAclFamily,       &kStpFamily,         &kMstFamily,
-    &kDot1xFamily,      &kLacpFamily,      &kGarpFamily,        &kGvrpFamily,
-    nullptr,            &kIgmpFamily,      &kDhcpSnoopFamily,   &kPortSecuFamily,
-    &kLineFamily,       &kCableFamily,     &kWatchdogFamily,    &kCrashFamily,
-    &kDhcpClientFamily, nullptr,           &kPrivateShowFamily,
+    &kSystemFamily,      &kStackFamily, &kTraceFamily,    &kArlFamily,   &kMcastFamily,      &kPortFamily,
+    &kVlanFamily,        &kTrunkFamily, &kMirrorFamily,   &kCosqFamily,  &kRateFamily,       &kStormFamily,
+    &kStatsFamily,       &kAclFamily,   &kStpFamily,      &kMstFamily,   &kDot1xFamily,      &kLacpFamily,
+    &kGarpFamily,        &kGvrpFamily,  nullptr,          &kIgmpFamily,  &kDhcpSnoopFamily,  &kPortSecuFamily,
+    &kLineFamily,        &kCableFamily, &kWatchdogFamily, &kCrashFamily, &kDhcpClientFamily, nullptr,
+    &kPrivateShowFamily,
 };
 constexpr size_t kFamilyCount = sizeof kFamilies / sizeof kFamilies[0];
 
@@ -61,10 +59,17 @@ size_t copy_record(const Command *cmd, const kel_ioreq &b, uint8_t *out) {
     if (!cmd || !src) return 0;
     size_t n = 0;
     switch (cmd->in) {
-    case In::none: return 0;
-    case In::fixed: n = cmd->in_size; break;
-    case In::len: n = b.len < cmd->in_size ? b.len : cmd->in_size; break;
-    case In::text: n = strnlen(static_cast<const char *>(src), cmd->in_size - 1) + 1; break;
+        case In::none:
+            return 0;
+        case In::fixed:
+            n = cmd->in_size;
+            break;
+        case In::len:
+            n = b.len < cmd->in_size ? b.len : cmd->in_size;
+            break;
+        case In::text:
+            n = strnlen(static_cast<const char *>(src), cmd->in_size - 1) + 1;
+            break;
     }
     if (n > kRecordCopy) n = kRecordCopy;
     std::memcpy(out, src, n);
@@ -134,8 +139,8 @@ int driver_request(void *data) {
     int fd = trace_fd.load(std::memory_order_relaxed);
     if (fd >= 0) {
         char line[1024];
-        size_t n = format_trace(line, sizeof line, cmd, entry.block, b, result, entry.record,
-                                entry.record_size);
+        size_t n =
+            format_trace(line, sizeof line, cmd, entry.block, b, result, entry.record, entry.record_size);
         ssize_t w = write(fd, line, n);  // one write per line: lines of processes never mix
         (void)w;
     }

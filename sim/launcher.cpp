@@ -126,14 +126,24 @@ int main(int argc, char **argv) {
             if (i + 1 >= argc) die("%s needs a value", argv[i]);
             return argv[++i];
         };
-        if (a == "--topology") layout = value();
-        else if (a == "--state") state = value();
-        else if (a == "--trace") trace = value();
-        else if (a == "--reset") reset = true;
-        else if (a == "--help" || a == "-h") { usage(stdout); return 0; }
-        else if (a == "--") { ++i; break; }
-        else if (a[0] == '-') die("unknown option %s (see kelsim --help)", argv[i]);
-        else break;
+        if (a == "--topology")
+            layout = value();
+        else if (a == "--state")
+            state = value();
+        else if (a == "--trace")
+            trace = value();
+        else if (a == "--reset")
+            reset = true;
+        else if (a == "--help" || a == "-h") {
+            usage(stdout);
+            return 0;
+        } else if (a == "--") {
+            ++i;
+            break;
+        } else if (a[0] == '-')
+            die("unknown option %s (see kelsim --help)", argv[i]);
+        else
+            break;
     }
     bool program = i > 1 && std::strcmp(argv[i - 1], "--") == 0;
     if (i >= argc) {
@@ -143,8 +153,7 @@ int main(int argc, char **argv) {
 
     Topology t;
     char err[512];
-    if (!parse_topology(layout ? layout : kDefaultLayout, &t, err, sizeof err))
-        die("--topology: %s", err);
+    if (!parse_topology(layout ? layout : kDefaultLayout, &t, err, sizeof err)) die("--topology: %s", err);
     char canonical[512];
     format_topology(t, canonical, sizeof canonical);
 

@@ -26,8 +26,8 @@ constexpr char kModelMagic[8] = {'K', 'E', 'L', 'S', 'I', 'M', '0', '1'};
 struct StateHeader {
     char magic[8];
     uint32_t version;
-    uint32_t size;       // sizeof(Model)
-    uint32_t byte_order; // 0x01020304 as written by the processor that made the file
+    uint32_t size;        // sizeof(Model)
+    uint32_t byte_order;  // 0x01020304 as written by the processor that made the file
     uint32_t pad;
 };
 

@@ -16,13 +16,13 @@ namespace kelsim {
 
 // Port information record (0x0008), 1268 bytes.
 struct PortInfoRecord {
-    char name[32];       //  0 long name, "fastethernet1/0/3"
-    uint32_t index;      // 32 flat index of the port in the stack, from 1
-    uint32_t media;      // 36 1 Fast Ethernet, 2 Gigabit Ethernet
-    int32_t unit;        // 40 unit of the port described
-    int32_t slot;        // 44 always 0
-    int32_t port;        // 48 port number
-    uint32_t flags;      // 52 bit 31 stack port, bit 29 Fast Ethernet, bit 28 Gigabit
+    char name[32];           //  0 long name, "fastethernet1/0/3"
+    uint32_t index;          // 32 flat index of the port in the stack, from 1
+    uint32_t media;          // 36 1 Fast Ethernet, 2 Gigabit Ethernet
+    int32_t unit;            // 40 unit of the port described
+    int32_t slot;            // 44 always 0
+    int32_t port;            // 48 port number
+    uint32_t flags;          // 52 bit 31 stack port, bit 29 Fast Ethernet, bit 28 Gigabit
     uint32_t reserved[303];  // 56 zero
 };
 static_assert(sizeof(PortInfoRecord) == KEL_PORTINFO_SIZE);
@@ -62,13 +62,13 @@ constexpr uint32_t kRoleMember = 2;
 //   set 3, native    the ports whose native VLAN it is: untagged frames they
 //                    receive belong to this VLAN. Each port has exactly one.
 struct VlanRecord {
-    uint32_t vid;            //   0 VLAN id
-    uint32_t flags;          //   4 kVlanFlag* below
-    uint32_t ports[4];       //   8 number of ports in each set, in set order
-    uint32_t reserved0[4];   //  24 zero
-    iflist set[4];           //  40 members, untagged, forbidden, native
-    char name[36];           // 168 name, NUL-terminated, at most 32 characters
-    uint32_t reserved1[9];   // 204 zero
+    uint32_t vid;           //   0 VLAN id
+    uint32_t flags;         //   4 kVlanFlag* below
+    uint32_t ports[4];      //   8 number of ports in each set, in set order
+    uint32_t reserved0[4];  //  24 zero
+    iflist set[4];          //  40 members, untagged, forbidden, native
+    char name[36];          // 168 name, NUL-terminated, at most 32 characters
+    uint32_t reserved1[9];  // 204 zero
 };
 static_assert(sizeof(VlanRecord) == KEL_VLANINFO_SIZE);
 static_assert(offsetof(VlanRecord, set) == offsetof(vlaninfo, set));

@@ -29,40 +29,42 @@ bool in_range(uint32_t v, uint32_t lo, uint32_t hi) { return v >= lo && v <= hi;
 
 int32_t setting_key(const Model &m, const kel_ioreq &b, const Setting &s, uint32_t *key) {
     switch (s.key) {
-    case Key::none: *key = 0; return kOk;
-    case Key::unit:
-        if (!in_range(b.unit, 1, kMaxUnits) || m.topo.nports[b.unit - 1] == 0) return kNoSuchPort;
-        *key = b.unit;
-        return kOk;
-    case Key::port:
-        if (!m.topo.exists(b.unit, b.port)) return kNoSuchPort;
-        *key = b.unit << 8 | b.port;
-        return kOk;
-    case Key::port_sel:
-        if (!m.topo.exists(b.unit, b.port)) return kNoSuchPort;
-        if (b.sel >= s.limit) return kBadValue;
-        *key = b.unit << 24 | b.port << 16 | b.sel;
-        return kOk;
-    case Key::vid:
-        if (!in_range(b.vid, KEL_VLAN_MIN, KEL_VLAN_MAX)) return kBadValue;
-        *key = b.vid;
-        return kOk;
-    case Key::trunk:
-        if (!in_range(b.trunk, 1, s.limit)) return kNoSuchEntry;
-        *key = b.trunk;
-        return kOk;
-    case Key::session:
-        if (!in_range(b.session, 1, s.limit)) return kNoSuchEntry;
-        *key = b.session;
-        return kOk;
-    case Key::index:
-        if (b.index >= s.limit) return kBadValue;
-        *key = b.index;
-        return kOk;
-    case Key::prio:
-        if (b.prio >= s.limit) return kBadValue;
-        *key = b.prio;
-        return kOk;
+        case Key::none:
+            *key = 0;
+            return kOk;
+        case Key::unit:
+            if (!in_range(b.unit, 1, kMaxUnits) || m.topo.nports[b.unit - 1] == 0) return kNoSuchPort;
+            *key = b.unit;
+            return kOk;
+        case Key::port:
+            if (!m.topo.exists(b.unit, b.port)) return kNoSuchPort;
+            *key = b.unit << 8 | b.port;
+            return kOk;
+        case Key::port_sel:
+            if (!m.topo.exists(b.unit, b.port)) return kNoSuchPort;
+            if (b.sel >= s.limit) return kBadValue;
+            *key = b.unit << 24 | b.port << 16 | b.sel;
+            return kOk;
+        case Key::vid:
+            if (!in_range(b.vid, KEL_VLAN_MIN, KEL_VLAN_MAX)) return kBadValue;
+            *key = b.vid;
+            return kOk;
+        case Key::trunk:
+            if (!in_range(b.trunk, 1, s.limit)) return kNoSuchEntry;
+            *key = b.trunk;
+            return kOk;
+        case Key::session:
+            if (!in_range(b.session, 1, s.limit)) return kNoSuchEntry;
+            *key = b.session;
+            return kOk;
+        case Key::index:
+            if (b.index >= s.limit) return kBadValue;
+            *key = b.index;
+            return kOk;
+        case Key::prio:
+            if (b.prio >= s.limit) return kBadValue;
+            *key = b.prio;
+            return kOk;
     }
     return kBadValue;
 }

@@ -33,14 +33,14 @@ enum class Key : uint8_t {
 };
 
 struct Setting {
-    uint16_t code;         // the set command's code: the storage key of the row
+    uint16_t code;  // the set command's code: the storage key of the row
     Key key;
-    uint32_t limit;        // bound of the key word, where the key has one
-    uint8_t nwords;        // 1 to 3 value words
-    Slot word[3];          // where the values travel in the block
-    uint32_t initial[3];   // the values before any set
-    uint32_t min[3];       // smallest accepted value per word
-    uint32_t max[3];       // largest accepted value per word; 0 means no bound
+    uint32_t limit;       // bound of the key word, where the key has one
+    uint8_t nwords;       // 1 to 3 value words
+    Slot word[3];         // where the values travel in the block
+    uint32_t initial[3];  // the values before any set
+    uint32_t min[3];      // smallest accepted value per word
+    uint32_t max[3];      // largest accepted value per word; 0 means no bound
 };
 
 constexpr int kSettingCapacity = 32768;  // a power of two

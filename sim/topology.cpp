@@ -42,8 +42,8 @@ bool parse_topology(const char *text, Topology *out, char *err, size_t err_size)
         } else {
             for (;;) {
                 if (*s < '0' || *s > '9')
-                    return fail(err, err_size, "unit %d: expected a port count at column %d",
-                                unit + 1, static_cast<int>(s - text) + 1);
+                    return fail(err, err_size, "unit %d: expected a port count at column %d", unit + 1,
+                                static_cast<int>(s - text) + 1);
                 long count = 0;
                 for (; *s >= '0' && *s <= '9'; ++s)
                     if (count <= kMaxPorts) count = count * 10 + (*s - '0');  // saturates above 32
@@ -54,8 +54,8 @@ bool parse_topology(const char *text, Topology *out, char *err, size_t err_size)
                 } else if (std::strncmp(s, "ge", 2) == 0) {
                     m = kGigabit;
                 } else {
-                    return fail(err, err_size, "unit %d: expected media 'fe' or 'ge' at column %d",
-                                unit + 1, static_cast<int>(s - text) + 1);
+                    return fail(err, err_size, "unit %d: expected media 'fe' or 'ge' at column %d", unit + 1,
+                                static_cast<int>(s - text) + 1);
                 }
                 s += 2;
                 bool stack = false;
@@ -127,8 +127,8 @@ void format_topology(const Topology &t, char *out, size_t size) {
 int port_long_name(const Topology &t, uint32_t unit, uint32_t port, char *out, size_t size) {
     Media m = t.medium(unit, port);
     if (m == kNoMedia) return -1;
-    int n = std::snprintf(out, size, "%s%u/0/%u", m == kGigabit ? "gigabitethernet" : "fastethernet",
-                          unit, port);
+    int n =
+        std::snprintf(out, size, "%s%u/0/%u", m == kGigabit ? "gigabitethernet" : "fastethernet", unit, port);
     return n >= 0 && static_cast<size_t>(n) < size ? n : -1;
 }
 

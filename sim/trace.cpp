@@ -16,15 +16,15 @@ struct NamedWord {
 };
 
 const NamedWord kWords[] = {
-    {"sel", &kel_ioreq::sel, false},       {"unit", &kel_ioreq::unit, false},
-    {"port", &kel_ioreq::port, false},     {"vid", &kel_ioreq::vid, false},
-    {"trunk", &kel_ioreq::trunk, false},   {"session", &kel_ioreq::session, false},
-    {"queue", &kel_ioreq::queue, false},   {"list", &kel_ioreq::list, false},
-    {"index", &kel_ioreq::index, false},   {"value", &kel_ioreq::value, false},
-    {"param", &kel_ioreq::param, false},   {"prio", &kel_ioreq::prio, false},
-    {"aux", &kel_ioreq::aux, false},       {"rate", &kel_ioreq::rate, false},
-    {"count", &kel_ioreq::count, false},   {"addr", &kel_ioreq::addr, true},
-    {"mask", &kel_ioreq::mask, true},      {"len", &kel_ioreq::len, false},
+    {"sel", &kel_ioreq::sel, false},     {"unit", &kel_ioreq::unit, false},
+    {"port", &kel_ioreq::port, false},   {"vid", &kel_ioreq::vid, false},
+    {"trunk", &kel_ioreq::trunk, false}, {"session", &kel_ioreq::session, false},
+    {"queue", &kel_ioreq::queue, false}, {"list", &kel_ioreq::list, false},
+    {"index", &kel_ioreq::index, false}, {"value", &kel_ioreq::value, false},
+    {"param", &kel_ioreq::param, false}, {"prio", &kel_ioreq::prio, false},
+    {"aux", &kel_ioreq::aux, false},     {"rate", &kel_ioreq::rate, false},
+    {"count", &kel_ioreq::count, false}, {"addr", &kel_ioreq::addr, true},
+    {"mask", &kel_ioreq::mask, true},    {"len", &kel_ioreq::len, false},
 };
 
 struct Line {
@@ -50,9 +50,7 @@ struct Line {
             add(" %s=%u", w.name, v);
         }
     }
-    void mac(const uint8_t *m) {
-        add(" mac=%02x%02x.%02x%02x.%02x%02x", m[0], m[1], m[2], m[3], m[4], m[5]);
-    }
+    void mac(const uint8_t *m) { add(" mac=%02x%02x.%02x%02x.%02x%02x", m[0], m[1], m[2], m[3], m[4], m[5]); }
 };
 
 bool has_mac(const kel_ioreq &b) {
@@ -75,7 +73,8 @@ size_t format_trace(char *out, size_t size, const Command *cmd, const kel_ioreq 
         if (cmd && cmd->secret) {
             line.add(" record=<hidden>");
         } else if (cmd && cmd->in == In::text && record_size) {
-            line.add(" text=\"%.*s\"", static_cast<int>(strnlen(reinterpret_cast<const char *>(record), record_size)),
+            line.add(" text=\"%.*s\"",
+                     static_cast<int>(strnlen(reinterpret_cast<const char *>(record), record_size)),
                      reinterpret_cast<const char *>(record));
         } else {
             line.add(" buf");
@@ -97,18 +96,30 @@ size_t format_trace(char *out, size_t size, const Command *cmd, const kel_ioreq 
 
 const char *status_name(int32_t status) {
     switch (status) {
-    case kOk: return "ok";
-    case kUnknownCommand: return "unknown-command";
-    case kNoSuchPort: return "no-such-port";
-    case kBadValue: return "bad-value";
-    case kBufferTooSmall: return "buffer-too-small";
-    case kNoSuchEntry: return "no-such-entry";
-    case kTableFull: return "table-full";
-    case kExists: return "exists";
-    case kNullBuffer: return "null-buffer";
-    case kNotPermitted: return "not-permitted";
-    case kEndOfTable: return "end-of-table";
-    default: return "status";
+        case kOk:
+            return "ok";
+        case kUnknownCommand:
+            return "unknown-command";
+        case kNoSuchPort:
+            return "no-such-port";
+        case kBadValue:
+            return "bad-value";
+        case kBufferTooSmall:
+            return "buffer-too-small";
+        case kNoSuchEntry:
+            return "no-such-entry";
+        case kTableFull:
+            return "table-full";
+        case kExists:
+            return "exists";
+        case kNullBuffer:
+            return "null-buffer";
+        case kNotPermitted:
+            return "not-permitted";
+        case kEndOfTable:
+            return "end-of-table";
+        default:
+            return "status";
     }
 }
 

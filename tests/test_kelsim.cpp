@@ -55,7 +55,8 @@ TEST(Topology, ParsesAndPrintsLayouts) {
             kelsim::format_topology(t, out, sizeof out);
             EXPECT_STREQ(out, c.canonical_or_fault);
         } else {
-            EXPECT_NE(std::string(err).find(c.canonical_or_fault), std::string::npos) << c.text << ": " << err;
+            EXPECT_NE(std::string(err).find(c.canonical_or_fault), std::string::npos)
+                << c.text << ": " << err;
         }
     }
     EXPECT_FALSE(kelsim::reset("99fe"));
@@ -64,8 +65,8 @@ TEST(Topology, ParsesAndPrintsLayouts) {
 class Driver : public kel_test::SimTest {};
 
 TEST_F(Driver, UnknownCodesGetAStatusNotACrash) {
-    for (uint32_t code : {0x0000u, 0x000Eu, 0x0100u, 0x0110u, 0x1401u, 0x1D01u, 0x1F01u, 0xFF01u,
-                          0x10001u, 0xFFFFFFFFu}) {
+    for (uint32_t code :
+         {0x0000u, 0x000Eu, 0x0100u, 0x0110u, 0x1401u, 0x1D01u, 0x1F01u, 0xFF01u, 0x10001u, 0xFFFFFFFFu}) {
         kel_ioreq b{};
         b.cmd = code;
         EXPECT_EQ(kel_ioctl(KEL_IOCTL_REQUEST, &b), 0);
@@ -177,9 +178,7 @@ TEST(StateFile, RefusesFilesOfAnotherSizeOrVersion) {
     char err[256];
     ASSERT_TRUE(kelsim::parse_topology(kelsim::kDefaultLayout, &t, err, sizeof err));
     std::string path = temp_path("bad");
-    {
-        std::ofstream(path) << "not a switch";
-    }
+    { std::ofstream(path) << "not a switch"; }
     EXPECT_EQ(kelsim::open_state_file(path.c_str(), t, false, err, sizeof err), nullptr);
     EXPECT_NE(std::string(err).find("size"), std::string::npos) << err;
 

@@ -1,8 +1,8 @@
 // The utilities allocate nothing (the text helpers, CRC-32, names, lists,
 // address helpers and parsers), except the one 512-byte list of
 // kel_port_vlans_is_equal, which is freed before it returns. The command
-// wrappers are held to the same by their tables (kel_test::expect_sends). Counted by alloc_counter.h; under the sanitizers'
-// own allocator the check is left out.
+// wrappers are held to the same by their tables (kel_test::expect_sends). Counted by alloc_counter.h; under
+// the sanitizers' own allocator the check is left out.
 #include <cstdlib>
 #include <cstring>
 #include <functional>

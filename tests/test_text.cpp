@@ -17,13 +17,26 @@ struct AtoiCase {
 
 TEST(Atoi, Table) {
     const AtoiCase cases[] = {
-        {"", KEL_ERR_PARAM, 0},     {"0", 0, 0},          {"007", 0, 7},
-        {"   ", 0, 0},              {"-", 0, 0},          {" \t-", 0, 0},
-        {" \t-12", 0, -12},         {"\b5", 0, 5},        {"12 ", KEL_ERR_FORMAT, 0},
-        {"+5", KEL_ERR_FORMAT, 0},  {"--5", KEL_ERR_FORMAT, 0}, {"- 5", KEL_ERR_FORMAT, 0},
-        {"4294967295", 0, -1},      {"4294967296", 0, 0}, {"2147483648", 0, INT32_MIN},
-        {"-2147483648", 0, INT32_MIN}, {"12a", KEL_ERR_FORMAT, 0}, {"\n5", KEL_ERR_FORMAT, 0},
-        {"\v5", KEL_ERR_FORMAT, 0}, {"5\r", KEL_ERR_FORMAT, 0},
+        {"", KEL_ERR_PARAM, 0},
+        {"0", 0, 0},
+        {"007", 0, 7},
+        {"   ", 0, 0},
+        {"-", 0, 0},
+        {" \t-", 0, 0},
+        {" \t-12", 0, -12},
+        {"\b5", 0, 5},
+        {"12 ", KEL_ERR_FORMAT, 0},
+        {"+5", KEL_ERR_FORMAT, 0},
+        {"--5", KEL_ERR_FORMAT, 0},
+        {"- 5", KEL_ERR_FORMAT, 0},
+        {"4294967295", 0, -1},
+        {"4294967296", 0, 0},
+        {"2147483648", 0, INT32_MIN},
+        {"-2147483648", 0, INT32_MIN},
+        {"12a", KEL_ERR_FORMAT, 0},
+        {"\n5", KEL_ERR_FORMAT, 0},
+        {"\v5", KEL_ERR_FORMAT, 0},
+        {"5\r", KEL_ERR_FORMAT, 0},
     };
     for (const AtoiCase &c : cases) {
         int32_t v = 4242;
@@ -48,11 +61,16 @@ struct TrimCase {
 
 TEST(Strtrim, Table) {
     const TrimCase cases[] = {
-        {"", nullptr, nullptr},           {"  \r\n", nullptr, nullptr},
-        {"\n", nullptr, nullptr},         {" \t\b", nullptr, nullptr},
-        {"\tenable\n", "enable", ""},     {"a b", "a", "b"},
-        {"  show vlan ", "show", "vlan "}, {"word", "word", nullptr},
-        {"x\ry", "x", "y"},               {"\vx", "\vx", nullptr},  // vertical tab is no blank
+        {"", nullptr, nullptr},
+        {"  \r\n", nullptr, nullptr},
+        {"\n", nullptr, nullptr},
+        {" \t\b", nullptr, nullptr},
+        {"\tenable\n", "enable", ""},
+        {"a b", "a", "b"},
+        {"  show vlan ", "show", "vlan "},
+        {"word", "word", nullptr},
+        {"x\ry", "x", "y"},
+        {"\vx", "\vx", nullptr},  // vertical tab is no blank
     };
     for (const TrimCase &c : cases) {
         std::string buf(c.text);
@@ -91,7 +109,10 @@ TEST(User, RootIsShownAsAdmin) {
         EXPECT_STREQ(kel_user(), name);
         EXPECT_EQ(kel_user(), std::getenv("USER"));  // the environment's own string
     }
-    if (saved) setenv("USER", keep.c_str(), 1); else unsetenv("USER");
+    if (saved)
+        setenv("USER", keep.c_str(), 1);
+    else
+        unsetenv("USER");
 }
 
 }  // namespace

@@ -52,8 +52,7 @@ inline uint32_t load_le32(const uint8_t *p) {
 
 extern "C" {
 
-const uint32_t crc_table[256] = {KEL_CRC_E64(0), KEL_CRC_E64(64), KEL_CRC_E64(128),
-                                 KEL_CRC_E64(192)};
+const uint32_t crc_table[256] = {KEL_CRC_E64(0), KEL_CRC_E64(64), KEL_CRC_E64(128), KEL_CRC_E64(192)};
 
 uint32_t kel_crc32(uint32_t crc, const uint8_t *buf, uint32_t len) {
     const auto &t = kTables.t;

@@ -11,8 +11,6 @@ constexpr bool is_blank(char c) { return c == ' ' || c == '\t' || c == '\b'; }
 constexpr bool is_line_end(char c) { return c == '\r' || c == '\n'; }
 constexpr bool is_digit(char c) { return c >= '0' && c <= '9'; }
 constexpr bool is_alpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-constexpr bool is_xdigit(char c) {
-    return is_digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
+constexpr bool is_xdigit(char c) { return is_digit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
 }  // namespace kel
