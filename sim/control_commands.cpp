@@ -1,6 +1,9 @@
 // control_commands.cpp - kelsim's own commands on a state file: looking at
 // the switch, and moving it as the wire and the stations behind its ports
 // would (cables, traffic, learned addresses, joined groups, time).
+#include <strings.h>
+
+#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -47,11 +50,21 @@ int done(const char *what, int32_t status) {
     return 1;
 }
 
-// "U/S/P" with slot 0, as the switch names its ports.
-bool parse_port(const char *text, uint32_t *unit, uint32_t *port) {
+// A port as "U/0/P", or by its long or short name ("fastethernet1/0/3",
+// "fa1/0/3", any case). Only the numbers are checked here; the handlers
+// refuse a port the switch does not have.
+bool parse_port(const Model &m, const char *text, uint32_t *unit, uint32_t *port) {
+    const char *digits = text;
+    while (std::isalpha(static_cast<unsigned char>(*digits))) ++digits;
     unsigned u, s, p;
     char tail;
-    if (std::sscanf(text, "%u/%u/%u%c", &u, &s, &p, &tail) != 3 || s != 0) return false;
+    if (std::sscanf(digits, "%u/%u/%u%c", &u, &s, &p, &tail) != 3 || s != 0) return false;
+    if (digits != text) {  // a name: it must be this port's long or short name
+        char name[32], brief[32];
+        if (port_long_name(m.topo, u, p, name, sizeof name) < 0) return false;
+        std::snprintf(brief, sizeof brief, "%.2s%s", name, std::strpbrk(name, "0123456789"));
+        if (strcasecmp(text, name) != 0 && strcasecmp(text, brief) != 0) return false;
+    }
     *unit = u;
     *port = p;
     return true;
@@ -84,7 +97,7 @@ int send_traffic(Model &m, int argc, char **argv) {
     uint32_t unit, port;
     uint64_t packets, bytes = 0;
     Traffic t;
-    if (argc < 2 || argc > 5 || !parse_port(argv[0], &unit, &port) ||
+    if (argc < 2 || argc > 5 || !parse_port(m, argv[0], &unit, &port) ||
         !parse_number(argv[1], 0xFFFFFFFFu, &packets) ||
         (argc > 2 && !parse_number(argv[2], UINT64_MAX, &bytes)))
         return usage(kTrafficSynopsis);
@@ -113,7 +126,7 @@ int learn_address(Model &m, int argc, char **argv) {
     uint64_t vid;
     uint32_t unit, port;
     if (argc != 3 || !parse_mac(argv[0], mac) || !parse_number(argv[1], 0xFFFF, &vid) ||
-        !parse_port(argv[2], &unit, &port))
+        !parse_port(m, argv[2], &unit, &port))
         return usage("learn MAC VLAN PORT");
     Lock lock(m);
     return done("learn", learn(m, mac, static_cast<uint32_t>(vid), unit, port));
@@ -124,7 +137,7 @@ int join_group(Model &m, int argc, char **argv) {
     uint64_t vid;
     uint32_t unit, port;
     if (argc != 3 || !parse_mac(argv[0], mac) || !parse_number(argv[1], 0xFFFF, &vid) ||
-        !parse_port(argv[2], &unit, &port))
+        !parse_port(m, argv[2], &unit, &port))
         return usage("join GROUP-MAC VLAN PORT");
     Lock lock(m);
     return done("join", mcast_join(m, mac, static_cast<uint32_t>(vid), unit, port));
@@ -133,7 +146,7 @@ int join_group(Model &m, int argc, char **argv) {
 int cable(Model &m, int argc, char **argv) {
     uint32_t unit, port;
     bool plug = argc == 2 && std::strcmp(argv[1], "plug") == 0;
-    if (argc != 2 || !parse_port(argv[0], &unit, &port) || (!plug && std::strcmp(argv[1], "pull") != 0))
+    if (argc != 2 || !parse_port(m, argv[0], &unit, &port) || (!plug && std::strcmp(argv[1], "pull") != 0))
         return usage("cable PORT plug|pull");
     Lock lock(m);
     return done("cable", set_cable(m, unit, port, plug));

@@ -49,7 +49,7 @@ const char kUsage[] =
     "  MEDIA   := 'fe' | 'ge'                       Fast Ethernet, Gigabit Ethernet\n"
     "  at most 32 ports per unit; for example \"24fe,2ge/stack;-;8ge\"\n"
     "\n"
-    "commands on a state file:\n";
+    "commands on a state file (PORT: 1/0/3, or a port's name, fa1/0/3):\n";
 
 const char kStatusHelp[] =
     "\n"

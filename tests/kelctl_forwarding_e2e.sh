@@ -80,4 +80,8 @@ check "rate" 0 "" -- k interface fa1/0/10 rate tx 2000 16
 check "storm" 0 "" -- k interface fa1/0/10 storm-control broadcast 500
 check "show limits" 0 "^fa1/0/10 +2000 kb/s, burst 16 KB +- +500 pps +- +-$" -- k show rate-limit fa1/0/10
 check "help" 0 "show mac-address-table" -- "$kelctl" --help
+# kelsim's own commands take a port by its numbers or by either of its names.
+check "port by short name" 0 "^fa1/0/6 .* down " -- bash -c "'$kelsim' --state '$state' cable fa1/0/6 pull && '$kelsim' --state '$state' -- '$kelctl' show interfaces fa1/0/6"
+check "port by long name" 0 "^fa1/0/6 .* up " -- bash -c "'$kelsim' --state '$state' cable FastEthernet1/0/6 plug && '$kelsim' --state '$state' -- '$kelctl' show interfaces fa1/0/6"
+check "name of another medium" 2 "usage: kelsim --state FILE cable" -- "$kelsim" --state "$state" cable fa2/0/25 pull
 finish

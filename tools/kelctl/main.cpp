@@ -36,7 +36,10 @@ void usage(FILE *out) {
         for (size_t i = 0; i < a->count; ++i) {
             const Subcommand &s = a->rows[i];
             std::string synopsis = std::string(s.words) + (*s.usage ? " " : "") + s.usage;
-            std::fprintf(out, "  %-44s %s\n", synopsis.c_str(), s.help);
+            if (synopsis.size() > 44)  // a long synopsis gets a line of its own
+                std::fprintf(out, "  %s\n  %-44s %s\n", synopsis.c_str(), "", s.help);
+            else
+                std::fprintf(out, "  %-44s %s\n", synopsis.c_str(), s.help);
         }
 }
 
