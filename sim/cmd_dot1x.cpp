@@ -30,13 +30,6 @@ constexpr Setting kGuestVlan = one_word(0x100F, Key::port, &kel_ioreq::vid, 0, 0
 
 constexpr uint32_t kMaxPrivilege = 15;
 
-template <class Record>
-int32_t answer(Context &c, const Record &r) {
-    if (!c.buf()) return kNullBuffer;
-    std::memcpy(c.buf(), &r, sizeof r);
-    return kOk;
-}
-
 template <class F>
 void each_port(const Model &m, F f) {
     for (uint32_t u = 1; u <= kMaxUnits; ++u)

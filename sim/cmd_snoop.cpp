@@ -29,13 +29,6 @@ constexpr Setting kTrust = one_word(0x1607, Key::port, &kel_ioreq::value, 0, 0, 
 
 constexpr uint32_t kGvrpForbidden = 2;
 
-template <class Record>
-int32_t answer(Context &c, const Record &r) {
-    if (!c.buf()) return kNullBuffer;
-    std::memcpy(c.buf(), &r, sizeof r);
-    return kOk;
-}
-
 int32_t garp_set(Context &c) {
     uint32_t key;
     if (int32_t st = setting_key(c.m, c.b, kGarpTimes, &key)) return st;

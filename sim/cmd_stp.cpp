@@ -78,13 +78,6 @@ int32_t check_instance(const Context &c) {
     return instance_active(c.m, c.b.index) ? kOk : kNoSuchEntry;
 }
 
-template <class Record>
-int32_t answer(Context &c, const Record &r) {
-    if (!c.buf()) return kNullBuffer;
-    std::memcpy(c.buf(), &r, sizeof r);
-    return kOk;
-}
-
 int32_t bridge_prio_set(Context &c) {
     if (!in_steps(c.b.prio, kBridgePrioMax, kBridgePrioStep)) return kBadValue;
     return setting_set(c);

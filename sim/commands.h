@@ -8,6 +8,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "kel.h"
 #include "model.h"
@@ -29,6 +30,15 @@ struct Context {
     // The port the block names, when it exists in the topology.
     bool port_exists() const { return m.topo.exists(b.unit, b.port); }
 };
+
+// Writes a whole record into the caller's buffer: the answer of the
+// commands that fill a record; a null buffer gets kNullBuffer.
+template <class Record>
+int32_t answer(Context &c, const Record &r) {
+    if (!c.buf()) return kNullBuffer;
+    std::memcpy(c.buf(), &r, sizeof r);
+    return kOk;
+}
 
 using Handler = int32_t (*)(Context &);
 

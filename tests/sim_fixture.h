@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <functional>
+#include <initializer_list>
 #include <vector>
 
 #include "control.h"
@@ -45,6 +46,19 @@ inline uint32_t word_at(const kel_ioreq &b, size_t offset) {
 
 inline void set_word(kel_ioreq &b, size_t offset, uint32_t w) {
     std::memcpy(reinterpret_cast<unsigned char *>(&b) + offset, &w, 4);
+}
+
+// A port list of the given ports (port p of unit u: bit (p - 1) % 32 of
+// word (u - 1) + (p - 1) / 32), and a VLAN list of the given ids.
+inline iflist ports(std::initializer_list<ifport> members) {
+    iflist l{};
+    for (const ifport &p : members) l.word[p.unit - 1 + (p.port - 1) / 32] |= 1u << ((p.port - 1) % 32);
+    return l;
+}
+inline vlanlist vlans(std::initializer_list<uint32_t> ids) {
+    vlanlist l{};
+    for (uint32_t v : ids) l.word[(v - 1) / 32] |= 1u << ((v - 1) % 32);
+    return l;
 }
 
 // A word the table of a wrapper expects in the block it sends.

@@ -12,6 +12,9 @@
 
 namespace {
 
+using kel_test::ports;
+using kel_test::vlans;
+
 using namespace kelsim;
 
 struct Mac {
@@ -260,15 +263,9 @@ TEST_F(ArlSwitch, StaleAndForeignIndicesEndTheWalk) {
 // The multicast table.
 class McastSwitch : public kel_test::SimTest {};
 
-iflist ports(std::initializer_list<std::pair<int, int>> list) {
-    iflist l{};
-    for (auto [u, p] : list) l.word[u - 1] |= 1u << (p - 1);
-    return l;
-}
-
 TEST_F(McastSwitch, StaticAndLearnedGroups) {
     Mac g1 = mac_of(1, 0x01), g2 = mac_of(2, 0x01), g3 = mac_of(3, 0x01), unicast = mac_of(4);
-    iflist p12 = ports({{1, 1}, {1, 2}}), p2 = ports({{1, 2}}), p5 = ports({{2, 5}});
+    iflist p12 = ports({{1, 0, 1}, {1, 0, 2}}), p2 = ports({{1, 0, 2}}), p5 = ports({{2, 0, 5}});
     ASSERT_EQ(kel_static_mcast_add(g1.b, 10, 3, &p12), 0);
     ASSERT_EQ(kel_static_mcast_add(g1.b, 10, 5, &p5), 0);  // ports add up, the priority is replaced
     with_model([&](Model &m) {
@@ -298,7 +295,7 @@ TEST_F(McastSwitch, StaticAndLearnedGroups) {
     EXPECT_EQ(walk_groups(false), (std::map<uint32_t, int>{{1, 1}, {2, 1}, {3, 1}}));
     EXPECT_EQ(walk_groups(true), (std::map<uint32_t, int>{{1, 1}}));
     // Refusals change nothing.
-    iflist bad = ports({{1, 27}});
+    iflist bad = ports({{1, 0, 27}});
     EXPECT_EQ(kel_static_mcast_add(g1.b, 10, 1, &bad), kNoSuchPort);
     EXPECT_EQ(kel_static_mcast_add(unicast.b, 10, 1, &p2), kBadValue);
     EXPECT_EQ(kel_static_mcast_add(g1.b, 10, 8, &p2), kBadValue);
@@ -321,7 +318,7 @@ TEST_F(McastSwitch, StaticAndLearnedGroups) {
 }
 
 TEST_F(McastSwitch, FullTable) {
-    iflist p = ports({{1, 1}});
+    iflist p = ports({{1, 0, 1}});
     for (uint32_t n = 0; n < kMcastCapacity; ++n) {
         Mac g = mac_of(n, 0x01);
         ASSERT_EQ(kel_static_mcast_add(g.b, 1, 0, &p), 0) << n;

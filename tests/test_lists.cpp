@@ -7,19 +7,10 @@
 
 namespace {
 
+using kel_test::ports;
+using kel_test::vlans;
+
 using kelsim::request_count;
-
-iflist ports(std::initializer_list<ifport> members) {
-    iflist l{};
-    for (const ifport &p : members) l.word[p.unit - 1 + (p.port - 1) / 32] |= 1u << ((p.port - 1) % 32);
-    return l;
-}
-
-vlanlist vlans(std::initializer_list<int32_t> ids) {
-    vlanlist l{};
-    for (int32_t v : ids) l.word[(v - 1) / 32] |= 1u << ((v - 1) % 32);
-    return l;
-}
 
 // The whole walk of a list, as "u/p" texts, starting from the given cursor.
 std::vector<std::string> walk(const iflist &l, ifport cursor = {0, 0, 0}) {

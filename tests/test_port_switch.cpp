@@ -11,15 +11,12 @@
 
 namespace {
 
+using kel_test::ports;
+using kel_test::vlans;
+
 using namespace kelsim;
 
 const ifport kFe{1, 0, 3}, kGe{2, 0, 25}, kNone{1, 0, 27}, kAbsentUnit{3, 0, 1};
-
-iflist ports(std::initializer_list<ifport> list) {
-    iflist l{};
-    for (const ifport &p : list) l.word[p.unit - 1] |= 1u << (p.port - 1);
-    return l;
-}
 
 class PortSwitch : public kel_test::SimTest {};
 
@@ -137,12 +134,6 @@ Sets sets_of(uint32_t vid, const ifport &p) {
 // is to do when it makes a VLAN.
 void make_vlans(std::initializer_list<uint32_t> vids) {
     for (uint32_t vid : vids) ASSERT_EQ(kel_vlan_create(vid), 0) << vid;  // ports join on creation
-}
-
-vlanlist vlans(std::initializer_list<uint32_t> ids) {
-    vlanlist l{};
-    for (uint32_t v : ids) l.word[(v - 1) / 32] |= 1u << ((v - 1) % 32);
-    return l;
 }
 
 TEST_F(PortSwitch, VlanModeAndAllowedVlansDriveVlanMembership) {

@@ -13,6 +13,9 @@
 
 namespace {
 
+using kel_test::ports;
+using kel_test::vlans;
+
 using namespace kelsim;
 
 const ifport kFe{1, 0, 3}, kGe{2, 0, 25}, kNone{1, 0, 27}, kAbsent{3, 0, 1};
@@ -89,12 +92,6 @@ TEST_F(Sim, SpanningTreeRefusesWhatABridgeCannotRun) {
     EXPECT_EQ(br.priority, 32768u);
     StpPortRecord pr;
     EXPECT_EQ(kel_stp_port_info_get(&kAbsent, &pr), kNoSuchPort);
-}
-
-vlanlist vlans(std::initializer_list<uint32_t> ids) {
-    vlanlist l{};
-    for (uint32_t v : ids) l.word[(v - 1) / 32] |= 1u << ((v - 1) % 32);
-    return l;
 }
 
 TEST_F(Sim, MstInstancesOwnTheirVlans) {
