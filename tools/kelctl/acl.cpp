@@ -22,11 +22,11 @@ namespace {
 const std::vector<const char *> kTypes = {"", "", "mac", "", "ip"};  // by list type
 const char *protocol_name(uint32_t p) {
     switch (p) {
-        case kProtoTcp:
+        case KEL_DRV_PROTO_TCP:
             return "tcp";
-        case kProtoUdp:
+        case KEL_DRV_PROTO_UDP:
             return "udp";
-        case kProtoIcmp:
+        case KEL_DRV_PROTO_ICMP:
             return "icmp";
         default:
             return "ip";
@@ -35,9 +35,9 @@ const char *protocol_name(uint32_t p) {
 
 bool list_type(const std::string &text, uint32_t *type) {
     if (text == "mac")
-        *type = kAclTypeMac;
+        *type = KEL_DRV_ACL_TYPE_MAC;
     else if (text == "ip")
-        *type = kAclTypeIp;
+        *type = KEL_DRV_ACL_TYPE_IP;
     else
         return false;
     return true;
@@ -46,7 +46,7 @@ bool list_type(const std::string &text, uint32_t *type) {
 // ---- Reading a filter ------------------------------------------------------
 
 struct Rule {
-    AclFilterRecord filter;
+    kel_drv_acl_filter filter;
     uint32_t seq = 0;
     bool has_egress = false;
     ifport egress{0, 0, 0};
@@ -101,7 +101,7 @@ bool parse_rule(const Args &args, size_t at, Rule *r) {
     std::memset(&r->filter, 0, sizeof r->filter);
     if (args.size() < at + 4)
         return complain("a filter needs permit|deny, a protocol, a source and a destination");
-    AclFilterRecord &f = r->filter;
+    kel_drv_acl_filter &f = r->filter;
     if (kel_cli_acl_action_get(args[at].c_str(), &f.action) != 0)
         return complain("'" + args[at] + "' is neither permit nor deny");
     const std::string &kind = args[at + 1];
@@ -117,7 +117,8 @@ bool parse_rule(const Args &args, size_t at, Rule *r) {
         const std::string &word = args[i];
         if (i + 1 >= args.size()) return complain(word + " needs a value");
         const std::string &value = args[i + 1];
-        bool ports = f.protocol == kProtoTcp || f.protocol == kProtoUdp, icmp = f.protocol == kProtoIcmp;
+        bool ports = f.protocol == KEL_DRV_PROTO_TCP || f.protocol == KEL_DRV_PROTO_UDP,
+             icmp = f.protocol == KEL_DRV_PROTO_ICMP;
         uint32_t v = 0;
         if (word == "redirect") {
             if (!parse_port(value, &r->egress)) return false;
@@ -140,9 +141,9 @@ bool parse_rule(const Args &args, size_t at, Rule *r) {
         else if (word == "dst-port")
             f.dst_port = v;
         else if (word == "icmp-type")
-            f.icmp_type = v, f.icmp_match |= kIcmpType;
+            f.icmp_type = v, f.icmp_match |= KEL_DRV_MATCH_ICMP_TYPE;
         else
-            f.icmp_code = v, f.icmp_match |= kIcmpCode;
+            f.icmp_code = v, f.icmp_match |= KEL_DRV_MATCH_ICMP_CODE;
     }
     return true;
 }
@@ -165,9 +166,9 @@ std::string ip_endpoint_text(uint32_t addr, uint32_t mask) {
     return ipv4(addr) + "/" + ipv4(mask);
 }
 
-std::string rule_text(const AclFilterRecord &f) {
-    std::string out = f.action == kActionPermit ? "permit " : "deny ";
-    if (f.kind == kFilterMac) {
+std::string rule_text(const kel_drv_acl_filter &f) {
+    std::string out = f.action == KEL_DRV_ACL_PERMIT ? "permit " : "deny ";
+    if (f.kind == KEL_DRV_FILTER_MAC) {
         out += "mac " + mac_endpoint_text(f.src_mac, f.src_mac_mask) + " " +
                mac_endpoint_text(f.dst_mac, f.dst_mac_mask);
         if (f.ethertype) {
@@ -181,8 +182,8 @@ std::string rule_text(const AclFilterRecord &f) {
                ip_endpoint_text(f.dst_ip, f.dst_mask);
         if (f.src_port) out += " src-port " + std::to_string(f.src_port);
         if (f.dst_port) out += " dst-port " + std::to_string(f.dst_port);
-        if (f.icmp_match & kIcmpType) out += " icmp-type " + std::to_string(f.icmp_type);
-        if (f.icmp_match & kIcmpCode) out += " icmp-code " + std::to_string(f.icmp_code);
+        if (f.icmp_match & KEL_DRV_MATCH_ICMP_TYPE) out += " icmp-type " + std::to_string(f.icmp_type);
+        if (f.icmp_match & KEL_DRV_MATCH_ICMP_CODE) out += " icmp-code " + std::to_string(f.icmp_code);
     }
     if (f.egress_unit || f.egress_port) {
         ifport p{f.egress_unit, f.egress_slot, f.egress_port};
@@ -195,12 +196,12 @@ std::string rule_text(const AclFilterRecord &f) {
 
 // ---- Subcommands -----------------------------------------------------------
 
-void show_list(const AclRecord &rec) {
+void show_list(const kel_drv_acl &rec) {
     std::printf("%s access list %s (number %u), on %s\n", name_of(kTypes, rec.type), rec.name, rec.number,
                 port_list_text(rec.ports).c_str());
     Table t({"  Seq", "Filter"});
     uint32_t cursor = 0;
-    AclFilterRecord f;
+    kel_drv_acl_filter f;
     while (kel_acl_filter_getnext(&cursor, rec.number, &f) == 0)
         t.add({"  " + std::to_string(f.sequence), rule_text(f)});
     t.print();
@@ -208,7 +209,7 @@ void show_list(const AclRecord &rec) {
 
 int show_acls(const Args &args) {
     if (args.size() > 1) return usage_error("show access-lists takes at most one list name");
-    AclRecord rec;
+    kel_drv_acl rec;
     if (!args.empty()) {
         if (int32_t rc = kel_acl_get(args[0].c_str(), &rec))
             return fail(("reading list " + args[0]).c_str(), rc);
@@ -217,7 +218,7 @@ int show_acls(const Args &args) {
         return kExitOk;
     }
     bool first = true;
-    for (uint32_t type : {kAclTypeMac, kAclTypeIp}) {
+    for (uint32_t type : {KEL_DRV_ACL_TYPE_MAC, KEL_DRV_ACL_TYPE_IP}) {
         uint32_t cursor = 0;
         while (kel_acl_getnext(&cursor, type, &rec) == 0) {
             rec.name[sizeof rec.name - 1] = '\0';
@@ -251,7 +252,7 @@ int install(const Args &args) {
     if (args.size() != 2) return usage_error("access-list install takes NAME PORTS");
     iflist ports;
     if (!parse_port_list(args[1], &ports)) return kExitUsage;
-    AclRecord rec;
+    kel_drv_acl rec;
     if (int32_t rc = kel_acl_get(args[0].c_str(), &rec)) return fail(("reading list " + args[0]).c_str(), rc);
     int status = kExitOk;
     for (const ifport &p : ports_in(ports))
@@ -277,7 +278,7 @@ int filter_command(const Args &args, bool add) {
     if (args.empty()) return usage_error("give a list name and a filter");
     Rule r;
     if (!parse_rule(args, 1, &r)) return kExitUsage;
-    AclRecord rec;
+    kel_drv_acl rec;
     if (int32_t rc = kel_acl_get(args[0].c_str(), &rec)) return fail(("reading list " + args[0]).c_str(), rc);
     const ifport *egress = r.has_egress ? &r.egress : nullptr;
     int32_t rc =

@@ -58,7 +58,9 @@ bool read_options(const Args &args, const std::string &allowed, Options *o) {
     return true;
 }
 
-std::string age_text(const ArlEntry &e) { return e.kind == kEntryDynamic ? std::to_string(e.age) : "-"; }
+std::string age_text(const kel_drv_arl_entry &e) {
+    return e.kind == KEL_DRV_ARL_DYNAMIC ? std::to_string(e.age) : "-";
+}
 
 std::string port_text(uint32_t unit, uint32_t port) {
     ifport p{static_cast<int32_t>(unit), 0, static_cast<int32_t>(port)};
@@ -69,9 +71,9 @@ std::string port_text(uint32_t unit, uint32_t port) {
 int show_table(const Args &args) {
     Options o;
     if (!read_options(args, "vlan interface address static dynamic", &o)) return kExitUsage;
-    std::vector<ArlEntry> entries;
+    std::vector<kel_drv_arl_entry> entries;
     uint32_t index = 0;
-    ArlEntry e;
+    kel_drv_arl_entry e;
     int32_t rc;
     int32_t walk_kind = o.has_kind ? static_cast<int32_t>(o.kind) : KEL_ARL_WALK_4;
     while ((rc = kel_arl_getnext(&index, walk_kind, &e)) == 0) {
@@ -82,14 +84,14 @@ int show_table(const Args &args) {
         entries.push_back(e);
     }
     if (rc != KEL_ERR_NOT_FOUND) return fail("reading the MAC address table", rc);
-    std::sort(entries.begin(), entries.end(), [](const ArlEntry &a, const ArlEntry &b) {
+    std::sort(entries.begin(), entries.end(), [](const kel_drv_arl_entry &a, const kel_drv_arl_entry &b) {
         return std::tie(a.vid, a.mac[0], a.mac[1], a.mac[2], a.mac[3], a.mac[4], a.mac[5]) <
                std::tie(b.vid, b.mac[0], b.mac[1], b.mac[2], b.mac[3], b.mac[4], b.mac[5]);
     });
     uint32_t ageing = 0;
     if (int32_t arc = kel_arl_age_time_get(&ageing)) return fail("reading the ageing time", arc);
     Table t({"VLAN", "MAC address", "Type", "Port", "Age"});
-    for (const ArlEntry &x : entries)
+    for (const kel_drv_arl_entry &x : entries)
         t.add({std::to_string(x.vid), mac(x.mac), word_of(kEntryKinds, x.kind), port_text(x.unit, x.port),
                age_text(x)});
     t.print();
@@ -149,12 +151,12 @@ int show_multicast(const Args &args) {
     if (!read_options(args, "vlan static", &o)) return kExitUsage;
     Table t({"VLAN", "Group", "Type", "Priority", "Ports"});
     uint32_t cursor = 0;
-    McastEntry e;
+    kel_drv_mcast_entry e;
     int32_t rc;
     while ((rc = o.has_kind ? kel_static_mcast_getnext(&cursor, &e) : kel_mcast_getnext(&cursor, &e)) == 0)
         if (!o.has_vlan || e.vid == o.vid)
-            t.add({std::to_string(e.vid), mac(e.mac), e.kind == kEntryStatic ? "static" : "learned",
-                   e.kind == kEntryStatic ? std::to_string(e.priority) : "-", port_list_text(e.ports)});
+            t.add({std::to_string(e.vid), mac(e.mac), e.kind == KEL_DRV_ARL_STATIC ? "static" : "learned",
+                   e.kind == KEL_DRV_ARL_STATIC ? std::to_string(e.priority) : "-", port_list_text(e.ports)});
     if (rc != KEL_ERR_NOT_FOUND) return fail("reading the multicast table", rc);
     t.print();
     return kExitOk;

@@ -52,14 +52,14 @@ int cable(const Args &args) {
     Table t({"Port", "Result", "Pair 1", "Pair 2", "Pair 3", "Pair 4"});
     int status = kExitOk;
     for (const ifport &p : ports_in(ports)) {
-        CableDiagRecord r;
+        kel_drv_cable_diag r;
         if (int32_t rc = kel_cablediag_get(&p, &r)) {
             status = fail(("testing the cable of " + port_name(p)).c_str(), rc);
             continue;
         }
         std::vector<std::string> row = {port_name(p), name_of(kPairStates, r.status)};
         for (uint32_t i = 0; i < 4; ++i)
-            row.push_back(r.pair_status[i] == kPairNotTested
+            row.push_back(r.pair_status[i] == KEL_DRV_PAIR_NOT_TESTED
                               ? "-"
                               : std::string(name_of(kPairStates, r.pair_status[i])) + " " +
                                     std::to_string(r.pair_length[i]) + " m");
@@ -71,7 +71,7 @@ int cable(const Args &args) {
 
 int show_led(const Args &args) {
     if (!args.empty()) return usage_error("show led takes no argument");
-    LedRecord r;
+    kel_drv_led r;
     if (int32_t rc = kel_show_private_led(&r, sizeof r)) return fail("reading the LEDs", rc);
     Table t({"Port", "LED"});
     for (const ifport &p : ports_in(all_ports()))
@@ -82,7 +82,7 @@ int show_led(const Args &args) {
 
 int show_health(const Args &args) {
     if (!args.empty()) return usage_error("show health takes no argument");
-    HealthRecord r;
+    kel_drv_health r;
     if (int32_t rc = kel_show_private_health(&r, sizeof r)) return fail("reading the health record", rc);
     Table t({"Health", ""});
     t.add({"Temperature", std::to_string(r.temperature) + " C"});
@@ -97,7 +97,7 @@ int show_health(const Args &args) {
 
 int show_model(const Args &args) {
     if (!args.empty()) return usage_error("show model takes no argument");
-    ModelRecord r;
+    kel_drv_model_info r;
     std::memset(&r, 0, sizeof r);
     if (int32_t rc = kel_show_private_model(&r, sizeof r)) return fail("reading the model record", rc);
     r.model[sizeof r.model - 1] = r.serial[sizeof r.serial - 1] = r.firmware[sizeof r.firmware - 1] = '\0';

@@ -183,7 +183,8 @@ std::string mirror_of(const ifport &p) {
     uint32_t session, role;
     if (kel_port_mirror_get(&p, &session, &role) != 0) return "?";
     if (!session) return "-";
-    return std::to_string(session) + " " + (role == kMirrorMonitor ? "monitor" : word_of(kMirrorModes, role));
+    return std::to_string(session) + " " +
+           (role == KEL_DRV_MIRROR_MONITOR ? "monitor" : word_of(kMirrorModes, role));
 }
 
 iflist ports_or_all(const Args &args, bool *ok) {

@@ -7,13 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "../../sim/records.h"  // the layouts of the records the driver fills
+#include "kel_driver.h"
 #include "kelctl.h"
 
 namespace kelctl {
-
-// The driver's records and value codes, by their own names.
-using namespace kelsim;
 
 // A decimal number from lo to hi; false, with a message naming it, otherwise.
 bool parse_number(const std::string &text, uint32_t lo, uint32_t hi, const char *what, uint32_t *out);

@@ -63,12 +63,12 @@ int session(const Args &args) {
 
 int show_monitor(const Args &args) {
     if (args.size() > 1) return usage_error("show monitor takes at most a session number");
-    uint32_t first = 1, last = kMirrorSessions;
+    uint32_t first = 1, last = KEL_DRV_MIRROR_SESSIONS;
     if (args.size() == 1 && !session_id(args[0], &first)) return kExitUsage;
     if (args.size() == 1) last = first;
     Table t({"Session", "Destination", "Received", "Sent", "Active"});
     for (uint32_t id = first; id <= last; ++id) {
-        MirrorData d;
+        kel_drv_mirror_session d;
         if (int32_t rc = kel_mirror_session_get(id, &d))
             return fail(("reading session " + std::to_string(id)).c_str(), rc);
         ifport dest{static_cast<int32_t>(d.monitor_unit), 0, static_cast<int32_t>(d.monitor_port)};
@@ -98,8 +98,8 @@ int map(const Args &args) {
 
 // qos policy strict|wrr [WEIGHT...]
 int policy(const Args &args) {
-    uint32_t code, weights[kCosQueues];
-    if (args.empty() || args.size() > 1 + kCosQueues || !code_of(kQueuePolicies, args[0], &code))
+    uint32_t code, weights[KEL_DRV_COS_QUEUES];
+    if (args.empty() || args.size() > 1 + KEL_DRV_COS_QUEUES || !code_of(kQueuePolicies, args[0], &code))
         return usage_error("qos policy takes strict or wrr and up to 4 queue weights");
     for (size_t i = 1; i < args.size(); ++i) {
         int32_t w;
@@ -119,7 +119,7 @@ int show_qos(const Args &args) {
         if (int32_t rc = kel_cosq_map_get(prio, &q)) return fail("reading the queue map", rc);
         map.add({std::to_string(prio), std::to_string(q)});
     }
-    uint32_t code = 0, weights[kCosQueues] = {};
+    uint32_t code = 0, weights[KEL_DRV_COS_QUEUES] = {};
     if (int32_t rc = kel_cosq_policy_get(&code, weights, sizeof weights))
         return fail("reading the queue policy", rc);
     map.print();

@@ -28,7 +28,7 @@ int show_stp(const Args &args) {
     if (args.size() > 1) return usage_error("show spanning-tree takes at most one port list");
     iflist ports;
     if (!ports_argument(args, 0, &ports)) return kExitUsage;
-    StpBridgeRecord br;
+    kel_drv_stp_bridge br;
     if (int32_t rc = kel_stp_bridge_info_get(&br)) return fail("reading the bridge", rc);
     Table t({"Spanning tree", ""});
     t.add({"State", enabled(br.enabled)});
@@ -45,7 +45,7 @@ int show_stp(const Args &args) {
     Table pt({"Port", "Priority", "Cost", "Edge", "Link type", "BPDU guard", "State", "Role"});
     int status = kExitOk;
     for (const ifport &p : ports_in(ports)) {
-        StpPortRecord r;
+        kel_drv_stp_port r;
         if (int32_t rc = kel_stp_port_info_get(&p, &r)) {
             status = fail(("reading port " + port_name(p)).c_str(), rc);
             continue;
@@ -139,7 +139,7 @@ int show_mst(const Args &args) {
     if (args.size() > 1) return usage_error("show mst takes at most one instance");
     uint32_t only = 0;
     if (!args.empty() && !parse_instance(args[0], 0, &only)) return kExitUsage;
-    MstRegionRecord region;
+    kel_drv_mst_region region;
     if (int32_t rc = kel_mst_info_get(&region)) return fail("reading the MST region", rc);
     region.name[sizeof region.name - 1] = '\0';
     Table t({"MST region", ""});
@@ -152,7 +152,7 @@ int show_mst(const Args &args) {
     Table it({"Instance", "Priority", "VLANs"});
     for (uint32_t i = 0; i < 16; ++i) {
         if (!((region.instance_mask >> i) & 1u) || (!args.empty() && i != only)) continue;
-        MstInstanceRecord r;
+        kel_drv_mst_instance r;
         if (int32_t rc = kel_mst_instance_get(i, &r))
             return fail(("reading instance " + std::to_string(i)).c_str(), rc);
         it.add({std::to_string(i), std::to_string(r.priority), r.vlan_count ? vlan_list_text(r.vlans) : "-"});
@@ -166,7 +166,7 @@ int show_mst(const Args &args) {
     std::printf("\n");
     Table pt({"Port", "Priority", "Cost", "State", "Role"});
     for (const ifport &p : ports_in(all_ports())) {
-        MstPortRecord r;
+        kel_drv_mst_port r;
         if (kel_mst_port_info_get(only, &p, &r) != 0) continue;
         pt.add({port_name(p), std::to_string(r.priority),
                 std::to_string(r.oper_cost) + (r.path_cost ? "" : " (auto)"), name_of(kStates, r.state),
@@ -195,7 +195,7 @@ int mst_instance(const Args &args) {
     if (args.size() != 2)
         return usage_error("mst instance takes an instance (1 to 15) and a VLAN list or none");
     if (!parse_instance(args[0], 1, &id)) return kExitUsage;
-    MstInstanceRecord r;
+    kel_drv_mst_instance r;
     std::memset(&r, 0, sizeof r);
     if (args[1] != "none" && !parse_vlan_list(args[1], &r.vlans)) return kExitUsage;
     if (int32_t rc = kel_mst_instance_set(id, &r))

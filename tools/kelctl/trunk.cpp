@@ -59,7 +59,7 @@ bool wanted(const Args &args, std::vector<uint32_t> *ids) {
         if (!trunk_id(args[0], &id)) return false;
         ids->push_back(id);
     } else {
-        for (id = 1; id <= kTrunks; ++id) ids->push_back(id);
+        for (id = 1; id <= KEL_DRV_TRUNKS; ++id) ids->push_back(id);
     }
     return true;
 }
@@ -69,7 +69,7 @@ int show_trunk(const Args &args) {
     if (!wanted(args, &ids)) return kExitUsage;
     Table t({"Trunk", "Type", "Criteria", "Ports", "Members"});
     for (uint32_t id : ids) {
-        TrunkData d;
+        kel_drv_trunk d;
         int32_t rc = kel_trunk_get(id, &d);
         if (rc && args.size() == 1) return fail(("reading trunk " + args[0]).c_str(), rc);
         if (rc) continue;  // no such trunk
@@ -103,7 +103,7 @@ int show_lacp(const Args &args) {
     std::printf("LACP system priority %u\n\n", prio);
     Table t({"Trunk", "Port", "Priority", "State"});
     for (uint32_t id : ids) {
-        LacpData d;
+        kel_drv_lacp d;
         int32_t rc = kel_lacp_info_get(id, &d);
         if (rc && args.size() == 1) return fail(("reading the LACP data of trunk " + args[0]).c_str(), rc);
         if (rc) continue;  // no dynamic trunk of that id
