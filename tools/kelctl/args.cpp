@@ -34,7 +34,8 @@ bool read_digits(const std::string &text, bool hex, uint64_t *value) {
     for (; i < text.size(); ++i) {
         int d = digit_value(text[i], base);
         if (d < 0) return false;
-        v = v > (UINT64_MAX - static_cast<unsigned>(d)) / base ? UINT64_MAX : v * base + static_cast<unsigned>(d);
+        v = v > (UINT64_MAX - static_cast<unsigned>(d)) / base ? UINT64_MAX
+                                                               : v * base + static_cast<unsigned>(d);
     }
     *value = v;
     return true;
@@ -67,8 +68,8 @@ bool parse_number(const std::string &text, uint64_t min, uint64_t max, const cha
     std::string range = number_text(min, hex) + "-" + number_text(max, hex);
     uint64_t v;
     if (!read_digits(text, hex, &v))
-        return complain(std::string(what) + " '" + text + "' is not a " + (hex ? "number" : "decimal number") +
-                        " (" + range + ")");
+        return complain(std::string(what) + " '" + text + "' is not a " +
+                        (hex ? "number" : "decimal number") + " (" + range + ")");
     if (v < min || v > max || v > UINT32_MAX)
         return complain(std::string(what) + " '" + text + "' out of range " + range);
     *out = static_cast<uint32_t>(v);
@@ -78,9 +79,11 @@ bool parse_number(const std::string &text, uint64_t min, uint64_t max, const cha
 bool parse_name(const std::string &text, size_t max, const char *what) {
     if (text.empty()) return complain(std::string(what) + " '' may not be empty");
     for (unsigned char c : text)
-        if (c < 0x20 || c == 0x7F) return complain(std::string(what) + " '" + text + "' holds a control character");
+        if (c < 0x20 || c == 0x7F)
+            return complain(std::string(what) + " '" + text + "' holds a control character");
     if (text.size() > max)
-        return complain(std::string(what) + " '" + text + "' is longer than " + std::to_string(max) + " bytes");
+        return complain(std::string(what) + " '" + text + "' is longer than " + std::to_string(max) +
+                        " bytes");
     return true;
 }
 

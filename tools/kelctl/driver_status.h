@@ -14,9 +14,9 @@ struct DriverStatus {
 };
 
 constexpr DriverStatus kDriverStatuses[] = {
-    {-201, "unknown command"}, {-202, "no such unit or port"}, {-203, "bad value"},
-    {-204, "buffer too small"}, {-205, "no such entry"},       {-206, "table full"},
-    {-207, "entry exists"},     {-208, "null buffer"},         {-209, "not permitted"},
+    {-201, "unknown command"},  {-202, "no such unit or port"}, {-203, "bad value"},
+    {-204, "buffer too small"}, {-205, "no such entry"},        {-206, "table full"},
+    {-207, "entry exists"},     {-208, "null buffer"},          {-209, "not permitted"},
     {-210, "end of table"},
 };
 
