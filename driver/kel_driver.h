@@ -64,32 +64,32 @@ extern "C" {
 #define KEL_DRV_ERR_NOT_PERMITTED (-209)    /* the request contradicts the switch's state */
 #define KEL_DRV_ERR_END_OF_TABLE (-210)     /* a walk without end marker has no further entry */
 
-/* A short text for a status, one word ("no-such-port"); "?" for a code that
- * is none of the above. */
+/* A short text for a status ("no such unit or port"); "?" for a code that is
+ * none of the above. */
 static inline const char *kel_drv_status_text(int32_t status) {
     switch (status) {
         case KEL_DRV_OK:
             return "ok";
         case KEL_DRV_ERR_UNKNOWN_COMMAND:
-            return "unknown-command";
+            return "unknown command";
         case KEL_DRV_ERR_NO_SUCH_PORT:
-            return "no-such-port";
+            return "no such unit or port";
         case KEL_DRV_ERR_BAD_VALUE:
-            return "bad-value";
+            return "bad value";
         case KEL_DRV_ERR_BUFFER_TOO_SMALL:
-            return "buffer-too-small";
+            return "buffer too small";
         case KEL_DRV_ERR_NO_SUCH_ENTRY:
-            return "no-such-entry";
+            return "no such entry";
         case KEL_DRV_ERR_TABLE_FULL:
-            return "table-full";
+            return "table full";
         case KEL_DRV_ERR_EXISTS:
-            return "exists";
+            return "entry exists";
         case KEL_DRV_ERR_NULL_BUFFER:
-            return "null-buffer";
+            return "null buffer";
         case KEL_DRV_ERR_NOT_PERMITTED:
-            return "not-permitted";
+            return "not permitted";
         case KEL_DRV_ERR_END_OF_TABLE:
-            return "end-of-table";
+            return "end of table";
         default:
             return "?";
     }

@@ -85,7 +85,11 @@ size_t format_trace(char *out, size_t size, const Command *cmd, const kel_ioreq 
         return line.n;
     }
     line.add(" -> %d", answer.status);
-    if (answer.status) line.add(" %s", kel_drv_status_text(answer.status));
+    if (answer.status) {  // the status's text as one token: "no-such-entry"
+        line.add(" ");
+        for (const char *c = kel_drv_status_text(answer.status); *c; ++c)
+            line.add("%c", *c == ' ' ? '-' : *c);
+    }
     for (const NamedWord &w : kWords)
         if (answer.*w.slot != sent.*w.slot) line.word(w, answer.*w.slot);
     if (std::memcmp(answer.mac, sent.mac, sizeof sent.mac) != 0) line.mac(answer.mac);

@@ -23,33 +23,39 @@ struct Options {
 bool one_port(const std::string &text, ifport *out) {
     iflist l;
     if (!parse_port_list(text, &l)) return false;
-    if (kel_iflist_port_count(&l) != 1 || kel_iflist_port_get1st(&l, out) != 0) {
-        std::fprintf(stderr, "kelctl: '%s' must name one port\n", text.c_str());
-        return false;
-    }
-    return true;
+    if (kel_iflist_port_count(&l) == 1 && kel_iflist_port_get1st(&l, out) == 0) return true;
+    return complain("'" + text + "' must name one port");
 }
 
 bool mac_address(const std::string &text, uint8_t mac[6]) {
     if (kel_mac_addr_get(text.c_str(), mac) == 0) return true;
-    std::fprintf(stderr, "kelctl: bad MAC address '%s': write it as 0012.3456.789a\n", text.c_str());
+    return complain("bad MAC address '" + text + "': write it as 0012.3456.789a");
+}
+
+// Refuses the command line (with the command's usage); false.
+bool misused(const std::string &message) {
+    usage_error(message);
     return false;
 }
 
-// Reads the options that `allowed` lists ("vlan interface address static dynamic").
+// Reads the options that `allowed` lists ("vlan interface address static
+// dynamic"), each at most once.
 bool read_options(const Args &args, const std::string &allowed, Options *o) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string &k = args[i];
-        bool known = (" " + allowed + " ").find(" " + k + " ") != std::string::npos;
-        if (known && (k == "static" || k == "dynamic")) {
+        bool kind = k == "static" || k == "dynamic";
+        if ((" " + allowed + " ").find(" " + k + " ") == std::string::npos)
+            return misused("'" + k + "' is not one of: " + allowed);
+        bool seen = kind               ? o->has_kind
+                    : k == "vlan"      ? o->has_vlan
+                    : k == "interface" ? o->has_port
+                                       : o->has_mac;
+        if (seen) return misused((kind ? std::string("static or dynamic") : k) + " given twice");
+        if (kind) {
             o->has_kind = code_of(kEntryKinds, k, &o->kind);
             continue;
         }
-        if (!known || i + 1 >= args.size()) {
-            std::fprintf(stderr, "kelctl: expected one of: %s (each but static/dynamic with a value)\n",
-                         allowed.c_str());
-            return false;
-        }
+        if (i + 1 >= args.size()) return misused(k + " needs a value");
         const std::string &v = args[++i];
         if (k == "vlan" && !(o->has_vlan = parse_vlan_id(v, &o->vid))) return false;
         if (k == "interface" && !(o->has_port = one_port(v, &o->port))) return false;
@@ -95,8 +101,8 @@ int show_table(const Args &args) {
         t.add({std::to_string(x.vid), mac(x.mac), word_of(kEntryKinds, x.kind), port_text(x.unit, x.port),
                age_text(x)});
     t.print();
-    std::printf("%zu %s; ageing time %u seconds\n", entries.size(), entries.size() == 1 ? "entry" : "entries",
-                ageing);
+    write_out(std::to_string(entries.size()) + (entries.size() == 1 ? " entry" : " entries") +
+              "; ageing time " + std::to_string(ageing) + " seconds\n");
     return kExitOk;
 }
 
@@ -104,11 +110,7 @@ int show_table(const Args &args) {
 bool static_key(const Args &args, Options *o) {
     if (args.empty() || !mac_address(args[0], o->mac)) return false;
     if (!read_options(Args(args.begin() + 1, args.end()), "vlan interface", o)) return false;
-    if (!o->has_vlan || !o->has_port) {
-        std::fprintf(stderr, "kelctl: give the entry as MAC vlan VID interface PORT\n");
-        return false;
-    }
-    return true;
+    return (o->has_vlan && o->has_port) || misused("give the entry as MAC vlan VID interface PORT");
 }
 
 int add_static(const Args &args) {
@@ -138,11 +140,11 @@ int clear_dynamic(const Args &args) {
 }
 
 int ageing_time(const Args &args) {
-    int32_t seconds;
-    if (args.size() != 1 || kel_atoi(args[0].c_str(), &seconds) != 0 || seconds < 0)
+    uint32_t seconds;
+    if (args.size() != 1)
         return usage_error("mac-address-table aging-time takes a number of seconds (0: never)");
-    if (int32_t rc = kel_arl_age_time_set(static_cast<uint32_t>(seconds)))
-        return fail("setting the ageing time", rc);
+    if (!parse_number(args[0], 0, UINT32_MAX, "ageing time", &seconds)) return kExitUsage;
+    if (int32_t rc = kel_arl_age_time_set(seconds)) return fail("setting the ageing time", rc);
     return kExitOk;
 }
 
@@ -167,20 +169,22 @@ int change_group(const Args &args, bool add) {
     uint8_t group[6];
     uint32_t vid = 0, prio = 0;
     iflist ports;
-    bool has_vid = false, has_ports = false;
+    bool has_vid = false, has_ports = false, has_prio = false;
     if (args.empty() || !mac_address(args[0], group)) return kExitUsage;
     for (size_t i = 1; i < args.size(); i += 2) {
         if (i + 1 >= args.size()) return usage_error("options come as keyword and value");
         const std::string &k = args[i], &v = args[i + 1];
-        if (k == "vlan") {
-            if (!(has_vid = parse_vlan_id(v, &vid))) return kExitUsage;
-        } else if (k == "interface") {
-            if (!(has_ports = parse_port_list(v, &ports))) return kExitUsage;
-        } else if (k == "priority" && add) {
-            if (kel_cli_cosq_prio_get(v.c_str(), &prio) != 0) return usage_error("a priority is 0 to 7");
-        } else {
-            return usage_error("expected vlan, interface or priority");
-        }
+        bool *seen = k == "vlan"              ? &has_vid
+                     : k == "interface"       ? &has_ports
+                     : add && k == "priority" ? &has_prio
+                                              : nullptr;
+        if (!seen)
+            return usage_error(add ? "expected vlan, interface or priority" : "expected vlan or interface");
+        if (*seen) return usage_error(k + " given twice");
+        bool ok = k == "vlan"        ? parse_vlan_id(v, &vid)
+                  : k == "interface" ? parse_port_list(v, &ports)
+                                     : parse_number(v, 0, 7, "priority", &prio);
+        if (!(*seen = ok)) return kExitUsage;
     }
     if (!has_vid || (add && !has_ports)) return usage_error("give the group's vlan (and, to add, its ports)");
     int32_t rc = add         ? kel_static_mcast_add(group, vid, prio, &ports)

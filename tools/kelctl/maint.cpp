@@ -11,8 +11,7 @@ namespace {
 const std::vector<const char *> kPairStates = {"ok", "open", "short", "not tested"};
 const std::vector<const char *> kLeds = {"off", "on", "blinking"};
 
-int show_watchdog(const Args &args) {
-    if (!args.empty()) return usage_error("show watchdog takes no argument");
+int show_watchdog(const Args &) {
     uint32_t timeout = 0, resets = 0;
     int32_t rc = kel_watchdog_get(&timeout);
     if (!rc) rc = kel_watchdog_stat_get(&resets);
@@ -32,15 +31,13 @@ int watchdog(const Args &args) {
     return kExitOk;
 }
 
-int watchdog_reset(const Args &args) {
-    if (!args.empty()) return usage_error("watchdog reset takes no argument");
+int watchdog_reset(const Args &) {
     if (int32_t rc = kel_watchdog_timer_reset())
         return fail("resetting the watchdog timer (is it enabled?)", rc);
     return kExitOk;
 }
 
-int watchdog_clear(const Args &args) {
-    if (!args.empty()) return usage_error("watchdog clear-statistics takes no argument");
+int watchdog_clear(const Args &) {
     if (int32_t rc = kel_watchdog_stat_reset()) return fail("clearing the watchdog statistics", rc);
     return kExitOk;
 }
@@ -69,19 +66,17 @@ int cable(const Args &args) {
     return status;
 }
 
-int show_led(const Args &args) {
-    if (!args.empty()) return usage_error("show led takes no argument");
+int show_led(const Args &) {
     kel_drv_led r;
     if (int32_t rc = kel_show_private_led(&r, sizeof r)) return fail("reading the LEDs", rc);
     Table t({"Port", "LED"});
-    for (const ifport &p : ports_in(all_ports()))
+    for (const ifport &p : ports_in(every_port()))
         if (p.unit <= 8 && p.port <= 32) t.add({port_name(p), name_of(kLeds, r.led[p.unit - 1][p.port - 1])});
     t.print();
     return kExitOk;
 }
 
-int show_health(const Args &args) {
-    if (!args.empty()) return usage_error("show health takes no argument");
+int show_health(const Args &) {
     kel_drv_health r;
     if (int32_t rc = kel_show_private_health(&r, sizeof r)) return fail("reading the health record", rc);
     Table t({"Health", ""});
@@ -95,8 +90,7 @@ int show_health(const Args &args) {
     return kExitOk;
 }
 
-int show_model(const Args &args) {
-    if (!args.empty()) return usage_error("show model takes no argument");
+int show_model(const Args &) {
     kel_drv_model_info r;
     std::memset(&r, 0, sizeof r);
     if (int32_t rc = kel_show_private_model(&r, sizeof r)) return fail("reading the model record", rc);

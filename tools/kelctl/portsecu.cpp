@@ -36,7 +36,7 @@ int show_portsecu(const Args &args) {
             addrs.add({port_name(p), mac(a.mac), name_of(kAddrTypes, a.type)});
     }
     t.print();
-    std::printf("\n");
+    write_out("\n");
     addrs.print();
     return status;
 }

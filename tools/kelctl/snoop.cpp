@@ -26,7 +26,7 @@ int show_gvrp(const Args &args) {
     if (!ports_argument(args, 0, &ports)) return kExitUsage;
     uint32_t on = 0;
     if (int32_t rc = kel_gvrp_status_get(&on)) return fail("reading GVRP", rc);
-    std::printf("GVRP %s\n\n", enabled(on));
+    write_out(std::string("GVRP ") + enabled(on) + "\n\n");
     Table t({"Port", "GVRP", "Mode", "Join", "Leave", "Leave all", "Joins in", "Leaves in", "Failed"});
     int status = kExitOk;
     for (const ifport &p : ports_in(ports)) {
@@ -88,8 +88,7 @@ std::string vlans_or_none(const vlanlist &l) {
     return text.empty() ? "-" : text;
 }
 
-int show_igmp(const Args &args) {
-    if (!args.empty()) return usage_error("show igmp-snooping takes no argument");
+int show_igmp(const Args &) {
     uint32_t on = 0, lmqi = 0;
     vlanlist snooping, ileave;
     int32_t rc = kel_igmpsnoop_status_get(&on);
@@ -135,8 +134,7 @@ int igmp_ileave(const Args &args) {
 
 // ---- DHCP snooping ---------------------------------------------------------
 
-int show_dhcp(const Args &args) {
-    if (!args.empty()) return usage_error("show dhcp-snooping takes no argument");
+int show_dhcp(const Args &) {
     uint32_t on = 0;
     vlanlist vlans;
     int32_t rc = kel_dhcpsnoop_status_get(&on);
@@ -144,7 +142,7 @@ int show_dhcp(const Args &args) {
     if (rc) return fail("reading DHCP snooping", rc);
     iflist trusted;
     std::memset(&trusted, 0, sizeof trusted);
-    for (const ifport &p : ports_in(all_ports())) {
+    for (const ifport &p : ports_in(every_port())) {
         uint32_t t = 0;
         if (kel_dhcpsnoop_trust_get(&p, &t) == 0 && t) trusted.word[p.unit - 1] |= 1u << (p.port - 1);
     }
@@ -153,7 +151,7 @@ int show_dhcp(const Args &args) {
     t.add({"VLANs", vlans_or_none(vlans)});
     t.add({"Trusted ports", port_list_text(trusted)});
     t.print();
-    std::printf("\n");
+    write_out("\n");
     Table b({"Client", "Address", "VLAN", "Port", "Lease"});
     uint32_t cursor = 0;
     kel_drv_dhcp_binding r;

@@ -13,6 +13,7 @@ const std::vector<const char *> kLinkTypes = {"auto", "point-to-point", "shared"
 const std::vector<const char *> kStates = {"disabled", "blocking", "listening", "learning", "forwarding"};
 const std::vector<const char *> kRoles = {"disabled", "root", "designated", "alternate", "backup"};
 constexpr uint32_t kBridgePrioStep = 4096, kPortPrioStep = 16;
+constexpr size_t kRegionNameMax = 32;
 
 std::string bridge_id(uint32_t prio, const uint8_t m[6]) { return std::to_string(prio) + "/" + mac(m); }
 std::string seconds(uint32_t s) { return std::to_string(s) + " s"; }
@@ -20,8 +21,7 @@ std::string seconds(uint32_t s) { return std::to_string(s) + " s"; }
 bool parse_priority(const std::string &text, uint32_t max, uint32_t step, uint32_t *out) {
     if (!parse_number(text, 0, max, "priority", out)) return false;
     if (*out % step == 0) return true;
-    std::fprintf(stderr, "kelctl: priority %u is not a multiple of %u\n", *out, step);
-    return false;
+    return complain("priority " + text + " is not a multiple of " + std::to_string(step));
 }
 
 int show_stp(const Args &args) {
@@ -41,7 +41,7 @@ int show_stp(const Args &args) {
     t.add({"Transmit hold count", std::to_string(br.tx_hold_count)});
     t.add({"Uplink fast", enabled(br.uplink_fast)});
     t.print();
-    std::printf("\n");
+    write_out("\n");
     Table pt({"Port", "Priority", "Cost", "Edge", "Link type", "BPDU guard", "State", "Role"});
     int status = kExitOk;
     for (const ifport &p : ports_in(ports)) {
@@ -148,7 +148,7 @@ int show_mst(const Args &args) {
     t.add({"Max hops", std::to_string(region.max_hops)});
     t.add({"Instances", std::to_string(region.instances)});
     t.print();
-    std::printf("\n");
+    write_out("\n");
     Table it({"Instance", "Priority", "VLANs"});
     for (uint32_t i = 0; i < 16; ++i) {
         if (!((region.instance_mask >> i) & 1u) || (!args.empty() && i != only)) continue;
@@ -160,12 +160,12 @@ int show_mst(const Args &args) {
     it.print();
     if (args.empty()) return kExitOk;
     if (!((region.instance_mask >> only) & 1u)) {
-        std::fprintf(stderr, "kelctl: MST instance %u does not exist\n", only);
+        say("MST instance " + std::to_string(only) + " does not exist");
         return kExitFailed;
     }
-    std::printf("\n");
+    write_out("\n");
     Table pt({"Port", "Priority", "Cost", "State", "Role"});
-    for (const ifport &p : ports_in(all_ports())) {
+    for (const ifport &p : ports_in(every_port())) {
         kel_drv_mst_port r;
         if (kel_mst_port_info_get(only, &p, &r) != 0) continue;
         pt.add({port_name(p), std::to_string(r.priority),
@@ -178,6 +178,7 @@ int show_mst(const Args &args) {
 
 int mst_name(const Args &args) {
     if (args.size() != 1) return usage_error("mst name takes one name");
+    if (!parse_name(args[0], kRegionNameMax, "MST region name")) return kExitUsage;
     if (int32_t rc = kel_mst_name_set(args[0].c_str())) return fail("naming the MST region", rc);
     return kExitOk;
 }
