@@ -28,11 +28,14 @@ void set_port_bit(iflist &l, uint32_t unit, uint32_t port, bool on) {
 
 bool port_bit(const iflist &l, uint32_t unit, uint32_t port) { return (l.word[unit - 1] >> (port - 1)) & 1u; }
 
-// A list name in the caller's text: 1 to 31 characters.
-bool read_name(const Context &c, const char **name, size_t *len) {
-    *name = static_cast<const char *>(c.buf());
-    *len = strnlen(*name, kAclNameMax + 1);
-    return *len >= 1 && *len <= kAclNameMax;
+// A list name in the caller's text: 1 to 31 characters, else kBadValue.
+struct Name {
+    char text[kAclNameMax + 2];
+    size_t len;
+};
+int32_t read_name(Context &c, Name *name) {
+    if (int32_t st = c.get_text(name->text, kAclNameMax + 1, &name->len)) return st;
+    return name->len >= 1 && name->len <= kAclNameMax ? kOk : kBadValue;
 }
 
 AclList *find_list(Model &m, const char *name, size_t len) {
@@ -43,17 +46,10 @@ AclList *find_list(Model &m, const char *name, size_t len) {
 
 // The named list of a request: kNullBuffer, kBadValue or kNoSuchEntry when there is none.
 AclList *named_list(Context &c, int32_t *status) {
-    const char *name;
-    size_t len;
+    Name name;
     AclList *l = nullptr;
-    if (!c.buf())
-        *status = kNullBuffer;
-    else if (!read_name(c, &name, &len))
-        *status = kBadValue;
-    else if (!(l = find_list(c.m, name, len)))
+    if (!(*status = read_name(c, &name)) && !(l = find_list(c.m, name.text, name.len)))
         *status = kNoSuchEntry;
-    else
-        *status = kOk;
     return l;
 }
 
@@ -72,18 +68,18 @@ void fill_record(const AclList &l, uint32_t number, AclRecord *r) {
 }
 
 int32_t create(Context &c) {
-    if (!c.buf()) return kNullBuffer;
-    const char *name;
-    size_t len;
-    if (!read_name(c, &name, &len) || !is_type(c.b.sel)) return kBadValue;
-    if (find_list(c.m, name, len)) return kExists;
+    Name name;
+    int32_t st = read_name(c, &name);
+    if (st == kNullBuffer || st == kFault) return st;
+    if (st || !is_type(c.b.sel) || !printable_name(name.text, name.len)) return kBadValue;
+    if (find_list(c.m, name.text, name.len)) return kExists;
     for (uint32_t i = 0; i < kAclLists; ++i) {
         AclList &l = c.m.proto.acl[i];
         if (l.used) continue;
         std::memset(&l, 0, sizeof l);
         l.used = 1;
         l.type = c.b.sel;
-        std::memcpy(l.name, name, len);
+        std::memcpy(l.name, name.text, name.len);
         c.b.list = i + 1;
         return kOk;
     }
@@ -103,11 +99,9 @@ int32_t get(Context &c) {
     int32_t st;
     AclList *l = named_list(c, &st);
     if (!l) return st;
-    if (!c.rec()) return kNullBuffer;
     AclRecord r;
     fill_record(*l, static_cast<uint32_t>(l - c.m.proto.acl) + 1, &r);
-    std::memcpy(c.rec(), &r, sizeof r);
-    return kOk;
+    return c.put_rec(&r, sizeof r);
 }
 
 int32_t next(Context &c) {
@@ -115,10 +109,9 @@ int32_t next(Context &c) {
     for (uint32_t i = c.b.index; i < kAclLists; ++i) {
         const AclList &l = c.m.proto.acl[i];
         if (!l.used || l.type != c.b.sel) continue;
-        if (!c.buf()) return kNullBuffer;
         AclRecord r;
         fill_record(l, i + 1, &r);
-        std::memcpy(c.buf(), &r, sizeof r);
+        if (int32_t st = answer(c, r)) return st;
         c.b.index = i + 1;
         return kOk;
     }
@@ -153,8 +146,7 @@ int32_t filter_next(Context &c) {
     const AclList *l = numbered_list(c.m, c.b.list);
     if (!l) return kNoSuchEntry;
     if (c.b.index >= l->nfilters) return kEndOfTable;
-    if (!c.buf()) return kNullBuffer;
-    std::memcpy(c.buf(), &l->filter[c.b.index], sizeof(AclFilterRecord));
+    if (int32_t st = answer(c, l->filter[c.b.index])) return st;
     ++c.b.index;
     return kOk;
 }
@@ -217,11 +209,11 @@ int32_t filter_request(Context &c, uint32_t kind, AclList **list, AclFilterRecor
     AclList *l = numbered_list(c.m, c.b.list);
     if (!l) return kNoSuchEntry;
     if (l->type != (kind == kFilterMac ? kAclTypeMac : kAclTypeIp)) return kBadValue;
-    if (!c.buf()) return kNullBuffer;
+    if (!c.has_buf()) return kNullBuffer;
     bool egress = c.b.unit != 0 || c.b.port != 0;
     if (egress && !c.port_exists()) return kNoSuchPort;
     AclFilterRecord in;
-    std::memcpy(&in, c.buf(), sizeof in);
+    if (int32_t st = c.get(in)) return st;
     if (!canonical_filter(in, kind, f)) return kBadValue;
     f->egress_unit = static_cast<int32_t>(c.b.unit);
     f->egress_port = static_cast<int32_t>(c.b.port);

@@ -108,9 +108,9 @@ int32_t radius_set(Context &c) {
     int32_t st;
     RadiusSlot *slot = radius_slot(c, &st);
     if (!slot) return st;
-    if (!c.buf()) return kNullBuffer;
+    if (!c.has_buf()) return kNullBuffer;
     RadiusSetRecord r;
-    std::memcpy(&r, c.buf(), sizeof r);
+    if (int32_t st = c.get(r)) return st;
     size_t key_len = strnlen(r.key, sizeof r.key);
     if (r.addr == 0 || r.udp_port < 1 || r.udp_port > 65535 || key_len == 0) return kBadValue;
     std::memset(slot, 0, sizeof *slot);
@@ -155,12 +155,13 @@ LocalUser *find_user(Model &m, const char *name, size_t len) {
 }
 
 int32_t user_set(Context &c) {
-    if (!c.buf()) return kNullBuffer;
+    if (!c.has_buf()) return kNullBuffer;
     LocalUserSetRecord r;
-    std::memcpy(&r, c.buf(), sizeof r);
+    if (int32_t st = c.get(r)) return st;
     size_t name_len = strnlen(r.name, sizeof r.name), pass_len = strnlen(r.password, sizeof r.password);
     int32_t st = kOk;
-    if (name_len == 0 || pass_len == 0 || r.value > kMaxPrivilege) st = kBadValue;
+    if (name_len == 0 || pass_len == 0 || r.value > kMaxPrivilege || !printable_name(r.name, name_len))
+        st = kBadValue;
     LocalUser *user = st ? nullptr : find_user(c.m, r.name, name_len);
     for (size_t i = 0; !st && !user && i < kLocalUsers; ++i)
         if (!c.m.proto.user[i].used) user = &c.m.proto.user[i];
@@ -177,9 +178,10 @@ int32_t user_set(Context &c) {
 }
 
 int32_t user_del(Context &c) {
-    if (!c.buf()) return kNullBuffer;
-    const char *name = static_cast<const char *>(c.buf());
-    LocalUser *user = find_user(c.m, name, strnlen(name, kUserTextWidth));
+    char name[kUserTextWidth + 1];
+    size_t len;
+    if (int32_t st = c.get_text(name, kUserTextWidth, &len)) return st;
+    LocalUser *user = find_user(c.m, name, len);
     if (!user) return kNoSuchEntry;
     std::memset(user, 0, sizeof *user);
     return kOk;

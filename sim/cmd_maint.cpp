@@ -39,7 +39,7 @@ int32_t loopback_get(Context &c) {
 
 int32_t cable_diag(Context &c) {
     if (!c.port_exists()) return kNoSuchPort;
-    if (!c.buf()) return kNullBuffer;
+    if (!c.has_buf()) return kNullBuffer;
     uint32_t u = c.b.unit, p = c.b.port;
     CableDiagRecord r;
     std::memset(&r, 0, sizeof r);
@@ -53,8 +53,7 @@ int32_t cable_diag(Context &c) {
         r.pair_status[i] = i >= r.pairs ? kPairNotTested : r.status;
         r.pair_length[i] = i >= r.pairs ? 0 : length;
     }
-    std::memcpy(c.buf(), &r, sizeof r);
-    return kOk;
+    return answer(c, r);
 }
 
 int32_t watchdog_kick(Context &c) {
@@ -90,10 +89,9 @@ int32_t crash_test_restart(Context &c) {
 // The first len bytes of a record (all of it when len is larger).
 template <class Record>
 int32_t show(Context &c, const Record &r) {
-    if (!c.buf()) return kNullBuffer;
+    if (!c.has_buf()) return kNullBuffer;
     if (c.b.len == 0) return kBufferTooSmall;
-    std::memcpy(c.buf(), &r, c.b.len < sizeof r ? c.b.len : sizeof r);
-    return kOk;
+    return c.put(&r, c.b.len < sizeof r ? c.b.len : sizeof r);
 }
 
 int32_t show_led(Context &c) {

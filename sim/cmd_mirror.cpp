@@ -65,19 +65,18 @@ int32_t mirrored_get(Context &c) {
     const MirrorSession *s = session(c);
     if (!s) return kNoSuchEntry;
     if (c.b.sel < 1 || c.b.sel > kModeMax) return kBadValue;
-    if (!c.buf()) return kNullBuffer;
+    if (!c.has_buf()) return kNullBuffer;
     iflist out;
     for (uint32_t w = 0; w < KEL_IFLIST_WORDS; ++w)
         out.word[w] =
             (c.b.sel & kMirrorRx ? s->rx.word[w] : ~0u) & (c.b.sel & kMirrorTx ? s->tx.word[w] : ~0u);
-    std::memcpy(c.buf(), &out, sizeof out);
-    return kOk;
+    return answer(c, out);
 }
 
 int32_t session_get(Context &c) {
     const MirrorSession *s = session(c);
     if (!s) return kNoSuchEntry;
-    if (!c.buf()) return kNullBuffer;
+    if (!c.has_buf()) return kNullBuffer;
     MirrorSessionRecord r;
     r.session = c.b.session;
     r.monitor_unit = s->monitor_unit;
@@ -85,8 +84,7 @@ int32_t session_get(Context &c) {
     r.active = s->monitor_port && (count_ports(s->rx) || count_ports(s->tx)) ? 1 : 0;
     r.rx = s->rx;
     r.tx = s->tx;
-    std::memcpy(c.buf(), &r, sizeof r);
-    return kOk;
+    return answer(c, r);
 }
 
 const Command kMirror[] = {

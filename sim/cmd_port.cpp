@@ -101,8 +101,10 @@ int32_t watching_link(Model &m, uint32_t unit, uint32_t port, F change) {
 
 int32_t uptime(Context &c) {
     if (!c.port_exists()) return kNoSuchPort;
-    uint32_t now = clock_now(c.m), since = port_state(c.m, c.b.unit, c.b.port).link_since;
-    c.b.count = link_up(c.m, c.b.unit, c.b.port) && now > since ? now - since : 0;
+    uint64_t now = clock_now(c.m);
+    c.b.count = link_up(c.m, c.b.unit, c.b.port)
+                    ? clock_span(port_state(c.m, c.b.unit, c.b.port).link_since, now)
+                    : 0;
     return kOk;
 }
 
@@ -169,11 +171,11 @@ int32_t allow_add(Context &c) {
     if (!c.port_exists()) return kNoSuchPort;
     vlanlist *to = allowed_list(c);
     if (!to) return kBadValue;
-    const auto *in = static_cast<const vlanlist *>(c.buf());
-    if (!in) return kNullBuffer;
+    vlanlist in;
+    if (int32_t st = c.get(in)) return st;
     vlanlist &other = port_state(c.m, c.b.unit, c.b.port).allowed[c.b.sel == kAllowTagged ? 1 : 0];
     for (uint32_t i = 0; i < KEL_VLANLIST_WORDS; ++i) {
-        uint32_t w = in->word[i] & (i + 1 == KEL_VLANLIST_WORDS ? kVlanBitsMask : ~0u);
+        uint32_t w = in.word[i] & (i + 1 == KEL_VLANLIST_WORDS ? kVlanBitsMask : ~0u);
         to->word[i] |= w;
         other.word[i] &= ~w;
     }
@@ -183,10 +185,10 @@ int32_t allow_add(Context &c) {
 
 int32_t allow_del(Context &c) {
     if (!c.port_exists()) return kNoSuchPort;
-    const auto *in = static_cast<const vlanlist *>(c.buf());
-    if (!in) return kNullBuffer;
+    vlanlist in;
+    if (int32_t st = c.get(in)) return st;
     for (vlanlist &l : port_state(c.m, c.b.unit, c.b.port).allowed)
-        for (uint32_t i = 0; i < KEL_VLANLIST_WORDS; ++i) l.word[i] &= ~in->word[i];
+        for (uint32_t i = 0; i < KEL_VLANLIST_WORDS; ++i) l.word[i] &= ~in.word[i];
     sync_port_vlans(c.m, c.b.unit, c.b.port);
     return kOk;
 }
@@ -195,9 +197,7 @@ int32_t allow_get(Context &c) {
     if (!c.port_exists()) return kNoSuchPort;
     const vlanlist *from = allowed_list(c);
     if (!from) return kBadValue;
-    if (!c.buf()) return kNullBuffer;
-    *static_cast<vlanlist *>(c.buf()) = *from;
-    return kOk;
+    return answer(c, *from);
 }
 
 int32_t speed_set(Context &c) {
@@ -283,11 +283,16 @@ bool link_up(const Model &m, uint32_t unit, uint32_t port) {
            read_setting(m, kAdmin, port_key(unit, port)) == 1;
 }
 
-uint32_t clock_now(const Model &m) {
-    return static_cast<uint32_t>(std::time(nullptr)) + static_cast<uint32_t>(m.fwd.clock_offset);
+uint64_t clock_now(Model &m) {
+    std::time_t wall = std::time(nullptr);
+    uint64_t now = add_saturating(wall > 0 ? static_cast<uint64_t>(wall) : 0, m.fwd.clock_offset);
+    if (now > m.fwd.clock_last) m.fwd.clock_last = now;
+    return m.fwd.clock_last;
 }
 
-void advance_clock(Model &m, uint32_t seconds) { m.fwd.clock_offset += static_cast<int32_t>(seconds); }
+void advance_clock(Model &m, uint64_t seconds) {
+    m.fwd.clock_offset = add_saturating(m.fwd.clock_offset, seconds);
+}
 
 int32_t set_cable(Model &m, uint32_t unit, uint32_t port, bool plugged) {
     if (!m.topo.exists(unit, port)) return kNoSuchPort;
@@ -305,7 +310,7 @@ void port_vlans_attach(Model &m, uint32_t vid) {
 }
 
 void init_forwarding_area(Model &m) {
-    uint32_t now = clock_now(m);
+    uint64_t now = clock_now(m);
     for (uint32_t u = 1; u <= kMaxUnits; ++u)
         for (uint32_t p = 1; p <= m.topo.nports[u - 1]; ++p) {
             port_state(m, u, p).link_since = now;

@@ -89,14 +89,14 @@ int32_t mac_next(Context &c) {
     for (uint32_t i = c.b.index; i < kSecureAddrs; ++i) {
         const SecureAddr &a = c.m.proto.secure[i];
         if (!a.used || a.unit != c.b.unit || a.port != c.b.port || (c.b.sel && a.type != c.b.sel)) continue;
-        if (!c.buf()) return kNullBuffer;
+        if (!c.has_buf()) return kNullBuffer;
         SecureAddrRecord r;
         std::memset(&r, 0, sizeof r);
         std::memcpy(r.mac, a.mac, 6);
         r.type = a.type;
         r.unit = a.unit;
         r.port = a.port;
-        std::memcpy(c.buf(), &r, sizeof r);
+        if (int32_t st = answer(c, r)) return st;
         c.b.index = i + 1;
         return kOk;
     }
@@ -130,7 +130,7 @@ int32_t dynamic_clear(Context &c) {
 
 int32_t info(Context &c) {
     if (!c.port_exists()) return kNoSuchPort;
-    if (!c.buf()) return kNullBuffer;
+    if (!c.has_buf()) return kNullBuffer;
     const Model &m = c.m;
     uint32_t u = c.b.unit, p = c.b.port;
     PortSecuRecord r;
@@ -147,8 +147,7 @@ int32_t info(Context &c) {
     r.violations = m.proto.secu[u - 1][p - 1].violations;
     r.static_count = count_addrs(m, u, p, kSecureStatic);
     r.dynamic_count = count_addrs(m, u, p, kSecureDynamic);
-    std::memcpy(c.buf(), &r, sizeof r);
-    return kOk;
+    return answer(c, r);
 }
 
 const Command kPortSecu[] = {

@@ -44,8 +44,8 @@ int32_t policy_set(Context &c) {
     if (c.b.param != kCosStrict && c.b.param != kCosWrr) return kBadValue;
     uint32_t n = words_within(c.b.len);
     uint32_t weight[kCosQueues];
-    if (n && !c.buf()) return kNullBuffer;
-    if (n) std::memcpy(weight, c.buf(), n * 4);
+    if (n)
+        if (int32_t st = c.get(weight, n * 4)) return st;
     for (uint32_t q = 0; q < n; ++q)
         if (weight[q] < 1 || weight[q] > kWeightMax) return kBadValue;
     std::memcpy(c.m.fwd.cos_weight, weight, n * 4);
@@ -57,9 +57,7 @@ int32_t policy_get(Context &c) {
     c.b.param = c.m.fwd.cos_policy;
     uint32_t n = words_within(c.b.len);
     if (!n) return kOk;
-    if (!c.buf()) return kNullBuffer;
-    std::memcpy(c.buf(), c.m.fwd.cos_weight, n * 4);
-    return kOk;
+    return c.put(c.m.fwd.cos_weight, n * 4);
 }
 
 // A rate within the port's line rate, then the plain setting.

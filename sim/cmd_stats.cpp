@@ -93,13 +93,12 @@ int32_t counter(Context &c) {
 
 int32_t record(Context &c) {
     if (!c.port_exists()) return kNoSuchPort;
-    if (!c.buf()) return kNullBuffer;
+    if (!c.has_buf()) return kNullBuffer;
     StatsRecord r;
     r.unit = c.b.unit;
     r.port = c.b.port;
     std::memcpy(r.counter, port_state(c.m, c.b.unit, c.b.port).counter, sizeof r.counter);
-    std::memcpy(c.buf(), &r, sizeof r);
-    return kOk;
+    return answer(c, r);
 }
 
 const Command kStats[] = {

@@ -54,10 +54,9 @@ int32_t port_name(Context &c) {
     if (!c.port_exists()) return kNoSuchPort;
     char name[32];
     int n = port_long_name(c.m.topo, c.b.unit, c.b.port, name, sizeof name);
-    if (!c.buf()) return kNullBuffer;
+    if (!c.has_buf()) return kNullBuffer;
     if (n < 0 || static_cast<uint32_t>(n) >= c.b.len) return kBufferTooSmall;
-    std::memcpy(c.buf(), name, static_cast<size_t>(n) + 1);
-    return kOk;
+    return c.put(name, static_cast<size_t>(n) + 1);
 }
 
 int32_t port_count(Context &c) {
@@ -72,7 +71,7 @@ int32_t system_mac(Context &c) {
 
 int32_t port_info(Context &c) {
     if (!c.port_exists()) return kNoSuchPort;
-    if (!c.buf()) return kNullBuffer;
+    if (!c.has_buf()) return kNullBuffer;
     const Topology &t = c.m.topo;
     PortInfoRecord r;
     std::memset(&r, 0, sizeof r);
@@ -83,8 +82,7 @@ int32_t port_info(Context &c) {
     r.port = static_cast<int32_t>(c.b.port);
     r.flags = (r.media == kGigabit ? KEL_PORT_FLAG_GE : KEL_PORT_FLAG_FE) |
               (t.is_stack(c.b.unit, c.b.port) ? KEL_PORT_FLAG_STACK : 0u);
-    std::memcpy(c.buf(), &r, sizeof r);
-    return kOk;
+    return answer(c, r);
 }
 
 int32_t reboot(Context &c) {
@@ -125,7 +123,7 @@ int32_t unit_info(Context &c) {
     const Topology &t = c.m.topo;
     uint32_t u = c.b.unit;
     if (u < 1 || u > kMaxUnits || !t.nports[u - 1]) return kNoSuchPort;
-    if (!c.buf()) return kNullBuffer;
+    if (!c.has_buf()) return kNullBuffer;
     UnitInfoRecord r;
     std::memset(&r, 0, sizeof r);
     r.unit = u;
@@ -142,8 +140,7 @@ int32_t unit_info(Context &c) {
     std::memcpy(r.mac, c.m.sys.mac, sizeof r.mac);
     r.mac[5] = static_cast<uint8_t>(r.mac[5] + u - 1);
     std::snprintf(r.model, sizeof r.model, "KS-%uFE-%uGE", r.fe_ports, r.ge_ports);
-    std::memcpy(c.buf(), &r, sizeof r);
-    return kOk;
+    return answer(c, r);
 }
 
 int32_t discover(Context &c) {

@@ -39,13 +39,13 @@ int32_t check_members(const Model &m, uint32_t id, const iflist &l) {
 
 int32_t set_members(Context &c, uint32_t kind) {
     if (c.b.trunk < 1 || c.b.trunk > kTrunks) return kNoSuchEntry;
-    const iflist *l = list_of(c);
-    if (!l) return kNullBuffer;
-    if (int32_t st = check_members(c.m, c.b.trunk, *l)) return st;
+    iflist l;
+    if (int32_t st = list_of(c, &l)) return st;
+    if (int32_t st = check_members(c.m, c.b.trunk, l)) return st;
     Trunk &t = c.m.fwd.trunk[c.b.trunk];
     if (!t.kind) t.criteria = kCriteriaInitial;
     t.kind = kind;
-    t.members = *l;
+    t.members = l;
     return kOk;
 }
 
@@ -55,10 +55,9 @@ int32_t dynamic_set(Context &c) { return set_members(c, kTrunkDynamic); }
 int32_t get(Context &c) {
     const Trunk *t = existing(c);
     if (!t) return kNoSuchEntry;
-    if (!c.buf()) return kNullBuffer;
+    if (!c.has_buf()) return kNullBuffer;
     TrunkRecord r{c.b.trunk, t->kind, t->criteria, count_ports(t->members), t->members};
-    std::memcpy(c.buf(), &r, sizeof r);
-    return kOk;
+    return answer(c, r);
 }
 
 int32_t destroy(Context &c) {
@@ -97,7 +96,7 @@ int32_t lacp_info(Context &c) {
     const Trunk *t = existing(c);
     if (!t) return kNoSuchEntry;
     if (t->kind != kTrunkDynamic) return kNotPermitted;
-    if (!c.buf()) return kNullBuffer;
+    if (!c.has_buf()) return kNullBuffer;
     LacpRecord r;
     std::memset(&r, 0, sizeof r);
     r.trunk = c.b.trunk;
@@ -111,8 +110,7 @@ int32_t lacp_info(Context &c) {
         e.priority = read_setting(c.m, kLacpPortPrio, port_key(u, p));
         e.state = link_up(c.m, u, p) ? kLacpActive : kLacpDefaulted;
     });
-    std::memcpy(c.buf(), &r, sizeof r);
-    return kOk;
+    return answer(c, r);
 }
 
 constexpr uint16_t kListBytes = sizeof(iflist);

@@ -80,19 +80,18 @@ int32_t destroy(Context &c) {
 }
 
 int32_t list(Context &c) {
-    if (!c.buf()) return kNullBuffer;
+    if (!c.has_buf()) return kNullBuffer;
     vlanlist out;
     std::memset(&out, 0, sizeof out);
     for (uint32_t vid = KEL_VLAN_MIN; vid <= KEL_VLAN_MAX; ++vid)
         if (c.m.vlan.vlan[vid].exists) out.word[(vid - 1) / 32] |= 1u << ((vid - 1) % 32);
-    std::memcpy(c.buf(), &out, sizeof out);
-    return kOk;
+    return answer(c, out);
 }
 
 int32_t record(Context &c) {
     VlanEntry *e;
     if (int32_t st = existing(c, &e)) return st;
-    if (!c.buf()) return kNullBuffer;
+    if (!c.has_buf()) return kNullBuffer;
     VlanRecord r;
     std::memset(&r, 0, sizeof r);
     r.vid = c.b.vid;
@@ -103,24 +102,16 @@ int32_t record(Context &c) {
         for (uint32_t w : e->set[s].word) r.ports[s] += bit_count(w);
     }
     std::memcpy(r.name, e->name, sizeof e->name);
-    std::memcpy(c.buf(), &r, sizeof r);
-    return kOk;
+    return answer(c, r);
 }
 
 int32_t name_set(Context &c) {
     VlanEntry *e;
     if (int32_t st = existing(c, &e)) return st;
-    const char *text = static_cast<const char *>(c.buf());
-    if (!text) return kNullBuffer;
-    size_t n = 0;  // the name ends at a zero byte or after len bytes
-    while (n < c.b.len && n <= kVlanNameMax && text[n]) ++n;
-    if (n == 0 || n > kVlanNameMax) return kBadValue;
-    char name[kVlanNameMax + 1];
-    for (size_t i = 0; i < n; ++i) {
-        if (text[i] < ' ' || text[i] > '~') return kBadValue;
-        name[i] = text[i];
-    }
-    name[n] = '\0';
+    char name[kVlanNameMax + 2];
+    size_t n;  // the name ends at a zero byte or after len bytes
+    if (int32_t st = c.get_text(name, c.b.len < kVlanNameMax + 1 ? c.b.len : kVlanNameMax + 1, &n)) return st;
+    if (n == 0 || n > kVlanNameMax || !printable_name(name, n)) return kBadValue;
     uint32_t owner = find_name(c.m, name);
     if (owner && owner != c.b.vid) return kExists;
     std::memcpy(e->name, name, n + 1);
@@ -130,18 +121,18 @@ int32_t name_set(Context &c) {
 int32_t name_get(Context &c) {
     VlanEntry *e;
     if (int32_t st = existing(c, &e)) return st;
-    if (!c.buf()) return kNullBuffer;
+    if (!c.has_buf()) return kNullBuffer;
     size_t n = std::strlen(e->name) + 1;
     if (c.b.len < n) return kBufferTooSmall;
-    std::memcpy(c.buf(), e->name, n);
-    return kOk;
+    return c.put(e->name, n);
 }
 
 int32_t by_name(Context &c) {
-    const char *text = static_cast<const char *>(c.buf());
-    if (!text) return kNullBuffer;
-    if (strnlen(text, kVlanNameMax + 1) > kVlanNameMax) return kNoSuchEntry;  // no name is that long
-    uint32_t vid = find_name(c.m, text);
+    char name[kVlanNameMax + 2];
+    size_t n;
+    if (int32_t st = c.get_text(name, kVlanNameMax + 1, &n)) return st;
+    if (n > kVlanNameMax) return kNoSuchEntry;  // no name is that long
+    uint32_t vid = find_name(c.m, name);
     if (!vid) return kNoSuchEntry;
     c.b.vid = vid;
     return kOk;
