@@ -80,7 +80,8 @@ std::string find_program(const char *name) {
         std::string dir = dirs.substr(start, end - start);
         std::string file = (dir.empty() ? "." : dir) + "/" + name;
         struct stat st;
-        if (stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(file.c_str(), X_OK) == 0) return file;
+        if (stat(file.c_str(), &st) == 0 && S_ISREG(st.st_mode) && access(file.c_str(), X_OK) == 0)
+            return file;
         start = end + 1;
     }
     return "";
@@ -124,8 +125,10 @@ void warn_unreachable(const std::string &file, const char *shown, int depth = 0)
     int interpreter = has_interpreter(fd);
     close(fd);
     if (interpreter == 0)
-        std::fprintf(stderr, "kelsim: warning: %s is statically linked: kelsim cannot reach its requests\n", shown);
-    if (((st.st_mode & S_ISUID) && st.st_uid != geteuid()) || ((st.st_mode & S_ISGID) && st.st_gid != getegid()))
+        std::fprintf(stderr, "kelsim: warning: %s is statically linked: kelsim cannot reach its requests\n",
+                     shown);
+    if (((st.st_mode & S_ISUID) && st.st_uid != geteuid()) ||
+        ((st.st_mode & S_ISGID) && st.st_gid != getegid()))
         std::fprintf(stderr,
                      "kelsim: warning: %s is set-user-ID or set-group-ID: the loader does not preload kelsim "
                      "into it, so kelsim cannot reach its requests\n",

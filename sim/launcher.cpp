@@ -85,7 +85,10 @@ void usage(FILE *out) {
 // libkelsim.so beside the launcher (build tree) or in the library directory
 // of its installation; KELSIM_LIBRARY overrides both.
 std::string find_interposer() {
-    if (const char *env = std::getenv("KELSIM_LIBRARY")) return env;
+    if (const char *env = std::getenv("KELSIM_LIBRARY")) {
+        if (access(env, R_OK) != 0) die("KELSIM_LIBRARY=%s: %s", env, std::strerror(errno));
+        return env;
+    }
     char exe[PATH_MAX];
     ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
     if (n <= 0) die("cannot find its own executable%s", "");

@@ -33,7 +33,7 @@ thread_local uintptr_t entry_frame = 0;  // see UserFrame
 
 void learn_stack(Stack &s) {
     s.known = true;
-    if (gettid() == getpid()) {  // the main thread: its stack grows down from where it began
+    if (gettid() == getpid()) {                // the main thread: its stack grows down from where it began
         uintptr_t size = uintptr_t{64} << 20;  // the part of an unlimited stack taken as such
         struct rlimit limit;
         if (getrlimit(RLIMIT_STACK, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY && limit.rlim_cur < size)
@@ -101,7 +101,9 @@ bool kernel_copy(void *dst, const void *src, size_t n, bool to_user) {
 
 }  // namespace
 
-UserFrame::UserFrame(const void *frame) : saved_(entry_frame) { entry_frame = reinterpret_cast<uintptr_t>(frame); }
+UserFrame::UserFrame(const void *frame) : saved_(entry_frame) {
+    entry_frame = reinterpret_cast<uintptr_t>(frame);
+}
 
 UserFrame::~UserFrame() { entry_frame = saved_; }
 

@@ -32,22 +32,22 @@ namespace {
 
 const size_t kPage = static_cast<size_t>(sysconf(_SC_PAGESIZE));
 
-void set_buf(kel_ioreq &b, const void *p) {
-    auto a = reinterpret_cast<uintptr_t>(p);
-    b.buf = static_cast<uint32_t>(a);
-#if UINTPTR_MAX > 0xFFFFFFFFu
-    b.buf_hi = static_cast<uint32_t>(a >> 32);
-#endif
+int inet() {
+    static const int fd = socket(AF_INET, SOCK_DGRAM, 0);
+    return fd;
 }
 
 kel_ioreq block(uint32_t cmd, uint32_t sel = 0, const void *buf = nullptr, uint32_t len = 0) {
     kel_ioreq b{};
     b.cmd = cmd;
-    b.unit = 1;
-    b.port = 1;
+    b.unit = b.port = 1;
     b.sel = sel;
     b.len = len;
-    set_buf(b, buf);
+    auto a = reinterpret_cast<uintptr_t>(buf);
+    b.buf = static_cast<uint32_t>(a);
+#if UINTPTR_MAX > 0xFFFFFFFFu
+    b.buf_hi = static_cast<uint32_t>(a >> 32);
+#endif
     return b;
 }
 
@@ -58,38 +58,47 @@ ifreq *name_sw0(void *at, void *data) {
     return r;
 }
 
-// The answer of one request: -1 and errno, or the driver's status.
-int ask(int fd, void *ifr, int32_t *status = nullptr) {
+// One request: -1 and errno, 0, or 1000 + the status of a driver's refusal.
+__attribute__((noinline)) int ask(void *ifr, int fd = inet()) {
     errno = 0;
-    int rc = ioctl(fd, SIOCDEVPRIVATE, ifr);
-    if (rc == 0 && status) *status = reinterpret_cast<kel_ioreq *>(static_cast<ifreq *>(ifr)->ifr_data)->status;
-    return rc;
+    if (ioctl(fd, SIOCDEVPRIVATE, ifr) != 0) return -1;
+    int32_t status = reinterpret_cast<kel_ioreq *>(static_cast<ifreq *>(ifr)->ifr_data)->status;
+    return status ? 1000 + status : 0;
 }
-
-int sw0(kel_ioreq b, int fd = -2) {
+int via(void *block_at, int fd = inet()) {
     ifreq r{};
-    int s = fd == -2 ? socket(AF_INET, SOCK_DGRAM, 0) : fd;
-    int32_t status = -1;
-    int rc = ask(s, name_sw0(&r, &b), &status);
-    int saved = errno;
-    if (fd == -2) close(s);
-    errno = saved;
-    return rc == 0 && status != 0 ? 1000 + status : rc;  // a refusal shows as 1000 + status
+    return ask(name_sw0(&r, block_at), fd);
 }
+int sw0(kel_ioreq b, int fd = inet()) { return via(&b, fd); }
 
-// The last n bytes before a page that cannot be touched.
-char *edge(size_t n, int prot = PROT_READ | PROT_WRITE) {
-    auto *p = static_cast<char *>(mmap(nullptr, 2 * kPage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
+// The last n bytes before a page that cannot be touched, holding content.
+char *edge(const void *content, size_t n) {
+    auto *p = static_cast<char *>(
+        mmap(nullptr, 2 * kPage, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0));
     mprotect(p + kPage, kPage, PROT_NONE);
-    if (prot != (PROT_READ | PROT_WRITE)) mprotect(p, kPage, prot);
-    return p + kPage - n;
+    return static_cast<char *>(std::memcpy(p + kPage - n, content, n));
+}
+char *read_only(const void *content, size_t n) {
+    char *p = edge(content, n);
+    mprotect(p - (reinterpret_cast<uintptr_t>(p) % kPage), kPage, PROT_READ);
+    return p;
 }
 
-char *read_only(const void *content, size_t n) {
-    char *p = edge(kPage);
-    std::memcpy(p, content, n);
-    mprotect(p, kPage, PROT_READ);
-    return p;
+const kel_ioreq kCount = block(0x0101);  // the port count of unit 1
+kel_ioreq answer = kCount;
+ifreq sw0_for(kel_ioreq *b) {
+    ifreq r{};
+    return *name_sw0(&r, b);
+}
+const ifreq kName = sw0_for(&answer);
+int closed() {
+    int fd = dup(inet());
+    close(fd);
+    return fd;
+}
+int a_pipe() {
+    int p[2];
+    return pipe(p) ? -2 : p[0];
 }
 
 struct Row {
@@ -100,99 +109,52 @@ struct Row {
 };
 
 const Row kRows[] = {
-    {"descriptor -1", true, EBADF, [] { return sw0(block(0x0101), -1); }},
-    {"closed descriptor", true, EBADF,
-     [] {
-         int s = socket(AF_INET, SOCK_DGRAM, 0);
-         close(s);
-         return sw0(block(0x0101), s);
-     }},
-    {"pipe", true, ENOTTY,
-     [] {
-         int p[2];
-         if (pipe(p) != 0) return -2;
-         int rc = sw0(block(0x0101), p[0]);
-         close(p[0]);
-         close(p[1]);
-         return rc;
-     }},
-    {"ifreq at 8", true, EFAULT,
-     [] { return ask(socket(AF_INET, SOCK_DGRAM, 0), reinterpret_cast<void *>(8)); }},
-    {"ifreq cut by a page", true, EFAULT,
-     [] {
-         kel_ioreq b = block(0x0101);
-         return ask(socket(AF_INET, SOCK_DGRAM, 0), name_sw0(edge(sizeof(ifreq) - 8), &b));
-     }},
-    {"unix socket", false, 0, [] { return sw0(block(0x0101), socket(AF_UNIX, SOCK_STREAM, 0)); }},
-    {"ifreq at a page end", false, 0,
-     [] {
-         kel_ioreq b = block(0x0101);
-         return ask(socket(AF_INET, SOCK_DGRAM, 0), name_sw0(edge(sizeof(ifreq)), &b));
-     }},
-    {"ifr_data at 8", false, EFAULT,
-     [] {
-         ifreq r{};
-         return ask(socket(AF_INET, SOCK_DGRAM, 0), name_sw0(&r, reinterpret_cast<void *>(8)));
-     }},
-    {"ifr_data null", false, EFAULT,
-     [] {
-         ifreq r{};
-         return ask(socket(AF_INET, SOCK_DGRAM, 0), name_sw0(&r, nullptr));
-     }},
-    {"block cut by a page", false, EFAULT,
-     [] {
-         ifreq r{};
-         char *p = edge(sizeof(kel_ioreq) - 4);
-         kel_ioreq b = block(0x0101);
-         std::memcpy(p, &b, sizeof b - 4);
-         return ask(socket(AF_INET, SOCK_DGRAM, 0), name_sw0(&r, p));
-     }},
-    {"block at a page end", false, 0,
-     [] {
-         ifreq r{};
-         auto *b = reinterpret_cast<kel_ioreq *>(edge(sizeof(kel_ioreq)));
-         *b = block(0x0101);
-         int32_t status = -1;
-         int rc = ask(socket(AF_INET, SOCK_DGRAM, 0), name_sw0(&r, b), &status);
-         return rc == 0 && (status != 0 || b->count != 26) ? 1 : rc;
-     }},
-    {"block read-only", false, EFAULT,
-     [] {
-         ifreq r{};
-         kel_ioreq b = block(0x0101);
-         return ask(socket(AF_INET, SOCK_DGRAM, 0), name_sw0(&r, read_only(&b, sizeof b)));
-     }},
+    {"descriptor -1", true, EBADF, [] { return sw0(kCount, -1); }},
+    {"closed descriptor", true, EBADF, [] { return sw0(kCount, closed()); }},
+    {"pipe", true, ENOTTY, [] { return sw0(kCount, a_pipe()); }},
+    {"ifreq at 8", true, EFAULT, [] { return ask(reinterpret_cast<void *>(8)); }},
+    {"ifreq cut by a page", true, EFAULT, [] { return ask(edge(&kName, sizeof kName - 8)); }},
+    {"unix socket", false, 0, [] { return sw0(kCount, socket(AF_UNIX, SOCK_STREAM, 0)); }},
+    {"ifreq at a page end", false, 0, [] { return ask(edge(&kName, sizeof kName)); }},
+    {"ifr_data at 8", false, EFAULT, [] { return via(reinterpret_cast<void *>(8)); }},
+    {"ifr_data null", false, EFAULT, [] { return via(nullptr); }},
+    {"block cut by a page", false, EFAULT, [] { return via(edge(&kCount, sizeof kCount - 4)); }},
+    {"block at a page end", false, 0, [] { return via(edge(&kCount, sizeof kCount)); }},
+    {"block read-only", false, EFAULT, [] { return via(read_only(&kCount, sizeof kCount)); }},
     {"record at 8", false, EFAULT, [] { return sw0(block(0x0001, 0, reinterpret_cast<void *>(8), 32)); }},
     {"record read-only", false, EFAULT, [] { return sw0(block(0x0001, 0, read_only("", 1), 32)); }},
     {"text at 8", false, EFAULT, [] { return sw0(block(0x0D01, 2, reinterpret_cast<void *>(8))); }},
-    {"text unterminated at a page end", false, EFAULT,
-     [] { return sw0(block(0x0D01, 2, std::memcpy(edge(3), "abc", 3))); }},
-    {"text at a page end", false, 0, [] { return sw0(block(0x0D01, 2, std::memcpy(edge(3), "ab", 3))); }},
+    {"text unterminated at a page end", false, EFAULT, [] { return sw0(block(0x0D01, 2, edge("abc", 3))); }},
+    {"text at a page end", false, 0, [] { return sw0(block(0x0D01, 2, edge("ab", 3))); }},
     {"text read-only", false, 0, [] { return sw0(block(0x0D01, 2, read_only("cd", 3))); }},
 };
 
+// Each row in a child of its own, so that a crash fails that row alone.
 int faults(bool kernel) {
     int failed = 0;
     for (const Row &row : kRows) {
         if (kernel && !row.kernel) continue;
-        int rc = row.run();
-        int got = rc == -1 ? errno : rc;
-        if (got != row.want) {
+        int status = std::fflush(stdout);
+        if (pid_t child = fork(); child == 0) {
+            int rc = row.run(), got = rc == -1 ? errno : rc;
+            if (got == row.want) _exit(0);
             std::printf("FAIL %s: %d (%s), want %s\n", row.name, rc, rc == -1 ? std::strerror(got) : "answer",
                         row.want ? std::strerror(row.want) : "success");
-            ++failed;
+            _exit(std::fflush(stdout) | 1);
+        } else if (waitpid(child, &status, 0) == child && WIFSIGNALED(status)) {
+            std::printf("FAIL %s: killed by signal %d\n", row.name, WTERMSIG(status));
         }
+        failed += status != 0;
     }
     return failed ? 1 : 0;
 }
 
 int trace_fd(const char *file) {
-    if (sw0(block(0x0101)) != 0) return 1;
+    if (sw0(kCount) != 0) return 1;
     for (int fd = 3; fd < 1024; ++fd) close(fd);
     int data = open(file, O_WRONLY | O_CREAT | O_TRUNC, 0600);
     for (int fd = data + 1; fd < 16; ++fd) dup2(data, fd);
-    int s = socket(AF_INET, SOCK_DGRAM, 0);
-    if (sw0(block(0x0101), s) != 0) return 1;
+    if (sw0(kCount, socket(AF_INET, SOCK_DGRAM, 0)) != 0) return 1;
     return lseek(data, 0, SEEK_END) == 0 ? 0 : (std::puts("FAIL trace lines in the program's file"), 1);
 }
 
@@ -201,16 +163,19 @@ std::atomic<bool> stop{false};
 int forks() {
     pthread_t threads[3];
     for (pthread_t &t : threads)
-        pthread_create(&t, nullptr, [](void *) -> void * {
-            while (!stop) sw0(block(0x0101));
-            return nullptr;
-        }, nullptr);
+        pthread_create(
+            &t, nullptr,
+            [](void *) -> void * {
+                while (!stop) sw0(kCount);
+                return nullptr;
+            },
+            nullptr);
     constexpr int kChildren = 100;
     pid_t child[kChildren];
     for (pid_t &c : child)
         if ((c = fork()) == 0) {
             alarm(5);
-            _exit(sw0(block(0x0101)) == 0 ? 0 : 1);
+            _exit(sw0(kCount) == 0 ? 0 : 1);
         }
     stop = true;
     for (pthread_t &t : threads) pthread_join(t, nullptr);
