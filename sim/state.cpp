@@ -249,19 +249,34 @@ double lock_timeout() {
     return seconds;
 }
 
+namespace {
+
+double seconds_since(const struct timespec &start) {
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<double>(now.tv_sec - start.tv_sec) +
+           static_cast<double>(now.tv_nsec - start.tv_nsec) / 1e9;
+}
+
+}  // namespace
+
 Lock::Lock(Model &m) : m_(m) {
     int rc = pthread_mutex_trylock(&m_.mutex);
     if (rc == EBUSY) {
-        struct timespec deadline;
-        clock_gettime(CLOCK_MONOTONIC, &deadline);
-        double whole = static_cast<double>(static_cast<long>(lock_timeout()));
-        deadline.tv_sec += static_cast<time_t>(whole);
-        deadline.tv_nsec += static_cast<long>((lock_timeout() - whole) * 1e9);
-        if (deadline.tv_nsec >= 1000000000L) {
-            deadline.tv_sec += 1;
-            deadline.tv_nsec -= 1000000000L;
-        }
-        rc = pthread_mutex_clocklock(&m_.mutex, CLOCK_MONOTONIC, &deadline);
+        // pthread_mutex_timedlock goes by the wall clock, which can be set:
+        // it waits in slices of a tenth of a second, the whole wait being
+        // measured on the monotonic clock.
+        struct timespec start, slice;
+        clock_gettime(CLOCK_MONOTONIC, &start);
+        do {
+            clock_gettime(CLOCK_REALTIME, &slice);
+            slice.tv_nsec += 100 * 1000 * 1000;
+            if (slice.tv_nsec >= 1000 * 1000 * 1000) {
+                slice.tv_sec += 1;
+                slice.tv_nsec -= 1000 * 1000 * 1000;
+            }
+            rc = pthread_mutex_timedlock(&m_.mutex, &slice);
+        } while (rc == ETIMEDOUT && seconds_since(start) < lock_timeout());
     }
     if (rc == EOWNERDEAD) rc = pthread_mutex_consistent(&m_.mutex);
     held_ = rc == 0;
