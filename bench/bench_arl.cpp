@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "compare.h"
-#include "control.h"
+#include "entry/control.h"
 #include "kel.h"
 #include "kel_driver.h"
 

@@ -12,7 +12,7 @@
 #include <cstring>
 #include <vector>
 
-#include "control.h"
+#include "entry/control.h"
 #include "kel.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <cstring>
 
 #include "compare.h"
-#include "control.h"
+#include "entry/control.h"
 #include "kel.h"
 
 extern "C" int kelsim_driver_request(void *data);

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "control.h"
+#include "entry/control.h"
 #include "kel.h"
 #include "sim_switch.h"
 

@@ -5,7 +5,7 @@
 
 #include <cstdlib>
 
-#include "control.h"
+#include "entry/control.h"
 #include "kel.h"
 
 namespace fuzz {

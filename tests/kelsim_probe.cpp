@@ -25,7 +25,7 @@
 
 #include "kel.h"
 #ifndef KEL_PROBE_STATIC
-#include "state.h"
+#include "model/state.h"
 #endif
 
 namespace {

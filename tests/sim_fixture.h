@@ -11,7 +11,7 @@
 #include <initializer_list>
 #include <vector>
 
-#include "control.h"
+#include "entry/control.h"
 #include "kel.h"
 
 namespace kel_test {

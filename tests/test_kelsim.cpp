@@ -9,10 +9,10 @@
 #include <sstream>
 #include <string>
 
-#include "commands.h"
+#include "entry/trace.h"
+#include "family/commands.h"
+#include "model/state.h"
 #include "sim_fixture.h"
-#include "state.h"
-#include "trace.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // Port lists and VLAN lists: counting and walking against the ports that
 // exist, the full and empty tests, the VLAN walk, and the comparison of two
 // ports' VLAN memberships.
-#include "area_vlan.h"
 #include "kel_driver.h"
+#include "model/area_vlan.h"
 #include "sim_fixture.h"
 
 namespace {

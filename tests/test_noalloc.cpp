@@ -8,7 +8,7 @@
 #include <functional>
 
 #include "alloc_counter.h"
-#include "area_vlan.h"
+#include "model/area_vlan.h"
 #include "sim_fixture.h"
 
 namespace {

@@ -4,8 +4,8 @@
 // the counters, and requests for things that do not exist change nothing.
 #include <functional>
 
-#include "area_vlan.h"
 #include "kel_driver.h"
+#include "model/area_vlan.h"
 #include "sim_fixture.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <sstream>
 #include <string>
 
+#include "family/protocol_control.h"
 #include "kel_driver.h"
-#include "protocol_control.h"
 #include "sim_fixture.h"
 
 namespace {

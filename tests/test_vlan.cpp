@@ -2,8 +2,8 @@
 // simulated switch's VLAN table behind them.
 #include <functional>
 
-#include "area_vlan.h"
 #include "kel_driver.h"
+#include "model/area_vlan.h"
 #include "sim_fixture.h"
 
 namespace {

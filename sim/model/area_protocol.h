@@ -1,0 +1,96 @@
+// area_protocol.h - spanning tree, 802.1X, access lists, port security,
+// GARP/GVRP, IGMP and DHCP snooping and the maintenance families of the
+// simulated switch.
+//
+// Plain per-switch and per-port values (times, priorities, on/off words)
+// live in the shared Setting store (settings.h); this structure holds what
+// is a table or a set: MST instances and their VLANs, RADIUS slots, local
+// users, access lists with their filters, secure addresses, VLAN sets of the
+// snooping families, the DHCP binding table and a few counters.
+#pragma once
+
+#include <cstdint>
+
+#include "kel.h"
+#include "kel_driver.h"
+#include "model/topology.h"
+
+namespace kelsim {
+
+struct Model;
+
+constexpr uint32_t kLocalUsers = 16;
+constexpr uint32_t kAclFilters = 16;  // per list
+constexpr uint32_t kSecureAddrs = 1024;
+constexpr uint32_t kDhcpBindings = 256;
+
+struct MstState {
+    char name[KEL_DRV_MST_NAME_MAX + 1];
+    uint8_t pad[3];
+    uint32_t active;                        // bit i: instance i exists (bit 0 always)
+    uint8_t instance_of[KEL_VLAN_MAX + 1];  // per VLAN id; 0: the common instance
+    uint8_t pad2[1];
+};
+
+struct RadiusSlot {
+    uint32_t used;
+    uint32_t addr;
+    uint32_t udp_port;
+    char key[KEL_DRV_RADIUS_KEY_WIDTH + 1];  // the driver's copy of the shared key
+    uint8_t pad[3];
+};
+
+struct LocalUser {
+    uint32_t used;
+    uint32_t value;
+    char name[KEL_DRV_USER_TEXT_WIDTH + 1];
+    char password[KEL_DRV_USER_TEXT_WIDTH + 1];  // the driver's copy; never handed back
+    uint8_t pad[2];
+};
+
+struct AclList {
+    uint32_t used;
+    uint32_t type;
+    char name[KEL_DRV_ACL_NAME_MAX + 1];
+    iflist ports;
+    uint32_t nfilters;
+    kel_drv_acl_filter filter[kAclFilters];  // in order of sequence number
+};
+
+struct SecureAddr {
+    uint8_t used;
+    uint8_t unit;
+    uint8_t port;
+    uint8_t type;  // KEL_DRV_SECURE_STATIC or KEL_DRV_SECURE_DYNAMIC
+    uint8_t mac[6];
+    uint8_t pad[2];
+};
+
+struct PortSecuPort {
+    uint32_t shut;        // 1 while shut down by a violation
+    uint32_t violations;  // frames that violated the port's rule
+};
+
+struct DhcpBinding {
+    uint32_t used;
+    kel_drv_dhcp_binding rec;
+};
+
+struct ProtocolState {
+    MstState mst;
+    RadiusSlot radius[KEL_DRV_RADIUS_SLOTS];
+    LocalUser user[kLocalUsers];
+    AclList acl[KEL_DRV_ACL_LISTS];  // list number n in slot n - 1
+    SecureAddr secure[kSecureAddrs];
+    PortSecuPort secu[kMaxUnits][kMaxPorts];
+    uint32_t gvrp_stats[kMaxUnits][kMaxPorts][KEL_DRV_GVRP_COUNTERS];
+    vlanlist igmp_vlans;   // IGMP snooping on
+    vlanlist igmp_ileave;  // immediate leave on
+    vlanlist dhcp_vlans;   // DHCP snooping on
+    DhcpBinding binding[kDhcpBindings];
+    uint32_t trace_mask;  // bit t: trace type t on
+    uint32_t watchdog_kicks;
+    uint32_t crash_dumps;
+};
+
+}  // namespace kelsim
