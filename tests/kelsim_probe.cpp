@@ -161,6 +161,7 @@ int trace_fd(const char *file) {
 std::atomic<bool> stop{false};
 
 int forks() {
+    inet();  // opened before the threads start: a fork inside its first call would hang the child
     pthread_t threads[3];
     for (pthread_t &t : threads)
         pthread_create(
@@ -175,7 +176,9 @@ int forks() {
     for (pid_t &c : child)
         if ((c = fork()) == 0) {
             alarm(5);
-            _exit(sw0(kCount) == 0 ? 0 : 1);
+            int rc = sw0(kCount);
+            if (rc) std::fprintf(stderr, "child: request answered %d (errno %d)\n", rc, errno);
+            _exit(rc == 0 ? 0 : 1);
         }
     stop = true;
     for (pthread_t &t : threads) pthread_join(t, nullptr);
