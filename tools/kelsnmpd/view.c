@@ -1,0 +1,183 @@
+/*
+ * view.c - the switch as one PDU sees it.
+ *
+ * A PDU's varbinds are answered from one reading of the switch: the units'
+ * port counts, the VLAN list and each port's facts are read from the
+ * driver when a varbind first needs them and kept until the next PDU. A
+ * port's facts are read in parts (name, state, speed, counters, ...), so a
+ * walk of one column reads only that column's part of each port. Flat port
+ * indices follow the library's numbering: unit 1's ports first.
+ */
+#include <string.h>
+
+#include "agent.h"
+
+static struct {
+    void *asp;
+    long reqid, transid;
+    unsigned stamp;
+    int have_units, have_vlans;
+    uint32_t nports[KEL_IFLIST_WORDS], first[KEL_IFLIST_WORDS], total;
+    vlanlist vlans;
+} view = {.reqid = -1};
+
+static port_view ports[MAX_PORTS + 1];
+
+void view_begin(netsnmp_agent_request_info *ri) {
+    netsnmp_pdu *pdu = ri && ri->asp ? ri->asp->pdu : NULL;
+    long reqid = pdu ? pdu->reqid : -1, transid = pdu ? pdu->transid : -1;
+    if (ri && view.asp == ri->asp && view.reqid == reqid && view.transid == transid) return;
+    view.asp = ri ? ri->asp : NULL;
+    view.reqid = reqid;
+    view.transid = transid;
+    ++view.stamp;
+    view.have_units = view.have_vlans = 0;
+}
+
+unsigned view_stamp(void) { return view.stamp; }
+
+static void read_units(void) {
+    if (view.have_units) return;
+    view.total = 0;
+    for (uint32_t u = 1; u <= KEL_IFLIST_WORDS; ++u) {
+        uint32_t n = 0;
+        kel_stack_nr_ports_get(u, &n);
+        if (n > 32) n = 32; /* a unit has at most 32 ports in the library's lists */
+        view.nports[u - 1] = n;
+        view.first[u - 1] = view.total + 1;
+        view.total += n;
+    }
+    view.have_units = 1;
+}
+
+uint32_t view_ports(void) {
+    read_units();
+    return view.total;
+}
+
+int view_ifport(uint32_t idx, ifport *p) {
+    read_units();
+    for (uint32_t u = 1; u <= KEL_IFLIST_WORDS; ++u)
+        if (idx >= view.first[u - 1] && idx < view.first[u - 1] + view.nports[u - 1]) {
+            p->unit = (int32_t)u;
+            p->slot = 0;
+            p->port = (int32_t)(idx - view.first[u - 1] + 1);
+            return 0;
+        }
+    return MIB_NONE;
+}
+
+uint32_t view_index(const ifport *p) {
+    read_units();
+    if (p->unit < 1 || p->unit > KEL_IFLIST_WORDS || p->port < 1 ||
+        (uint32_t)p->port > view.nports[p->unit - 1])
+        return 0;
+    return view.first[p->unit - 1] + (uint32_t)p->port - 1;
+}
+
+port_view *view_port(uint32_t idx, uint32_t want) {
+    if (idx < 1 || idx > view_ports()) return NULL;
+    port_view *pv = &ports[idx];
+    if (pv->stamp != view.stamp) {
+        pv->stamp = view.stamp;
+        pv->have = pv->counters_have = 0;
+        view_ifport(idx, &pv->p);
+    }
+    uint32_t missing = want & ~pv->have;
+    const ifport *p = &pv->p;
+    if (missing & PORT_NAME) {
+        memset(pv->name, 0, sizeof pv->name);
+        kel_ifport_name_get(p, pv->name, sizeof pv->name - 1);
+        memset(pv->short_name, 0, sizeof pv->short_name);
+        kel_ifname_short_get(p, pv->short_name, (int32_t)sizeof pv->short_name - 1);
+    }
+    if (missing & PORT_ADMIN) kel_port_admin_get(p, &pv->admin);
+    if (missing & PORT_LINK) kel_port_linkstat_get(p, &pv->link);
+    if (missing & PORT_SPEED) kel_port_speed_get(p, &pv->speed);
+    if (missing & PORT_KIND) {
+        kel_port_medium_get(p, &pv->medium);
+        pv->stack = (uint32_t)kel_is_stack_smart_port(p);
+    }
+    if (missing & PORT_UPTIME) kel_port_uptime_get(p, &pv->uptime);
+    if (missing & PORT_VLAN) {
+        kel_port_oper_vlan_get(p, &pv->pvid);
+        kel_port_ifilter_get(p, &pv->ifilter);
+        kel_port_discard_get(p, &pv->discard);
+    }
+    if (missing & PORT_GVRP) kel_gvrp_port_get(p, &pv->gvrp);
+    pv->have |= missing;
+    return pv;
+}
+
+uint32_t view_counter(port_view *pv, unsigned counter) {
+    if (!(pv->counters_have & (1u << counter))) {
+        pv->counter[counter] = drv_counter(&pv->p, counter);
+        pv->counters_have |= 1u << counter;
+    }
+    return pv->counter[counter];
+}
+
+long view_first_port(unsigned long from) {
+    if (from < 1) from = 1;
+    return from <= view_ports() ? (long)from : MIB_NONE;
+}
+
+long view_first_bridge_port(unsigned long from) {
+    for (unsigned long i = from < 1 ? 1 : from; i <= view_ports(); ++i)
+        if (!view_port((uint32_t)i, PORT_KIND)->stack) return (long)i;
+    return MIB_NONE;
+}
+
+/* ---- VLANs ------------------------------------------------------------------ */
+
+const vlanlist *view_vlans(void) {
+    if (!view.have_vlans) {
+        memset(&view.vlans, 0, sizeof view.vlans);
+        kel_vlanlist_get(&view.vlans);
+        view.have_vlans = 1;
+    }
+    return &view.vlans;
+}
+
+int view_vlan_exists(uint32_t vid) {
+    if (vid < KEL_VLAN_MIN || vid > KEL_VLAN_MAX) return 0;
+    return (view_vlans()->word[(vid - 1) / 32] >> ((vid - 1) % 32)) & 1u;
+}
+
+long view_first_vlan(unsigned long from) {
+    for (unsigned long v = from < KEL_VLAN_MIN ? KEL_VLAN_MIN : from; v <= KEL_VLAN_MAX; ++v)
+        if (view_vlan_exists((uint32_t)v)) return (long)v;
+    return MIB_NONE;
+}
+
+uint32_t view_vlan_count(void) {
+    uint32_t n = 0;
+    for (uint32_t v = KEL_VLAN_MIN; v <= KEL_VLAN_MAX; ++v) n += (uint32_t)view_vlan_exists(v);
+    return n;
+}
+
+/* ---- port lists ------------------------------------------------------------ */
+
+size_t portlist_len(void) { return (view_ports() + 7) / 8; }
+
+void portlist_from(const iflist *l, uint8_t *out) {
+    memset(out, 0, portlist_len());
+    for (uint32_t i = 1; i <= view_ports(); ++i) {
+        ifport p;
+        view_ifport(i, &p);
+        if ((l->word[p.unit - 1] >> (p.port - 1)) & 1u) out[(i - 1) / 8] |= (uint8_t)(0x80u >> ((i - 1) % 8));
+    }
+}
+
+int portlist_to(const uint8_t *in, size_t n, iflist *l) {
+    memset(l, 0, sizeof *l);
+    for (size_t i = 0; i < 8 * n; ++i) {
+        if (!((in[i / 8] << (i % 8)) & 0x80u)) continue;
+        port_view *pv = view_port((uint32_t)i + 1, PORT_KIND);
+        if (!pv || pv->stack) return MIB_NONE;
+        l->word[pv->p.unit - 1] |= 1u << (pv->p.port - 1);
+    }
+    return 0;
+}
+
+uint32_t agent_ticks(void) { return (uint32_t)netsnmp_get_agent_uptime(); }
