@@ -12,11 +12,16 @@
 #ifndef KELSNMPD_AGENT_H
 #define KELSNMPD_AGENT_H
 
-#include <net-snmp/agent/agent_sysORTable.h>
-#include <net-snmp/agent/net-snmp-agent-includes.h>
-#include <net-snmp/net-snmp-config.h>
-#include <net-snmp/net-snmp-includes.h>
 #include <stdint.h>
+
+/* net-snmp's headers, in the order they need. */
+#include <net-snmp/net-snmp-config.h>
+
+#include <net-snmp/net-snmp-includes.h>
+
+#include <net-snmp/agent/net-snmp-agent-includes.h>
+
+#include <net-snmp/agent/agent_sysORTable.h>
 
 #include "driver.h"
 #include "kel.h"
