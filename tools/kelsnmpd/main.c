@@ -106,7 +106,6 @@ int main(int argc, char **argv) {
     /* The agent answers by number and needs no MIB files. */
     setenv("MIBS", "", 1);
     netsnmp_ds_set_boolean(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_ROLE, 1);
-    netsnmp_ds_set_int(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_AGENTX_PING_INTERVAL, reconnect);
     /* Read no snmp.conf of the user's or the system's: the command line is the configuration. */
     netsnmp_ds_set_boolean(NETSNMP_DS_LIBRARY_ID, NETSNMP_DS_LIB_DONT_READ_CONFIGS, 1);
     if (!foreground && netsnmp_daemonize(1, !logging) != 0) {
@@ -115,6 +114,8 @@ int main(int argc, char **argv) {
     }
 
     init_agent("kelsnmpd");
+    /* After init_agent, which registers the setting with its default. */
+    netsnmp_ds_set_int(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_AGENTX_PING_INTERVAL, reconnect);
     if_mib_init();
     bridge_mib_init();
     qbridge_mib_init();
