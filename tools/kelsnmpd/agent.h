@@ -114,8 +114,9 @@ int mib_get_str(const netsnmp_variable_list *vb, size_t min, size_t max, char *o
 
 #define MAX_PORTS (8 * 32)
 
-/* Starts a new view when the request belongs to a PDU not seen before. */
-void view_begin(netsnmp_agent_request_info *reqinfo);
+/* Starts a new view when the request belongs to a PDU not seen before
+ * (always for a null reqinfo); fresh: read the units' port counts anew. */
+void view_begin(netsnmp_agent_request_info *reqinfo, int fresh);
 /* The view of a PDU: a stamp that changes with every PDU. */
 unsigned view_stamp(void);
 /* Flat port indices run 1..view_ports(), unit 1's ports first. */
@@ -131,9 +132,9 @@ enum {
     PORT_SPEED = 1u << 3,
     PORT_KIND = 1u << 4, /* medium and stack port */
     PORT_UPTIME = 1u << 5,
-    PORT_VLAN = 1u << 6,    /* own VLAN (in effect), ingress filter, frame discard */
-    PORT_GVRP = 1u << 7,    /* GVRP on the port */
-    PORT_COUNTERS = 1u << 8 /* the counters (want) */
+    PORT_VLAN = 1u << 6, /* own VLAN (in effect), ingress filter, frame discard */
+    PORT_GVRP = 1u << 7, /* GVRP on the port */
+    PORT_SHORT = 1u << 8 /* the short name */
 };
 typedef struct port_view {
     unsigned stamp;

@@ -345,7 +345,7 @@ static int handle(netsnmp_mib_handler *handler, netsnmp_handler_registration *re
                   netsnmp_agent_request_info *ri, netsnmp_request_info *reqs) {
     (void)reg;
     const mib_table *t = handler->myvoid;
-    view_begin(ri);
+    view_begin(ri, ri->mode != MODE_GET && ri->mode != MODE_GETNEXT);
     switch (ri->mode) {
         case MODE_GET:
             for (netsnmp_request_info *r = reqs; r; r = r->next)

@@ -273,7 +273,7 @@ void if_mib_poll(unsigned int reg, void *arg) {
     (void)arg;
     static unsigned ticks;
     int counters = ticks++ % 5 == 0;
-    view_begin(NULL);
+    view_begin(NULL, 1);
     for (uint32_t idx = 1; idx <= view_ports() && idx <= MAX_PORTS; ++idx) {
         port_view *pv = view_port(idx, PORT_ADMIN | PORT_LINK);
         int up = oper_up(pv);

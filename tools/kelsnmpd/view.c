@@ -1,37 +1,53 @@
 /*
  * view.c - the switch as one PDU sees it.
  *
- * A PDU's varbinds are answered from one reading of the switch: the units'
- * port counts, the VLAN list and each port's facts are read from the
- * driver when a varbind first needs them and kept until the next PDU. A
+ * A PDU's varbinds are answered from one reading of the switch: the VLAN
+ * list and each port's facts are read from the driver when a varbind first
+ * needs them and kept until the next PDU. The units' port counts are kept
+ * for up to a second, and read anew by the link watch and for every SET. A
  * port's facts are read in parts (name, state, speed, counters, ...), so a
  * walk of one column reads only that column's part of each port. Flat port
  * indices follow the library's numbering: unit 1's ports first.
  */
 #include <string.h>
+#include <time.h>
 
 #include "agent.h"
+
+/* How long the units' port counts are believed: a stack changes its units
+ * on a scale of minutes, and a walk asks for them with every varbind. */
+#define UNITS_LIFETIME_MS 1000
 
 static struct {
     void *asp;
     long reqid, transid;
     unsigned stamp;
     int have_units, have_vlans;
+    long units_read_ms;
     uint32_t nports[KEL_IFLIST_WORDS], first[KEL_IFLIST_WORDS], total;
     vlanlist vlans;
 } view = {.reqid = -1};
 
 static port_view ports[MAX_PORTS + 1];
 
-void view_begin(netsnmp_agent_request_info *ri) {
+static long now_ms(void) {
+    /* monotonic: time on the wall may jump */
+    struct timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return (long)t.tv_sec * 1000 + t.tv_nsec / 1000000;
+}
+
+void view_begin(netsnmp_agent_request_info *ri, int fresh) {
     netsnmp_pdu *pdu = ri && ri->asp ? ri->asp->pdu : NULL;
     long reqid = pdu ? pdu->reqid : -1, transid = pdu ? pdu->transid : -1;
     if (ri && view.asp == ri->asp && view.reqid == reqid && view.transid == transid) return;
+    if (fresh) view.units_read_ms = -UNITS_LIFETIME_MS - 1;
     view.asp = ri ? ri->asp : NULL;
     view.reqid = reqid;
     view.transid = transid;
     ++view.stamp;
-    view.have_units = view.have_vlans = 0;
+    view.have_vlans = 0;
+    if (now_ms() - view.units_read_ms > UNITS_LIFETIME_MS) view.have_units = 0;
 }
 
 unsigned view_stamp(void) { return view.stamp; }
@@ -48,6 +64,7 @@ static void read_units(void) {
         view.total += n;
     }
     view.have_units = 1;
+    view.units_read_ms = now_ms();
 }
 
 uint32_t view_ports(void) {
@@ -88,6 +105,8 @@ port_view *view_port(uint32_t idx, uint32_t want) {
     if (missing & PORT_NAME) {
         memset(pv->name, 0, sizeof pv->name);
         kel_ifport_name_get(p, pv->name, sizeof pv->name - 1);
+    }
+    if (missing & PORT_SHORT) {
         memset(pv->short_name, 0, sizeof pv->short_name);
         kel_ifname_short_get(p, pv->short_name, (int32_t)sizeof pv->short_name - 1);
     }
