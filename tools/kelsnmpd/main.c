@@ -3,7 +3,7 @@
  * master agent (snmpd) that answers the interface and bridge MIBs from
  * libkel.
  *
- *   kelsnmpd [-f] [-x AGENTX-ADDRESS] [-r SECONDS] [-w SECONDS] [-D TOKENS] [-L...]
+ *   kelsnmpd [-f] [-x AGENTX-ADDRESS] [-p PIDFILE] [-r SECONDS] [-w SECONDS] [-D TOKENS] [-L...]
  *
  * It opens the driver channel, registers every MIB's tables with the
  * master agent and serves requests until SIGTERM or SIGINT. When the master
@@ -27,13 +27,15 @@ static void stop(int sig) {
 
 static void usage(FILE *out) {
     fprintf(out,
-            "usage: kelsnmpd [-f] [-x AGENTX-ADDRESS] [-r SECONDS] [-w SECONDS] [-D TOKENS] [-L...]\n"
+            "usage: kelsnmpd [-f] [-x AGENTX-ADDRESS] [-p PIDFILE] [-r SECONDS] [-w SECONDS] [-D TOKENS] "
+            "[-L...]\n"
             "\n"
             "The switch's SNMP agent: an AgentX subagent that serves IF-MIB, BRIDGE-MIB and\n"
             "Q-BRIDGE-MIB objects from the switch through libkel.\n"
             "\n"
             "  -f                  stay in the foreground\n"
             "  -x AGENTX-ADDRESS   the master agent's AgentX socket (default %s)\n"
+            "  -p PIDFILE          write the agent's process id to PIDFILE\n"
             "  -r SECONDS          how often to look for a master that went away (default 5)\n"
             "  -w SECONDS          how often to watch the ports' links and counters (default 2)\n"
             "  -D TOKENS           net-snmp debugging output for these tokens (ALL for all)\n"
@@ -57,14 +59,18 @@ static int seconds(const char *text, const char *what) {
 
 int main(int argc, char **argv) {
     int foreground = 0, reconnect = 5, watch = 2, logging = 0;
+    const char *pidfile = NULL;
     int c;
-    while ((c = getopt(argc, argv, "fx:r:w:D:L:h")) != -1) {
+    while ((c = getopt(argc, argv, "fx:p:r:w:D:L:h")) != -1) {
         switch (c) {
             case 'f':
                 foreground = 1;
                 break;
             case 'x':
                 netsnmp_ds_set_string(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_X_SOCKET, optarg);
+                break;
+            case 'p':
+                pidfile = optarg;
                 break;
             case 'r':
                 reconnect = seconds(optarg, "-r");
@@ -113,6 +119,13 @@ int main(int argc, char **argv) {
         return 1;
     }
 
+    if (pidfile) {
+        FILE *f = fopen(pidfile, "w");
+        if (!f || fprintf(f, "%ld\n", (long)getpid()) < 0 || fclose(f) != 0) {
+            snmp_log(LOG_ERR, "kelsnmpd: cannot write %s: %s\n", pidfile, strerror(errno));
+            return 1;
+        }
+    }
     init_agent("kelsnmpd");
     /* After init_agent, which registers the setting with its default. */
     netsnmp_ds_set_int(NETSNMP_DS_APPLICATION_ID, NETSNMP_DS_AGENT_AGENTX_PING_INTERVAL, reconnect);
@@ -133,5 +146,6 @@ int main(int argc, char **argv) {
     while (running) agent_check_and_process(1);
     snmp_log(LOG_INFO, "kelsnmpd: stopping\n");
     snmp_shutdown("kelsnmpd");
+    if (pidfile) unlink(pidfile);
     return 0;
 }
