@@ -193,7 +193,7 @@ static int ifx_read(const mib_index *row, oid col, netsnmp_variable_list *vb) {
     if (!pv) return MIB_NONE;
     switch (col) {
         case 1:
-            pv = view_port(idx, PORT_NAME);
+            pv = view_port(idx, PORT_SHORT);
             return mib_str(vb, pv->short_name, strlen(pv->short_name));
         case 2:
             return mib_uint(vb, ASN_COUNTER, counter(pv, idx, DRV_CTR_RX_MCAST));
