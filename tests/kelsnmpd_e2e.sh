@@ -65,6 +65,7 @@ for _ in 1 2 3 4 5; do
     start_snmpd && break
 done
 start "$kelsim" --state "$state" -- "$agent" -f -x "unix:$dir/agentx" -r 1 -w 1 -Lf "$dir/kelsnmpd.log"
+agent_pid=${pids[-1]}
 if ! until_ok answers $IF.1.1; then
     report "agent answers" "no answer from kelsnmpd" "$(cat "$dir"/*.log)"
     finish
@@ -191,4 +192,9 @@ wait "$snmpd_pid"
 if start_snmpd; then report "snmpd restarted" ok ""; else report "snmpd restarted" "no answer" "$(cat "$dir/snmpd.log")"; fi
 check "registered again" 0 "" -- until_ok answers $IF.1.1
 check "answers again" 0 "^$ports$" -- get .1.3.6.1.2.1.2.1.0
+
+# Stopped, it ends cleanly (in sanitizer builds: without a report).
+kill -TERM "$agent_pid"
+wait "$agent_pid"
+check "stops cleanly" 0 "^0 0$" -- echo "$? $(grep -c -E 'Sanitizer|runtime error' "$dir/log")"
 finish
