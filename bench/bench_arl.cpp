@@ -10,8 +10,7 @@
 #include "compare.h"
 #include "control.h"
 #include "kel.h"
-#include "model.h"
-#include "records.h"
+#include "kel_driver.h"
 
 extern "C" int kelsim_driver_request(void *data);
 
@@ -31,7 +30,7 @@ void fill_table() {
 
 void BM_ArlWalkThroughLibrary(benchmark::State &state) {
     fill_table();
-    kelsim::ArlEntryRecord entry;
+    kel_drv_arl_entry entry;
     uint32_t seen = 0;
     for (auto _ : state) {
         uint32_t index = 0;
@@ -46,7 +45,7 @@ BENCHMARK(BM_ArlWalkThroughLibrary)->Unit(benchmark::kMillisecond);
 
 void BM_ArlWalkDriverEntry(benchmark::State &state) {
     fill_table();
-    kelsim::ArlEntryRecord entry;
+    kel_drv_arl_entry entry;
     for (auto _ : state) {
         uint32_t index = 0, seen = 0;
         for (;;) {

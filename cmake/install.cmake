@@ -1,7 +1,11 @@
-# Installation: the header, the library, kel.pc and the CMake package kel::kel.
+# Installation: the headers, the library, kel.pc and the CMake package kel::kel.
+# kel_driver.h, the layouts of the simulated driver's records, goes beside
+# kel.h (it includes it); a hardware driver's header of the same name
+# replaces it.
 include(CMakePackageConfigHelpers)
 
-install(FILES ${PROJECT_SOURCE_DIR}/include/kel.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(FILES ${PROJECT_SOURCE_DIR}/include/kel.h ${PROJECT_SOURCE_DIR}/driver/kel_driver.h
+  DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 set(KEL_INSTALL_TARGETS kel)
 if(KEL_BUILD_STATIC)
   list(APPEND KEL_INSTALL_TARGETS kel_static)

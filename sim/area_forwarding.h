@@ -4,19 +4,19 @@
 // Plain settings of these families (speed, duplex, priorities, rates, storm
 // limits, ...) live in the shared setting store; what is kept here is the
 // state that handlers compute with. The layouts of the records the driver
-// writes, and the meaning of every value, are in records.h.
+// writes, and the meaning of every value, are in kel_driver.h.
 //
 // The second half declares the test-control side of the area: what the wire
 // and the stations behind the ports do (cables, traffic, learned addresses,
 // joined groups, the passing of time). Call these on a model under its lock,
 // inside kelsim::with_model in tests, or under a Lock in kelsim's own
-// commands. They answer a driver status: kOk, or why nothing changed.
+// commands. They answer a driver status: KEL_DRV_OK, or why nothing changed.
 #pragma once
 
 #include <cstdint>
 
 #include "kel.h"
-#include "records.h"
+#include "kel_driver.h"
 #include "topology.h"
 
 namespace kelsim {
@@ -28,7 +28,7 @@ struct PortState {
     uint32_t unplugged;   // 1 when its cable is pulled (test control)
     uint32_t link_since;  // clock second at which the link last came up
     vlanlist allowed[2];  // allowed VLANs: [0] tagged, [1] untagged
-    uint32_t counter[kCounters];
+    uint32_t counter[KEL_DRV_COUNTERS];
 };
 
 constexpr uint32_t kArlCapacity = 8192;     // entries; positions 0..8191
@@ -38,7 +38,7 @@ static_assert(kArlCapacity < KEL_WALK_END, "a position must never read as the en
 struct ArlSlot {
     uint8_t mac[6];
     uint16_t vid;
-    uint8_t kind;  // 0 free, kArlStatic, kArlDynamic
+    uint8_t kind;  // 0 free, KEL_DRV_ARL_STATIC, KEL_DRV_ARL_DYNAMIC
     uint8_t unit;
     uint8_t port;
     uint8_t pad;
@@ -58,21 +58,16 @@ constexpr uint32_t kMcastCapacity = 256;
 struct McastGroup {
     uint8_t mac[6];
     uint16_t vid;
-    uint32_t kind;  // 0 free, kArlStatic (static), kArlDynamic (learned)
+    uint32_t kind;  // 0 free, KEL_DRV_ARL_STATIC (static), KEL_DRV_ARL_DYNAMIC (learned)
     uint32_t priority;
     iflist ports;
 };
 
-constexpr uint32_t kTrunks = 8;
-constexpr uint32_t kTrunkMembers = 8;
-
 struct Trunk {
-    uint32_t kind;  // 0 none, kTrunkStatic, kTrunkDynamic
+    uint32_t kind;  // 0 none, KEL_DRV_TRUNK_STATIC, KEL_DRV_TRUNK_DYNAMIC
     uint32_t criteria;
     iflist members;
 };
-
-constexpr uint32_t kMirrorSessions = 4;
 
 struct MirrorSession {
     uint32_t monitor_unit, monitor_port;  // 0, 0: none
@@ -84,11 +79,11 @@ struct ForwardingState {
     PortState port[kMaxUnits][kMaxPorts];
     ArlTable arl;
     McastGroup mcast[kMcastCapacity];
-    Trunk trunk[kTrunks + 1];                   // by id; 0 unused
-    MirrorSession mirror[kMirrorSessions + 1];  // by session; 0 unused
-    uint8_t cos_map[kCosPriorities];
+    Trunk trunk[KEL_DRV_TRUNKS + 1];                    // by id; 0 unused
+    MirrorSession mirror[KEL_DRV_MIRROR_SESSIONS + 1];  // by session; 0 unused
+    uint8_t cos_map[KEL_DRV_COS_PRIORITIES];
     uint32_t cos_policy;
-    uint32_t cos_weight[kCosQueues];
+    uint32_t cos_weight[KEL_DRV_COS_QUEUES];
 };
 
 // ---- Test control ------------------------------------------------------------

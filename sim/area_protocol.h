@@ -12,26 +12,20 @@
 #include <cstdint>
 
 #include "kel.h"
-#include "records.h"
+#include "kel_driver.h"
 #include "topology.h"
 
 namespace kelsim {
 
 struct Model;
 
-constexpr uint32_t kMstInstances = 16;  // 0 (the common instance) to 15
-constexpr uint32_t kMstNameMax = 32;    // characters of the region name
-constexpr uint32_t kRadiusSlots = 4;    // numbered 1 to 4
 constexpr uint32_t kLocalUsers = 16;
-constexpr uint32_t kAclLists = 16;    // list numbers 1 to 16
-constexpr uint32_t kAclNameMax = 31;  // characters of a list name
 constexpr uint32_t kAclFilters = 16;  // per list
 constexpr uint32_t kSecureAddrs = 1024;
-constexpr uint32_t kSecureMax = 64;  // largest per-port maximum
 constexpr uint32_t kDhcpBindings = 256;
 
 struct MstState {
-    char name[kMstNameMax + 1];
+    char name[KEL_DRV_MST_NAME_MAX + 1];
     uint8_t pad[3];
     uint32_t active;                        // bit i: instance i exists (bit 0 always)
     uint8_t instance_of[KEL_VLAN_MAX + 1];  // per VLAN id; 0: the common instance
@@ -42,32 +36,32 @@ struct RadiusSlot {
     uint32_t used;
     uint32_t addr;
     uint32_t udp_port;
-    char key[kRadiusKeyWidth + 1];  // the driver's copy of the shared key
+    char key[KEL_DRV_RADIUS_KEY_WIDTH + 1];  // the driver's copy of the shared key
     uint8_t pad[3];
 };
 
 struct LocalUser {
     uint32_t used;
     uint32_t value;
-    char name[kUserTextWidth + 1];
-    char password[kUserTextWidth + 1];  // the driver's copy; never handed back
+    char name[KEL_DRV_USER_TEXT_WIDTH + 1];
+    char password[KEL_DRV_USER_TEXT_WIDTH + 1];  // the driver's copy; never handed back
     uint8_t pad[2];
 };
 
 struct AclList {
     uint32_t used;
     uint32_t type;
-    char name[kAclNameMax + 1];
+    char name[KEL_DRV_ACL_NAME_MAX + 1];
     iflist ports;
     uint32_t nfilters;
-    AclFilterRecord filter[kAclFilters];  // in order of sequence number
+    kel_drv_acl_filter filter[kAclFilters];  // in order of sequence number
 };
 
 struct SecureAddr {
     uint8_t used;
     uint8_t unit;
     uint8_t port;
-    uint8_t type;  // kSecureStatic or kSecureDynamic
+    uint8_t type;  // KEL_DRV_SECURE_STATIC or KEL_DRV_SECURE_DYNAMIC
     uint8_t mac[6];
     uint8_t pad[2];
 };
@@ -79,17 +73,17 @@ struct PortSecuPort {
 
 struct DhcpBinding {
     uint32_t used;
-    DhcpBindingRecord rec;
+    kel_drv_dhcp_binding rec;
 };
 
 struct ProtocolState {
     MstState mst;
-    RadiusSlot radius[kRadiusSlots];
+    RadiusSlot radius[KEL_DRV_RADIUS_SLOTS];
     LocalUser user[kLocalUsers];
-    AclList acl[kAclLists];  // list number n in slot n - 1
+    AclList acl[KEL_DRV_ACL_LISTS];  // list number n in slot n - 1
     SecureAddr secure[kSecureAddrs];
     PortSecuPort secu[kMaxUnits][kMaxPorts];
-    uint32_t gvrp_stats[kMaxUnits][kMaxPorts][kGvrpCounters];
+    uint32_t gvrp_stats[kMaxUnits][kMaxPorts][KEL_DRV_GVRP_COUNTERS];
     vlanlist igmp_vlans;   // IGMP snooping on
     vlanlist igmp_ileave;  // immediate leave on
     vlanlist dhcp_vlans;   // DHCP snooping on

@@ -2,7 +2,7 @@
 //
 // Every VLAN id 1..4094 has a slot; a VLAN exists when its slot says so.
 // Each VLAN carries four port sets, the four sets of the VLAN record that
-// the library compares (see records.h for what each set means). Other areas
+// the library compares (see kel_driver.h for what each set means). Other areas
 // (a port's VLAN mode and allowed VLANs) change membership through the
 // functions below, never by writing the sets themselves.
 //
@@ -15,23 +15,15 @@
 #include <cstdint>
 
 #include "kel.h"
+#include "kel_driver.h"
 
 namespace kelsim {
 
 struct Model;
 
-enum VlanSet : uint8_t {
-    kVlanMembers = 0,    // ports that carry the VLAN
-    kVlanUntagged = 1,   // members that send its frames untagged
-    kVlanForbidden = 2,  // ports that may never join it
-    kVlanNative = 3,     // ports whose native (port) VLAN it is
-};
-
-constexpr uint32_t kVlanNameMax = 32;  // characters of a VLAN name
-
 struct VlanEntry {
     uint32_t exists;
-    char name[kVlanNameMax + 1];
+    char name[KEL_DRV_VLAN_NAME_MAX + 1];
     uint8_t pad[3];
     iflist set[4];
 };
@@ -44,9 +36,9 @@ struct VlanState {
 bool vlan_exists(const Model &m, uint32_t vid);
 // Puts a port into (on) or out of one set of a VLAN. Does nothing when the
 // VLAN or the port does not exist.
-void vlan_set_port(Model &m, uint32_t vid, VlanSet set, uint32_t unit, uint32_t port, bool on);
+void vlan_set_port(Model &m, uint32_t vid, kel_drv_vlan_set set, uint32_t unit, uint32_t port, bool on);
 // Whether a port is in one set of a VLAN (false when either does not exist).
-bool vlan_has_port(const Model &m, uint32_t vid, VlanSet set, uint32_t unit, uint32_t port);
+bool vlan_has_port(const Model &m, uint32_t vid, kel_drv_vlan_set set, uint32_t unit, uint32_t port);
 
 // The management VLAN (the interface sw0), kept by the system family.
 uint32_t management_vlan(const Model &m);

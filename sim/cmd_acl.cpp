@@ -9,14 +9,14 @@
 #include <cstring>
 
 #include "commands.h"
+#include "kel_driver.h"
 #include "protocol_common.h"
-#include "records.h"
 
 namespace kelsim {
 
 namespace {
 
-bool is_type(uint32_t t) { return t == kAclTypeMac || t == kAclTypeIp; }
+bool is_type(uint32_t t) { return t == KEL_DRV_ACL_TYPE_MAC || t == KEL_DRV_ACL_TYPE_IP; }
 
 void set_port_bit(iflist &l, uint32_t unit, uint32_t port, bool on) {
     uint32_t bit = 1u << (port - 1);
@@ -31,8 +31,8 @@ bool port_bit(const iflist &l, uint32_t unit, uint32_t port) { return (l.word[un
 // A list name in the caller's text: 1 to 31 characters.
 bool read_name(const Context &c, const char **name, size_t *len) {
     *name = static_cast<const char *>(c.buf());
-    *len = strnlen(*name, kAclNameMax + 1);
-    return *len >= 1 && *len <= kAclNameMax;
+    *len = strnlen(*name, KEL_DRV_ACL_NAME_MAX + 1);
+    return *len >= 1 && *len <= KEL_DRV_ACL_NAME_MAX;
 }
 
 AclList *find_list(Model &m, const char *name, size_t len) {
@@ -41,28 +41,29 @@ AclList *find_list(Model &m, const char *name, size_t len) {
     return nullptr;
 }
 
-// The named list of a request: kNullBuffer, kBadValue or kNoSuchEntry when there is none.
+// The named list of a request: KEL_DRV_ERR_NULL_BUFFER, KEL_DRV_ERR_BAD_VALUE or KEL_DRV_ERR_NO_SUCH_ENTRY
+// when there is none.
 AclList *named_list(Context &c, int32_t *status) {
     const char *name;
     size_t len;
     AclList *l = nullptr;
     if (!c.buf())
-        *status = kNullBuffer;
+        *status = KEL_DRV_ERR_NULL_BUFFER;
     else if (!read_name(c, &name, &len))
-        *status = kBadValue;
+        *status = KEL_DRV_ERR_BAD_VALUE;
     else if (!(l = find_list(c.m, name, len)))
-        *status = kNoSuchEntry;
+        *status = KEL_DRV_ERR_NO_SUCH_ENTRY;
     else
-        *status = kOk;
+        *status = KEL_DRV_OK;
     return l;
 }
 
 AclList *numbered_list(Model &m, uint32_t number) {
-    if (number < 1 || number > kAclLists || !m.proto.acl[number - 1].used) return nullptr;
+    if (number < 1 || number > KEL_DRV_ACL_LISTS || !m.proto.acl[number - 1].used) return nullptr;
     return &m.proto.acl[number - 1];
 }
 
-void fill_record(const AclList &l, uint32_t number, AclRecord *r) {
+void fill_record(const AclList &l, uint32_t number, kel_drv_acl *r) {
     std::memset(r, 0, sizeof *r);
     std::memcpy(r->name, l.name, sizeof l.name);
     r->number = number;
@@ -72,12 +73,12 @@ void fill_record(const AclList &l, uint32_t number, AclRecord *r) {
 }
 
 int32_t create(Context &c) {
-    if (!c.buf()) return kNullBuffer;
+    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
     const char *name;
     size_t len;
-    if (!read_name(c, &name, &len) || !is_type(c.b.sel)) return kBadValue;
-    if (find_list(c.m, name, len)) return kExists;
-    for (uint32_t i = 0; i < kAclLists; ++i) {
+    if (!read_name(c, &name, &len) || !is_type(c.b.sel)) return KEL_DRV_ERR_BAD_VALUE;
+    if (find_list(c.m, name, len)) return KEL_DRV_ERR_EXISTS;
+    for (uint32_t i = 0; i < KEL_DRV_ACL_LISTS; ++i) {
         AclList &l = c.m.proto.acl[i];
         if (l.used) continue;
         std::memset(&l, 0, sizeof l);
@@ -85,9 +86,9 @@ int32_t create(Context &c) {
         l.type = c.b.sel;
         std::memcpy(l.name, name, len);
         c.b.list = i + 1;
-        return kOk;
+        return KEL_DRV_OK;
     }
-    return kTableFull;
+    return KEL_DRV_ERR_TABLE_FULL;
 }
 
 // Destroying a list also takes it off every port it was installed on.
@@ -96,33 +97,33 @@ int32_t destroy(Context &c) {
     AclList *l = named_list(c, &st);
     if (!l) return st;
     std::memset(l, 0, sizeof *l);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t get(Context &c) {
     int32_t st;
     AclList *l = named_list(c, &st);
     if (!l) return st;
-    if (!c.rec()) return kNullBuffer;
-    AclRecord r;
+    if (!c.rec()) return KEL_DRV_ERR_NULL_BUFFER;
+    kel_drv_acl r;
     fill_record(*l, static_cast<uint32_t>(l - c.m.proto.acl) + 1, &r);
     std::memcpy(c.rec(), &r, sizeof r);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t next(Context &c) {
-    if (!is_type(c.b.sel)) return kBadValue;
-    for (uint32_t i = c.b.index; i < kAclLists; ++i) {
+    if (!is_type(c.b.sel)) return KEL_DRV_ERR_BAD_VALUE;
+    for (uint32_t i = c.b.index; i < KEL_DRV_ACL_LISTS; ++i) {
         const AclList &l = c.m.proto.acl[i];
         if (!l.used || l.type != c.b.sel) continue;
-        if (!c.buf()) return kNullBuffer;
-        AclRecord r;
+        if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+        kel_drv_acl r;
         fill_record(l, i + 1, &r);
         std::memcpy(c.buf(), &r, sizeof r);
         c.b.index = i + 1;
-        return kOk;
+        return KEL_DRV_OK;
     }
-    return kEndOfTable;
+    return KEL_DRV_ERR_END_OF_TABLE;
 }
 
 // The selector is the type of the list: it replaces the port's list of that type.
@@ -130,33 +131,33 @@ int32_t install(Context &c) {
     int32_t st;
     AclList *l = named_list(c, &st);
     if (!l) return st;
-    if (c.b.sel != l->type) return kBadValue;
-    if (!c.port_exists()) return kNoSuchPort;
+    if (c.b.sel != l->type) return KEL_DRV_ERR_BAD_VALUE;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
     for (AclList &other : c.m.proto.acl)
         if (other.used && other.type == l->type) set_port_bit(other.ports, c.b.unit, c.b.port, false);
     set_port_bit(l->ports, c.b.unit, c.b.port, true);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t remove(Context &c) {
-    if (!is_type(c.b.sel)) return kBadValue;
-    if (!c.port_exists()) return kNoSuchPort;
+    if (!is_type(c.b.sel)) return KEL_DRV_ERR_BAD_VALUE;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
     for (AclList &l : c.m.proto.acl)
         if (l.used && l.type == c.b.sel && port_bit(l.ports, c.b.unit, c.b.port)) {
             set_port_bit(l.ports, c.b.unit, c.b.port, false);
-            return kOk;
+            return KEL_DRV_OK;
         }
-    return kNoSuchEntry;
+    return KEL_DRV_ERR_NO_SUCH_ENTRY;
 }
 
 int32_t filter_next(Context &c) {
     const AclList *l = numbered_list(c.m, c.b.list);
-    if (!l) return kNoSuchEntry;
-    if (c.b.index >= l->nfilters) return kEndOfTable;
-    if (!c.buf()) return kNullBuffer;
-    std::memcpy(c.buf(), &l->filter[c.b.index], sizeof(AclFilterRecord));
+    if (!l) return KEL_DRV_ERR_NO_SUCH_ENTRY;
+    if (c.b.index >= l->nfilters) return KEL_DRV_ERR_END_OF_TABLE;
+    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    std::memcpy(c.buf(), &l->filter[c.b.index], sizeof(kel_drv_acl_filter));
     ++c.b.index;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 void mask_bytes(uint8_t *value, const uint8_t *mask, size_t n) {
@@ -164,12 +165,12 @@ void mask_bytes(uint8_t *value, const uint8_t *mask, size_t n) {
 }
 
 // The caller's filter as the driver keeps it, or false when a field is out of range.
-bool canonical_filter(const AclFilterRecord &in, uint32_t kind, AclFilterRecord *out) {
+bool canonical_filter(const kel_drv_acl_filter &in, uint32_t kind, kel_drv_acl_filter *out) {
     std::memset(out, 0, sizeof *out);
-    if (in.action != kActionPermit && in.action != kActionDeny) return false;
+    if (in.action != KEL_DRV_ACL_PERMIT && in.action != KEL_DRV_ACL_DENY) return false;
     out->action = in.action;
     out->kind = kind;
-    if (kind == kFilterMac) {
+    if (kind == KEL_DRV_FILTER_MAC) {
         if ((in.ethertype != 0 && (in.ethertype < 0x0600 || in.ethertype > 0xFFFF)) || in.vid > KEL_VLAN_MAX)
             return false;
         std::memcpy(out->src_mac, in.src_mac, 6);
@@ -182,13 +183,14 @@ bool canonical_filter(const AclFilterRecord &in, uint32_t kind, AclFilterRecord 
         out->vid = in.vid;
         return true;
     }
-    uint32_t proto = in.protocol == kProtoAny ? kProtoIp : in.protocol;
-    bool ports = proto == kProtoTcp || proto == kProtoUdp, icmp = proto == kProtoIcmp;
-    if (proto != kProtoIp && !ports && !icmp) return false;
+    uint32_t proto = in.protocol == KEL_DRV_PROTO_ANY ? KEL_DRV_PROTO_IP : in.protocol;
+    bool ports = proto == KEL_DRV_PROTO_TCP || proto == KEL_DRV_PROTO_UDP, icmp = proto == KEL_DRV_PROTO_ICMP;
+    if (proto != KEL_DRV_PROTO_IP && !ports && !icmp) return false;
     if (in.src_port > 65535 || in.dst_port > 65535 || ((in.src_port || in.dst_port) && !ports)) return false;
-    if ((in.icmp_match & ~(kIcmpType | kIcmpCode)) || (in.icmp_match && !icmp)) return false;
-    if (((in.icmp_match & kIcmpType) && in.icmp_type > 255) ||
-        ((in.icmp_match & kIcmpCode) && in.icmp_code > 255))
+    if ((in.icmp_match & ~(KEL_DRV_MATCH_ICMP_TYPE | KEL_DRV_MATCH_ICMP_CODE)) || (in.icmp_match && !icmp))
+        return false;
+    if (((in.icmp_match & KEL_DRV_MATCH_ICMP_TYPE) && in.icmp_type > 255) ||
+        ((in.icmp_match & KEL_DRV_MATCH_ICMP_CODE) && in.icmp_code > 255))
         return false;
     out->protocol = proto;
     out->src_mask = in.src_mask;
@@ -198,14 +200,14 @@ bool canonical_filter(const AclFilterRecord &in, uint32_t kind, AclFilterRecord 
     out->src_port = in.src_port;
     out->dst_port = in.dst_port;
     out->icmp_match = in.icmp_match;
-    out->icmp_type = (in.icmp_match & kIcmpType) ? in.icmp_type : 0;
-    out->icmp_code = (in.icmp_match & kIcmpCode) ? in.icmp_code : 0;
+    out->icmp_type = (in.icmp_match & KEL_DRV_MATCH_ICMP_TYPE) ? in.icmp_type : 0;
+    out->icmp_code = (in.icmp_match & KEL_DRV_MATCH_ICMP_CODE) ? in.icmp_code : 0;
     return true;
 }
 
 // Same traffic, same action, same egress port.
-bool same_filter(const AclFilterRecord &a, const AclFilterRecord &b) {
-    constexpr size_t kFrom = offsetof(AclFilterRecord, src_mac), kTo = offsetof(AclFilterRecord, param);
+bool same_filter(const kel_drv_acl_filter &a, const kel_drv_acl_filter &b) {
+    constexpr size_t kFrom = offsetof(kel_drv_acl_filter, src_mac), kTo = offsetof(kel_drv_acl_filter, param);
     return a.action == b.action && a.kind == b.kind && a.egress_unit == b.egress_unit &&
            a.egress_port == b.egress_port &&
            std::memcmp(reinterpret_cast<const uint8_t *>(&a) + kFrom,
@@ -213,35 +215,37 @@ bool same_filter(const AclFilterRecord &a, const AclFilterRecord &b) {
 }
 
 // What an add or delete names: the list, the canonical filter with its egress port.
-int32_t filter_request(Context &c, uint32_t kind, AclList **list, AclFilterRecord *f) {
+int32_t filter_request(Context &c, uint32_t kind, AclList **list, kel_drv_acl_filter *f) {
     AclList *l = numbered_list(c.m, c.b.list);
-    if (!l) return kNoSuchEntry;
-    if (l->type != (kind == kFilterMac ? kAclTypeMac : kAclTypeIp)) return kBadValue;
-    if (!c.buf()) return kNullBuffer;
+    if (!l) return KEL_DRV_ERR_NO_SUCH_ENTRY;
+    if (l->type != (kind == KEL_DRV_FILTER_MAC ? KEL_DRV_ACL_TYPE_MAC : KEL_DRV_ACL_TYPE_IP))
+        return KEL_DRV_ERR_BAD_VALUE;
+    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
     bool egress = c.b.unit != 0 || c.b.port != 0;
-    if (egress && !c.port_exists()) return kNoSuchPort;
-    AclFilterRecord in;
+    if (egress && !c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
+    kel_drv_acl_filter in;
     std::memcpy(&in, c.buf(), sizeof in);
-    if (!canonical_filter(in, kind, f)) return kBadValue;
+    if (!canonical_filter(in, kind, f)) return KEL_DRV_ERR_BAD_VALUE;
     f->egress_unit = static_cast<int32_t>(c.b.unit);
     f->egress_port = static_cast<int32_t>(c.b.port);
     *list = l;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t filter_add(Context &c, uint32_t kind) {
     AclList *l;
-    AclFilterRecord f;
+    kel_drv_acl_filter f;
     if (int32_t st = filter_request(c, kind, &l, &f)) return st;
     uint32_t seq = c.b.param;
     if (seq == 0) {
         uint32_t last = l->nfilters ? l->filter[l->nfilters - 1].sequence : 0;
-        if (last > UINT32_MAX - kSequenceStep) return kTableFull;  // no number left after it
-        seq = last + kSequenceStep;
+        if (last > UINT32_MAX - KEL_DRV_ACL_SEQUENCE_STEP)
+            return KEL_DRV_ERR_TABLE_FULL;  // no number left after it
+        seq = last + KEL_DRV_ACL_SEQUENCE_STEP;
     }
     for (uint32_t i = 0; i < l->nfilters; ++i)
-        if (same_filter(l->filter[i], f) || l->filter[i].sequence == seq) return kExists;
-    if (l->nfilters == kAclFilters) return kTableFull;
+        if (same_filter(l->filter[i], f) || l->filter[i].sequence == seq) return KEL_DRV_ERR_EXISTS;
+    if (l->nfilters == kAclFilters) return KEL_DRV_ERR_TABLE_FULL;
     size_t at = 0;
     while (at < l->nfilters && l->filter[at].sequence < seq) ++at;
     f.sequence = seq;
@@ -249,29 +253,29 @@ int32_t filter_add(Context &c, uint32_t kind) {
     std::memmove(&l->filter[at + 1], &l->filter[at], (l->nfilters - at) * sizeof f);
     l->filter[at] = f;
     ++l->nfilters;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t filter_del(Context &c, uint32_t kind) {
     AclList *l;
-    AclFilterRecord f;
+    kel_drv_acl_filter f;
     if (int32_t st = filter_request(c, kind, &l, &f)) return st;
     for (uint32_t i = 0; i < l->nfilters; ++i) {
         if (!same_filter(l->filter[i], f) || (c.b.param && l->filter[i].sequence != c.b.param)) continue;
         std::memmove(&l->filter[i], &l->filter[i + 1], (l->nfilters - i - 1) * sizeof f);
         std::memset(&l->filter[--l->nfilters], 0, sizeof f);
-        return kOk;
+        return KEL_DRV_OK;
     }
-    return kNoSuchEntry;
+    return KEL_DRV_ERR_NO_SUCH_ENTRY;
 }
 
-int32_t mac_add(Context &c) { return filter_add(c, kFilterMac); }
-int32_t mac_del(Context &c) { return filter_del(c, kFilterMac); }
-int32_t ip_add(Context &c) { return filter_add(c, kFilterIp); }
-int32_t ip_del(Context &c) { return filter_del(c, kFilterIp); }
+int32_t mac_add(Context &c) { return filter_add(c, KEL_DRV_FILTER_MAC); }
+int32_t mac_del(Context &c) { return filter_del(c, KEL_DRV_FILTER_MAC); }
+int32_t ip_add(Context &c) { return filter_add(c, KEL_DRV_FILTER_IP); }
+int32_t ip_del(Context &c) { return filter_del(c, KEL_DRV_FILTER_IP); }
 
-constexpr uint16_t kNameSize = kAclNameMax + 2;  // one more character than a name may have
-constexpr uint16_t kFilterSize = sizeof(AclFilterRecord);
+constexpr uint16_t kNameSize = KEL_DRV_ACL_NAME_MAX + 2;  // one more character than a name may have
+constexpr uint16_t kFilterSize = sizeof(kel_drv_acl_filter);
 
 const Command kAcl[] = {
     {0x0D01, "acl_create", create, nullptr, In::text, kNameSize},

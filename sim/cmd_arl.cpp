@@ -54,7 +54,7 @@ uint32_t insert(ArlTable &t, const uint8_t *mac, uint32_t vid) {
     while (t.slot[pos].kind) ++pos;  // below capacity: used < capacity
     t.first_free = pos + 1;
     ArlSlot &s = t.slot[pos];
-    s.kind = kArlDynamic;  // the caller decides; any kind marks the position used
+    s.kind = KEL_DRV_ARL_DYNAMIC;  // the caller decides; any kind marks the position used
     std::memcpy(s.mac, mac, 6);
     s.vid = static_cast<uint16_t>(vid);
     uint32_t i = home_cell(mac, vid);
@@ -94,7 +94,8 @@ void age(Model &m) {
     if (!limit || read_setting(m, kFreeze, 0) || !t.used) return;
     for (uint32_t pos = 0; pos < kArlCapacity; ++pos) {
         const ArlSlot &s = t.slot[pos];
-        if (s.kind == kArlDynamic && static_cast<int32_t>(now - s.learned) >= static_cast<int32_t>(limit))
+        if (s.kind == KEL_DRV_ARL_DYNAMIC &&
+            static_cast<int32_t>(now - s.learned) >= static_cast<int32_t>(limit))
             remove(t, pos);
     }
 }
@@ -105,7 +106,7 @@ bool unicast_key(const uint8_t *mac, uint32_t vid) {
     return vid >= KEL_VLAN_MIN && vid <= KEL_VLAN_MAX && !(mac[0] & 1u) && std::memcmp(mac, zero, 6) != 0;
 }
 
-void fill(const Model &m, uint32_t pos, ArlEntryRecord &r) {
+void fill(const Model &m, uint32_t pos, kel_drv_arl_entry &r) {
     const ArlSlot &s = m.fwd.arl.slot[pos];
     std::memcpy(r.mac, s.mac, 6);
     r.pad = 0;
@@ -113,7 +114,7 @@ void fill(const Model &m, uint32_t pos, ArlEntryRecord &r) {
     r.unit = s.unit;
     r.port = s.port;
     r.kind = s.kind;
-    r.age = s.kind == kArlDynamic ? clock_now(m) - s.learned : 0;
+    r.age = s.kind == KEL_DRV_ARL_DYNAMIC ? clock_now(m) - s.learned : 0;
 }
 
 // The first position at or after from holding an entry of the kinds in mask.
@@ -127,74 +128,76 @@ uint32_t next_of(const ArlTable &t, uint32_t from, uint32_t mask) {
 // The kinds of entry a walk kind (1, 2, 4) takes in; 0 for any other value.
 uint32_t walk_mask(uint32_t kind) {
     switch (kind) {
-        case kArlStatic:
-            return kArlStatic;
-        case kArlDynamic:
-            return kArlDynamic;
-        case kArlWalkAll:
-            return kArlStatic | kArlDynamic;
+        case KEL_DRV_ARL_STATIC:
+            return KEL_DRV_ARL_STATIC;
+        case KEL_DRV_ARL_DYNAMIC:
+            return KEL_DRV_ARL_DYNAMIC;
+        case KEL_DRV_ARL_WALK_ALL:
+            return KEL_DRV_ARL_STATIC | KEL_DRV_ARL_DYNAMIC;
         default:
             return 0;
     }
 }
 
 int32_t getnext(Context &c) {
-    if (!c.buf()) return kNullBuffer;
+    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
     age(c.m);
-    static const uint32_t kKindOfCode[] = {kArlStatic, kArlDynamic, kArlWalkAll};  // 0x0304..0x0306
+    static const uint32_t kKindOfCode[] = {KEL_DRV_ARL_STATIC, KEL_DRV_ARL_DYNAMIC,
+                                           KEL_DRV_ARL_WALK_ALL};  // 0x0304..0x0306
     uint32_t pos = next_of(c.m.fwd.arl, c.b.index, walk_mask(kKindOfCode[c.b.cmd - 0x0304]));
     if (pos == kNowhere) {
         c.b.index = KEL_WALK_END;
-        return kOk;
+        return KEL_DRV_OK;
     }
-    ArlEntryRecord r;
+    kel_drv_arl_entry r;
     fill(c.m, pos, r);
     std::memcpy(c.buf(), &r, sizeof r);
     c.b.index = pos + 1;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t getpage(Context &c) {
     uint32_t mask = walk_mask(c.b.sel);
-    if (!mask) return kBadValue;
-    if (!c.buf()) return kNullBuffer;
+    if (!mask) return KEL_DRV_ERR_BAD_VALUE;
+    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
     age(c.m);
-    ArlPageRecord page;
+    kel_drv_arl_page page;
     std::memset(&page, 0, sizeof page);
     uint32_t pos = c.b.index;
-    while (page.count < kArlPageEntries && (pos = next_of(c.m.fwd.arl, pos, mask)) != kNowhere)
+    while (page.count < KEL_DRV_ARL_PAGE_ENTRIES && (pos = next_of(c.m.fwd.arl, pos, mask)) != kNowhere)
         fill(c.m, pos++, page.entry[page.count++]);
     std::memcpy(c.buf(), &page, sizeof page);
     c.b.index = page.count ? pos : KEL_WALK_END;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t static_add(Context &c) {
-    if (!c.port_exists()) return kNoSuchPort;
-    if (c.m.topo.is_stack(c.b.unit, c.b.port)) return kNotPermitted;
-    if (!unicast_key(c.b.mac, c.b.vid)) return kBadValue;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
+    if (c.m.topo.is_stack(c.b.unit, c.b.port)) return KEL_DRV_ERR_NOT_PERMITTED;
+    if (!unicast_key(c.b.mac, c.b.vid)) return KEL_DRV_ERR_BAD_VALUE;
     age(c.m);
     ArlTable &t = c.m.fwd.arl;
     uint32_t pos = find(t, c.b.mac, c.b.vid);
-    if (pos != kNowhere && t.slot[pos].kind == kArlStatic) return kExists;
-    if (pos == kNowhere && (pos = insert(t, c.b.mac, c.b.vid)) == kNowhere) return kTableFull;
+    if (pos != kNowhere && t.slot[pos].kind == KEL_DRV_ARL_STATIC) return KEL_DRV_ERR_EXISTS;
+    if (pos == kNowhere && (pos = insert(t, c.b.mac, c.b.vid)) == kNowhere) return KEL_DRV_ERR_TABLE_FULL;
     ArlSlot &s = t.slot[pos];  // a dynamic entry of the key becomes static
-    s.kind = kArlStatic;
+    s.kind = KEL_DRV_ARL_STATIC;
     s.unit = static_cast<uint8_t>(c.b.unit);
     s.port = static_cast<uint8_t>(c.b.port);
     s.learned = 0;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t static_del(Context &c) {
-    if (!c.port_exists()) return kNoSuchPort;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
     ArlTable &t = c.m.fwd.arl;
     uint32_t pos = find(t, c.b.mac, c.b.vid);
-    if (pos == kNowhere) return kNoSuchEntry;
+    if (pos == kNowhere) return KEL_DRV_ERR_NO_SUCH_ENTRY;
     const ArlSlot &s = t.slot[pos];
-    if (s.kind != kArlStatic || s.unit != c.b.unit || s.port != c.b.port) return kNoSuchEntry;
+    if (s.kind != KEL_DRV_ARL_STATIC || s.unit != c.b.unit || s.port != c.b.port)
+        return KEL_DRV_ERR_NO_SUCH_ENTRY;
     remove(t, pos);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 // Removes the entries of the kinds in mask that match; answers their number.
@@ -208,13 +211,15 @@ int32_t flush(Context &c, uint32_t mask, Match match) {
             ++removed;
         }
     c.b.count = removed;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
-uint32_t flush_mask(const Context &c) { return c.b.cmd >= 0x030F ? kArlDynamic : kArlStatic | kArlDynamic; }
+uint32_t flush_mask(const Context &c) {
+    return c.b.cmd >= 0x030F ? KEL_DRV_ARL_DYNAMIC : KEL_DRV_ARL_STATIC | KEL_DRV_ARL_DYNAMIC;
+}
 
 int32_t flush_vlan(Context &c) {
-    if (c.b.vid < KEL_VLAN_MIN || c.b.vid > KEL_VLAN_MAX) return kBadValue;
+    if (c.b.vid < KEL_VLAN_MIN || c.b.vid > KEL_VLAN_MAX) return KEL_DRV_ERR_BAD_VALUE;
     return flush(c, flush_mask(c), [&](const ArlSlot &s) { return s.vid == c.b.vid; });
 }
 
@@ -223,13 +228,13 @@ int32_t flush_mac(Context &c) {
 }
 
 int32_t flush_port(Context &c) {
-    if (!c.port_exists()) return kNoSuchPort;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
     return flush(c, flush_mask(c),
                  [&](const ArlSlot &s) { return s.unit == c.b.unit && s.port == c.b.port; });
 }
 
 int32_t flush_dynamic(Context &c) {
-    return flush(c, kArlDynamic, [](const ArlSlot &) { return true; });
+    return flush(c, KEL_DRV_ARL_DYNAMIC, [](const ArlSlot &) { return true; });
 }
 
 const Command kArl[] = {
@@ -257,20 +262,20 @@ const Command kArl[] = {
 const Family kArlFamily = family(kArl);
 
 int32_t learn(Model &m, const uint8_t mac[6], uint32_t vid, uint32_t unit, uint32_t port) {
-    if (!m.topo.exists(unit, port)) return kNoSuchPort;
-    if (!unicast_key(mac, vid)) return kBadValue;
-    if (read_setting(m, kFreeze, 0)) return kNotPermitted;
+    if (!m.topo.exists(unit, port)) return KEL_DRV_ERR_NO_SUCH_PORT;
+    if (!unicast_key(mac, vid)) return KEL_DRV_ERR_BAD_VALUE;
+    if (read_setting(m, kFreeze, 0)) return KEL_DRV_ERR_NOT_PERMITTED;
     age(m);
     ArlTable &t = m.fwd.arl;
     uint32_t pos = find(t, mac, vid);
-    if (pos != kNowhere && t.slot[pos].kind == kArlStatic) return kExists;
-    if (pos == kNowhere && (pos = insert(t, mac, vid)) == kNowhere) return kTableFull;
+    if (pos != kNowhere && t.slot[pos].kind == KEL_DRV_ARL_STATIC) return KEL_DRV_ERR_EXISTS;
+    if (pos == kNowhere && (pos = insert(t, mac, vid)) == kNowhere) return KEL_DRV_ERR_TABLE_FULL;
     ArlSlot &s = t.slot[pos];
-    s.kind = kArlDynamic;
+    s.kind = KEL_DRV_ARL_DYNAMIC;
     s.unit = static_cast<uint8_t>(unit);
     s.port = static_cast<uint8_t>(port);
     s.learned = clock_now(m);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 }  // namespace kelsim

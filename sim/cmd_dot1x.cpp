@@ -8,18 +8,18 @@
 #include <cstring>
 
 #include "commands.h"
+#include "kel_driver.h"
 #include "protocol_common.h"
-#include "records.h"
 
 namespace kelsim {
 
 namespace {
 
 constexpr Setting kOn = one_word(0x1001, Key::none, &kel_ioreq::value, 0, 0, 1);
-constexpr Setting kMethod =
-    one_word(0x1002, Key::none, &kel_ioreq::sel, kAuthRadius, 0, kAuthRadiusThenLocal);
+constexpr Setting kMethod = one_word(0x1002, Key::none, &kel_ioreq::sel, KEL_DRV_DOT1X_AUTH_RADIUS, 0,
+                                     KEL_DRV_DOT1X_AUTH_RADIUS_LOCAL);
 constexpr Setting kControl =
-    one_word(0x1004, Key::port, &kel_ioreq::value, kCtrlForceAuthorized, 0, kCtrlAuto);
+    one_word(0x1004, Key::port, &kel_ioreq::value, KEL_DRV_DOT1X_FORCE_AUTHORIZED, 0, KEL_DRV_DOT1X_AUTO);
 constexpr Setting kReauth = one_word(0x1006, Key::port, &kel_ioreq::value, 0, 0, 1);
 constexpr Setting kReauthCount = one_word(0x1007, Key::port, kNoWord, 0, 0, 0);
 constexpr Setting kReauthPeriod = one_word(0x1008, Key::port, &kel_ioreq::count, 3600, 1, 65535);
@@ -37,37 +37,37 @@ void each_port(const Model &m, F f) {
 }
 
 uint32_t auth_state(const Model &m, uint32_t u, uint32_t p) {
-    if (!switch_value(m, kOn)) return kPortAuthorized;  // 802.1X is not applied
+    if (!switch_value(m, kOn)) return KEL_DRV_DOT1X_AUTHORIZED;  // 802.1X is not applied
     switch (port_value(m, kControl, u, p)) {
-        case kCtrlForceUnauthorized:
-            return kPortUnauthorized;
-        case kCtrlAuto:
-            return port_value(m, kGuestVlan, u, p) ? kPortGuest : kPortUnauthorized;
+        case KEL_DRV_DOT1X_FORCE_UNAUTHORIZED:
+            return KEL_DRV_DOT1X_UNAUTHORIZED;
+        case KEL_DRV_DOT1X_AUTO:
+            return port_value(m, kGuestVlan, u, p) ? KEL_DRV_DOT1X_GUEST : KEL_DRV_DOT1X_UNAUTHORIZED;
         default:
-            return kPortAuthorized;
+            return KEL_DRV_DOT1X_AUTHORIZED;
     }
 }
 
 int32_t sys_info(Context &c) {
     const Model &m = c.m;
-    Dot1xSysRecord r;
+    kel_drv_dot1x_sys r;
     std::memset(&r, 0, sizeof r);
     r.enabled = switch_value(m, kOn);
     r.method = switch_value(m, kMethod);
     for (const RadiusSlot &s : m.proto.radius) r.radius_servers += s.used != 0;
     for (const LocalUser &user : m.proto.user) r.local_users += user.used != 0;
     each_port(m, [&](uint32_t u, uint32_t p) {
-        r.auto_ports += port_value(m, kControl, u, p) == kCtrlAuto;
+        r.auto_ports += port_value(m, kControl, u, p) == KEL_DRV_DOT1X_AUTO;
         r.reauth_requests += port_value(m, kReauthCount, u, p);
     });
     return answer(c, r);
 }
 
 int32_t port_info(Context &c) {
-    if (!c.port_exists()) return kNoSuchPort;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
     const Model &m = c.m;
     uint32_t u = c.b.unit, p = c.b.port;
-    Dot1xPortRecord r;
+    kel_drv_dot1x_port r;
     std::memset(&r, 0, sizeof r);
     r.unit = u;
     r.port = p;
@@ -85,22 +85,23 @@ int32_t port_info(Context &c) {
 
 // Reauthentication makes sense only where the port authenticates.
 int32_t reauthenticate(Context &c) {
-    if (!c.port_exists()) return kNoSuchPort;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
     uint32_t u = c.b.unit, p = c.b.port;
-    if (!switch_value(c.m, kOn) || port_value(c.m, kControl, u, p) != kCtrlAuto) return kNotPermitted;
+    if (!switch_value(c.m, kOn) || port_value(c.m, kControl, u, p) != KEL_DRV_DOT1X_AUTO)
+        return KEL_DRV_ERR_NOT_PERMITTED;
     uint32_t key, v[3];
     setting_key(c.m, c.b, kReauthCount, &key);
     setting_read(c.m, kReauthCount, key, v);
     ++v[0];
-    return setting_write(c.m, kReauthCount, key, v) ? kOk : kTableFull;
+    return setting_write(c.m, kReauthCount, key, v) ? KEL_DRV_OK : KEL_DRV_ERR_TABLE_FULL;
 }
 
 RadiusSlot *radius_slot(Context &c, int32_t *status) {
-    if (c.b.index < 1 || c.b.index > kRadiusSlots) {
-        *status = kBadValue;
+    if (c.b.index < 1 || c.b.index > KEL_DRV_RADIUS_SLOTS) {
+        *status = KEL_DRV_ERR_BAD_VALUE;
         return nullptr;
     }
-    *status = kOk;
+    *status = KEL_DRV_OK;
     return &c.m.proto.radius[c.b.index - 1];
 }
 
@@ -108,35 +109,35 @@ int32_t radius_set(Context &c) {
     int32_t st;
     RadiusSlot *slot = radius_slot(c, &st);
     if (!slot) return st;
-    if (!c.buf()) return kNullBuffer;
-    RadiusSetRecord r;
+    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    kel_drv_radius_set r;
     std::memcpy(&r, c.buf(), sizeof r);
     size_t key_len = strnlen(r.key, sizeof r.key);
-    if (r.addr == 0 || r.udp_port < 1 || r.udp_port > 65535 || key_len == 0) return kBadValue;
+    if (r.addr == 0 || r.udp_port < 1 || r.udp_port > 65535 || key_len == 0) return KEL_DRV_ERR_BAD_VALUE;
     std::memset(slot, 0, sizeof *slot);
     slot->used = 1;
     slot->addr = r.addr;
     slot->udp_port = r.udp_port;
     std::memcpy(slot->key, r.key, key_len);
     std::memset(&r, 0, sizeof r);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t radius_del(Context &c) {
     int32_t st;
     RadiusSlot *slot = radius_slot(c, &st);
     if (!slot) return st;
-    if (!slot->used) return kNoSuchEntry;
+    if (!slot->used) return KEL_DRV_ERR_NO_SUCH_ENTRY;
     std::memset(slot, 0, sizeof *slot);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t radius_get(Context &c) {
     int32_t st;
     RadiusSlot *slot = radius_slot(c, &st);
     if (!slot) return st;
-    if (!slot->used) return kNoSuchEntry;
-    RadiusServerRecord r;
+    if (!slot->used) return KEL_DRV_ERR_NO_SUCH_ENTRY;
+    kel_drv_radius_server r;
     std::memset(&r, 0, sizeof r);
     r.index = c.b.index;
     r.addr = slot->addr;
@@ -155,16 +156,16 @@ LocalUser *find_user(Model &m, const char *name, size_t len) {
 }
 
 int32_t user_set(Context &c) {
-    if (!c.buf()) return kNullBuffer;
-    LocalUserSetRecord r;
+    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    kel_drv_user_set r;
     std::memcpy(&r, c.buf(), sizeof r);
     size_t name_len = strnlen(r.name, sizeof r.name), pass_len = strnlen(r.password, sizeof r.password);
-    int32_t st = kOk;
-    if (name_len == 0 || pass_len == 0 || r.value > kMaxPrivilege) st = kBadValue;
+    int32_t st = KEL_DRV_OK;
+    if (name_len == 0 || pass_len == 0 || r.value > kMaxPrivilege) st = KEL_DRV_ERR_BAD_VALUE;
     LocalUser *user = st ? nullptr : find_user(c.m, r.name, name_len);
     for (size_t i = 0; !st && !user && i < kLocalUsers; ++i)
         if (!c.m.proto.user[i].used) user = &c.m.proto.user[i];
-    if (!st && !user) st = kTableFull;
+    if (!st && !user) st = KEL_DRV_ERR_TABLE_FULL;
     if (!st) {
         std::memset(user, 0, sizeof *user);
         user->used = 1;
@@ -177,27 +178,27 @@ int32_t user_set(Context &c) {
 }
 
 int32_t user_del(Context &c) {
-    if (!c.buf()) return kNullBuffer;
+    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
     const char *name = static_cast<const char *>(c.buf());
-    LocalUser *user = find_user(c.m, name, strnlen(name, kUserTextWidth));
-    if (!user) return kNoSuchEntry;
+    LocalUser *user = find_user(c.m, name, strnlen(name, KEL_DRV_USER_TEXT_WIDTH));
+    if (!user) return KEL_DRV_ERR_NO_SUCH_ENTRY;
     std::memset(user, 0, sizeof *user);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t user_next(Context &c) {
     for (uint32_t i = c.b.index; i < kLocalUsers; ++i) {
         const LocalUser &user = c.m.proto.user[i];
         if (!user.used) continue;
-        LocalUserRecord r;
+        kel_drv_user r;
         std::memset(&r, 0, sizeof r);
         std::memcpy(r.name, user.name, sizeof user.name);
         r.value = user.value;
         if (int32_t st = answer(c, r)) return st;
         c.b.index = i + 1;
-        return kOk;
+        return KEL_DRV_OK;
     }
-    return kEndOfTable;
+    return KEL_DRV_ERR_END_OF_TABLE;
 }
 
 const Command kDot1x[] = {
@@ -216,11 +217,11 @@ const Command kDot1x[] = {
     {0x100D, nullptr, nullptr},
     {0x100E, "dot1x_multi_host_set", setting_set, &kMultiHost},
     {0x100F, "dot1x_guest_vlan_set", setting_set, &kGuestVlan},
-    {0x1010, "dot1x_radius_set", radius_set, nullptr, In::fixed, sizeof(RadiusSetRecord), true},
+    {0x1010, "dot1x_radius_set", radius_set, nullptr, In::fixed, sizeof(kel_drv_radius_set), true},
     {0x1011, "dot1x_radius_del", radius_del},
     {0x1012, "dot1x_radius_get", radius_get},
-    {0x1013, "dot1x_user_set", user_set, nullptr, In::fixed, sizeof(LocalUserSetRecord), true},
-    {0x1014, "dot1x_user_del", user_del, nullptr, In::text, kUserTextWidth + 1},
+    {0x1013, "dot1x_user_set", user_set, nullptr, In::fixed, sizeof(kel_drv_user_set), true},
+    {0x1014, "dot1x_user_del", user_del, nullptr, In::text, KEL_DRV_USER_TEXT_WIDTH + 1},
     {0x1015, "dot1x_user_getnext", user_next},
 };
 

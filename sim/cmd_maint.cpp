@@ -2,15 +2,15 @@
 // protocol (0x18), cable diagnostics (0x19), watchdog (0x1A), crash dump
 // (0x1B), DHCP client (0x1C) and the private show records (0x1E).
 //
-// Values and record layouts are documented in records.h. The cable test
+// Values and record layouts are documented in kel_driver.h. The cable test
 // and the health readings are made up but stable: the same port always
 // measures the same cable.
 #include <cstdio>
 #include <cstring>
 
 #include "commands.h"
+#include "kel_driver.h"
 #include "protocol_common.h"
-#include "records.h"
 
 namespace kelsim {
 
@@ -19,63 +19,64 @@ namespace {
 constexpr uint32_t kTraceTypes = 32;
 
 constexpr Setting kTraceLevel = one_word(0x0202, Key::none, &kel_ioreq::prio, 3, 0, 7);
-constexpr Setting kLine = one_word(0x1801, Key::port, &kel_ioreq::value, kLineUp, 0, kLineLoopback);
+constexpr Setting kLine =
+    one_word(0x1801, Key::port, &kel_ioreq::value, KEL_DRV_LINE_UP, 0, KEL_DRV_LINE_LOOPBACK);
 constexpr Setting kWatchdog = one_word(0x1A01, Key::none, &kel_ioreq::value, 0, 0, 300);
 constexpr Setting kBootId = one_word(0x1B01, Key::none, &kel_ioreq::index, 0, 0, 0);
 constexpr Setting kDhcpClient = one_word(0x1C01, Key::none, &kel_ioreq::value, 0, 0, 1);
 
 int32_t trace_type_set(Context &c) {
-    if (c.b.sel >= kTraceTypes || c.b.value > 1) return kBadValue;
+    if (c.b.sel >= kTraceTypes || c.b.value > 1) return KEL_DRV_ERR_BAD_VALUE;
     uint32_t bit = 1u << c.b.sel;
     c.m.proto.trace_mask = c.b.value ? (c.m.proto.trace_mask | bit) : (c.m.proto.trace_mask & ~bit);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t loopback_get(Context &c) {
-    if (!c.port_exists()) return kNoSuchPort;
-    c.b.value = port_value(c.m, kLine, c.b.unit, c.b.port) == kLineLoopback;
-    return kOk;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
+    c.b.value = port_value(c.m, kLine, c.b.unit, c.b.port) == KEL_DRV_LINE_LOOPBACK;
+    return KEL_DRV_OK;
 }
 
 int32_t cable_diag(Context &c) {
-    if (!c.port_exists()) return kNoSuchPort;
-    if (!c.buf()) return kNullBuffer;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
+    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
     uint32_t u = c.b.unit, p = c.b.port;
-    CableDiagRecord r;
+    kel_drv_cable_diag r;
     std::memset(&r, 0, sizeof r);
     r.unit = u;
     r.port = p;
     r.pairs = c.m.topo.medium(u, p) == kGigabit ? 4 : 2;
     uint32_t length = 2 + (u * 37 + p * 13) % 98;
-    bool down = port_value(c.m, kLine, u, p) == kLineDown;
-    r.status = down ? kPairOpen : kPairOk;
+    bool down = port_value(c.m, kLine, u, p) == KEL_DRV_LINE_DOWN;
+    r.status = down ? KEL_DRV_PAIR_OPEN : KEL_DRV_PAIR_OK;
     for (uint32_t i = 0; i < 4; ++i) {
-        r.pair_status[i] = i >= r.pairs ? kPairNotTested : r.status;
+        r.pair_status[i] = i >= r.pairs ? KEL_DRV_PAIR_NOT_TESTED : r.status;
         r.pair_length[i] = i >= r.pairs ? 0 : length;
     }
     std::memcpy(c.buf(), &r, sizeof r);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t watchdog_kick(Context &c) {
-    if (!switch_value(c.m, kWatchdog)) return kNotPermitted;  // nothing to reset
+    if (!switch_value(c.m, kWatchdog)) return KEL_DRV_ERR_NOT_PERMITTED;  // nothing to reset
     ++c.m.proto.watchdog_kicks;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t watchdog_stat_reset(Context &c) {
     c.m.proto.watchdog_kicks = 0;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t watchdog_stat_get(Context &c) {
     c.b.value = c.m.proto.watchdog_kicks;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t crash_test(Context &c) {
     ++c.m.proto.crash_dumps;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 // A dump, then the switch restarts as after a reboot.
@@ -84,37 +85,37 @@ int32_t crash_test_restart(Context &c) {
     ++c.m.sys.reboots;
     c.m.sys.ready = 0;
     c.m.sys.upgrading = 0;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 // The first len bytes of a record (all of it when len is larger).
 template <class Record>
 int32_t show(Context &c, const Record &r) {
-    if (!c.buf()) return kNullBuffer;
-    if (c.b.len == 0) return kBufferTooSmall;
+    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    if (c.b.len == 0) return KEL_DRV_ERR_BUFFER_TOO_SMALL;
     std::memcpy(c.buf(), &r, c.b.len < sizeof r ? c.b.len : sizeof r);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t show_led(Context &c) {
     const Topology &t = c.m.topo;
-    LedRecord r;
+    kel_drv_led r;
     std::memset(&r, 0, sizeof r);
     r.units = static_cast<uint32_t>(t.units_present());
     r.ports = static_cast<uint32_t>(t.total_ports());
     for (uint32_t u = 1; u <= kMaxUnits; ++u)
         for (uint32_t p = 1; p <= t.nports[u - 1]; ++p) {
             uint32_t line = port_value(c.m, kLine, u, p);
-            r.led[u - 1][p - 1] = static_cast<uint8_t>(line == kLineDown       ? kLedOff
-                                                       : line == kLineLoopback ? kLedBlinking
-                                                                               : kLedOn);
+            r.led[u - 1][p - 1] = static_cast<uint8_t>(line == KEL_DRV_LINE_DOWN       ? KEL_DRV_LED_OFF
+                                                       : line == KEL_DRV_LINE_LOOPBACK ? KEL_DRV_LED_BLINKING
+                                                                                       : KEL_DRV_LED_ON);
         }
     return show(c, r);
 }
 
 int32_t show_health(Context &c) {
     const Model &m = c.m;
-    HealthRecord r;
+    kel_drv_health r;
     std::memset(&r, 0, sizeof r);
     r.temperature = 41;
     r.fans_ok = 1;
@@ -133,7 +134,7 @@ int32_t show_health(Context &c) {
 int32_t show_model(Context &c) {
     const Topology &t = c.m.topo;
     const uint8_t *mac = c.m.sys.mac;
-    ModelRecord r;
+    kel_drv_model_info r;
     std::memset(&r, 0, sizeof r);
     uint32_t fe = 0, ge = 0;
     for (uint32_t u = 1; u <= kMaxUnits; ++u)

@@ -38,7 +38,7 @@ McastGroup *find_or_make(Model &m, const uint8_t *mac, uint32_t vid) {
             std::memset(&g, 0, sizeof g);
             std::memcpy(g.mac, mac, 6);
             g.vid = static_cast<uint16_t>(vid);
-            g.kind = kArlDynamic;
+            g.kind = KEL_DRV_ARL_DYNAMIC;
             return &g;
         }
     return nullptr;
@@ -46,11 +46,11 @@ McastGroup *find_or_make(Model &m, const uint8_t *mac, uint32_t vid) {
 
 McastGroup *static_group(Context &c) {
     uint32_t i = find(c.m, c.b.mac, c.b.vid);
-    return i != kNowhere && c.m.fwd.mcast[i].kind == kArlStatic ? &c.m.fwd.mcast[i] : nullptr;
+    return i != kNowhere && c.m.fwd.mcast[i].kind == KEL_DRV_ARL_STATIC ? &c.m.fwd.mcast[i] : nullptr;
 }
 
 void fill(const McastGroup &g, void *out) {
-    McastEntryRecord r;
+    kel_drv_mcast_entry r;
     std::memcpy(r.mac, g.mac, 6);
     r.pad = 0;
     r.vid = g.vid;
@@ -62,55 +62,55 @@ void fill(const McastGroup &g, void *out) {
 }
 
 int32_t add(Context &c) {
-    if (!group_key(c.b.mac, c.b.vid) || c.b.prio > 7) return kBadValue;
+    if (!group_key(c.b.mac, c.b.vid) || c.b.prio > 7) return KEL_DRV_ERR_BAD_VALUE;
     const iflist *ports = list_of(c);
-    if (!ports) return kNullBuffer;
+    if (!ports) return KEL_DRV_ERR_NULL_BUFFER;
     if (int32_t st = check_ports(c.m.topo, *ports)) return st;
     McastGroup *g = find_or_make(c.m, c.b.mac, c.b.vid);
-    if (!g) return kTableFull;
-    g->kind = kArlStatic;
+    if (!g) return KEL_DRV_ERR_TABLE_FULL;
+    g->kind = KEL_DRV_ARL_STATIC;
     g->priority = c.b.prio;
     for (uint32_t w = 0; w < KEL_IFLIST_WORDS; ++w) g->ports.word[w] |= ports->word[w];
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t del(Context &c) {
     McastGroup *g = static_group(c);
-    if (!g) return kNoSuchEntry;
+    if (!g) return KEL_DRV_ERR_NO_SUCH_ENTRY;
     std::memset(g, 0, sizeof *g);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t ports_del(Context &c) {
     McastGroup *g = static_group(c);
-    if (!g) return kNoSuchEntry;
+    if (!g) return KEL_DRV_ERR_NO_SUCH_ENTRY;
     const iflist *ports = list_of(c);
-    if (!ports) return kNullBuffer;
+    if (!ports) return KEL_DRV_ERR_NULL_BUFFER;
     if (int32_t st = check_ports(c.m.topo, *ports)) return st;
     for (uint32_t w = 0; w < KEL_IFLIST_WORDS; ++w) g->ports.word[w] &= ~ports->word[w];
     if (!count_ports(g->ports)) std::memset(g, 0, sizeof *g);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t get(Context &c) {
-    if (!c.buf()) return kNullBuffer;
+    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
     uint32_t i = find(c.m, c.b.mac, c.b.vid);
-    if (i == kNowhere) return kNoSuchEntry;
+    if (i == kNowhere) return KEL_DRV_ERR_NO_SUCH_ENTRY;
     fill(c.m.fwd.mcast[i], c.buf());
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t getnext(Context &c) {
-    if (!c.buf()) return kNullBuffer;
-    uint32_t want = c.b.cmd == 0x0406 ? kArlStatic : kArlStatic | kArlDynamic;
+    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    uint32_t want = c.b.cmd == 0x0406 ? KEL_DRV_ARL_STATIC : KEL_DRV_ARL_STATIC | KEL_DRV_ARL_DYNAMIC;
     for (uint32_t i = c.b.index; i < kMcastCapacity; ++i)
         if (c.m.fwd.mcast[i].kind & want) {
             fill(c.m.fwd.mcast[i], c.buf());
             c.b.index = i + 1;
-            return kOk;
+            return KEL_DRV_OK;
         }
     c.b.index = KEL_WALK_END;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 constexpr uint16_t kListBytes = sizeof(iflist);
@@ -129,12 +129,12 @@ const Command kMcast[] = {
 const Family kMcastFamily = family(kMcast);
 
 int32_t mcast_join(Model &m, const uint8_t mac[6], uint32_t vid, uint32_t unit, uint32_t port) {
-    if (!m.topo.exists(unit, port)) return kNoSuchPort;
-    if (!group_key(mac, vid)) return kBadValue;
+    if (!m.topo.exists(unit, port)) return KEL_DRV_ERR_NO_SUCH_PORT;
+    if (!group_key(mac, vid)) return KEL_DRV_ERR_BAD_VALUE;
     McastGroup *g = find_or_make(m, mac, vid);
-    if (!g) return kTableFull;
+    if (!g) return KEL_DRV_ERR_TABLE_FULL;
     put_port(g->ports, unit, port, true);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 }  // namespace kelsim

@@ -12,10 +12,11 @@ namespace kelsim {
 
 namespace {
 
-constexpr uint32_t kModeMax = kMirrorRx | kMirrorTx;
+constexpr uint32_t kModeMax = KEL_DRV_MIRROR_RX | KEL_DRV_MIRROR_TX;
 
 MirrorSession *session(Context &c) {
-    return c.b.session >= 1 && c.b.session <= kMirrorSessions ? &c.m.fwd.mirror[c.b.session] : nullptr;
+    return c.b.session >= 1 && c.b.session <= KEL_DRV_MIRROR_SESSIONS ? &c.m.fwd.mirror[c.b.session]
+                                                                      : nullptr;
 }
 
 bool is_monitor(const MirrorSession &s, uint32_t unit, uint32_t port) {
@@ -24,61 +25,61 @@ bool is_monitor(const MirrorSession &s, uint32_t unit, uint32_t port) {
 
 int32_t monitor_set(Context &c) {
     MirrorSession *s = session(c);
-    if (!s) return kNoSuchEntry;
+    if (!s) return KEL_DRV_ERR_NO_SUCH_ENTRY;
     uint32_t u = c.b.unit, p = c.b.port;
     if (u == 0 && p == 0) {
         s->monitor_unit = s->monitor_port = 0;
-        return kOk;
+        return KEL_DRV_OK;
     }
-    if (!c.port_exists()) return kNoSuchPort;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
     uint32_t role = 0, other = mirror_of(c.m, u, p, &role);
-    if (c.m.topo.is_stack(u, p) || trunk_of(c.m, u, p)) return kNotPermitted;
-    if (other && !(other == c.b.session && role == kMirrorRoleMonitor)) return kNotPermitted;
+    if (c.m.topo.is_stack(u, p) || trunk_of(c.m, u, p)) return KEL_DRV_ERR_NOT_PERMITTED;
+    if (other && !(other == c.b.session && role == KEL_DRV_MIRROR_MONITOR)) return KEL_DRV_ERR_NOT_PERMITTED;
     s->monitor_unit = u;
     s->monitor_port = p;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t monitor_get(Context &c) {
     const MirrorSession *s = session(c);
-    if (!s) return kNoSuchEntry;
+    if (!s) return KEL_DRV_ERR_NO_SUCH_ENTRY;
     c.b.unit = s->monitor_unit;
     c.b.port = s->monitor_port;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t mirrored_set(Context &c) {
     MirrorSession *s = session(c);
-    if (!s) return kNoSuchEntry;
-    if (!c.port_exists()) return kNoSuchPort;
-    if (c.b.sel > kModeMax) return kBadValue;
+    if (!s) return KEL_DRV_ERR_NO_SUCH_ENTRY;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
+    if (c.b.sel > kModeMax) return KEL_DRV_ERR_BAD_VALUE;
     uint32_t u = c.b.unit, p = c.b.port;
     uint32_t role = 0, other = mirror_of(c.m, u, p, &role);
-    if (c.m.topo.is_stack(u, p) || role == kMirrorRoleMonitor) return kNotPermitted;
-    if (other && other != c.b.session) return kNotPermitted;
-    put_port(s->rx, u, p, c.b.sel & kMirrorRx);
-    put_port(s->tx, u, p, c.b.sel & kMirrorTx);
-    return kOk;
+    if (c.m.topo.is_stack(u, p) || role == KEL_DRV_MIRROR_MONITOR) return KEL_DRV_ERR_NOT_PERMITTED;
+    if (other && other != c.b.session) return KEL_DRV_ERR_NOT_PERMITTED;
+    put_port(s->rx, u, p, c.b.sel & KEL_DRV_MIRROR_RX);
+    put_port(s->tx, u, p, c.b.sel & KEL_DRV_MIRROR_TX);
+    return KEL_DRV_OK;
 }
 
 int32_t mirrored_get(Context &c) {
     const MirrorSession *s = session(c);
-    if (!s) return kNoSuchEntry;
-    if (c.b.sel < 1 || c.b.sel > kModeMax) return kBadValue;
-    if (!c.buf()) return kNullBuffer;
+    if (!s) return KEL_DRV_ERR_NO_SUCH_ENTRY;
+    if (c.b.sel < 1 || c.b.sel > kModeMax) return KEL_DRV_ERR_BAD_VALUE;
+    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
     iflist out;
     for (uint32_t w = 0; w < KEL_IFLIST_WORDS; ++w)
-        out.word[w] =
-            (c.b.sel & kMirrorRx ? s->rx.word[w] : ~0u) & (c.b.sel & kMirrorTx ? s->tx.word[w] : ~0u);
+        out.word[w] = (c.b.sel & KEL_DRV_MIRROR_RX ? s->rx.word[w] : ~0u) &
+                      (c.b.sel & KEL_DRV_MIRROR_TX ? s->tx.word[w] : ~0u);
     std::memcpy(c.buf(), &out, sizeof out);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t session_get(Context &c) {
     const MirrorSession *s = session(c);
-    if (!s) return kNoSuchEntry;
-    if (!c.buf()) return kNullBuffer;
-    MirrorSessionRecord r;
+    if (!s) return KEL_DRV_ERR_NO_SUCH_ENTRY;
+    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    kel_drv_mirror_session r;
     r.session = c.b.session;
     r.monitor_unit = s->monitor_unit;
     r.monitor_port = s->monitor_port;
@@ -86,7 +87,7 @@ int32_t session_get(Context &c) {
     r.rx = s->rx;
     r.tx = s->tx;
     std::memcpy(c.buf(), &r, sizeof r);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 const Command kMirror[] = {
@@ -100,11 +101,11 @@ const Command kMirror[] = {
 const Family kMirrorFamily = family(kMirror);
 
 uint32_t mirror_of(const Model &m, uint32_t unit, uint32_t port, uint32_t *role) {
-    for (uint32_t id = 1; id <= kMirrorSessions; ++id) {
+    for (uint32_t id = 1; id <= KEL_DRV_MIRROR_SESSIONS; ++id) {
         const MirrorSession &s = m.fwd.mirror[id];
-        uint32_t mode =
-            (has_port(s.rx, unit, port) ? kMirrorRx : 0) | (has_port(s.tx, unit, port) ? kMirrorTx : 0);
-        if (is_monitor(s, unit, port)) mode = kMirrorRoleMonitor;
+        uint32_t mode = (has_port(s.rx, unit, port) ? KEL_DRV_MIRROR_RX : 0) |
+                        (has_port(s.tx, unit, port) ? KEL_DRV_MIRROR_TX : 0);
+        if (is_monitor(s, unit, port)) mode = KEL_DRV_MIRROR_MONITOR;
         if (mode) {
             if (role) *role = mode;
             return id;

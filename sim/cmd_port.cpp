@@ -26,9 +26,9 @@ const Setting kVlanMode{0x0509,
                         0,
                         2,
                         {&kel_ioreq::vid, &kel_ioreq::sel, kNone},
-                        {1, kVlanModeAccess},
-                        {KEL_VLAN_MIN, kVlanModeAccess},
-                        {KEL_VLAN_MAX, kVlanModeHybrid}};
+                        {1, KEL_DRV_VLAN_MODE_ACCESS},
+                        {KEL_VLAN_MIN, KEL_DRV_VLAN_MODE_ACCESS},
+                        {KEL_VLAN_MAX, KEL_DRV_VLAN_MODE_HYBRID}};
 const Setting kAutoneg{0x0511, Key::port, 0, 1, {kValue, kNone, kNone}, {1}, {0}, {1}};
 const Setting kDuplex{0x0513, Key::port, 0, 1, {kValue, kNone, kNone}, {0}, {0}, {2}};
 const Setting kSpeed{0x0515, Key::port, 0, 1, {kValue, kNone, kNone}, {0}, {0}, {1000}};
@@ -44,7 +44,7 @@ constexpr uint32_t kVlanBitsMask = 0x3FFFFFFFu;  // word 127 without 4095 and 40
 bool vlan_in(const vlanlist &l, uint32_t vid) { return (l.word[(vid - 1) / 32] >> ((vid - 1) % 32)) & 1u; }
 
 bool forbidden(const Model &m, uint32_t vid, uint32_t unit, uint32_t port) {
-    return (m.vlan.vlan[vid].set[kVlanForbidden].word[unit - 1] >> (port - 1)) & 1u;
+    return (m.vlan.vlan[vid].set[KEL_DRV_VLAN_FORBIDDEN].word[unit - 1] >> (port - 1)) & 1u;
 }
 
 // A port's VLAN settings. Its own (native) VLAN in effect is the one set,
@@ -71,11 +71,11 @@ PortVlans port_vlans(const Model &m, uint32_t unit, uint32_t port) {
 
 void apply(Model &m, const PortVlans &pv, uint32_t unit, uint32_t port, uint32_t vid) {
     bool own = vid == pv.own, allowed = !forbidden(m, vid, unit, port);
-    bool tagged = allowed && pv.mode != kVlanModeAccess && vlan_in(pv.state->allowed[0], vid);
-    bool untagged = allowed && pv.mode == kVlanModeHybrid && vlan_in(pv.state->allowed[1], vid);
-    vlan_set_port(m, vid, kVlanMembers, unit, port, own || tagged || untagged);
-    vlan_set_port(m, vid, kVlanUntagged, unit, port, own || untagged);
-    vlan_set_port(m, vid, kVlanNative, unit, port, own);
+    bool tagged = allowed && pv.mode != KEL_DRV_VLAN_MODE_ACCESS && vlan_in(pv.state->allowed[0], vid);
+    bool untagged = allowed && pv.mode == KEL_DRV_VLAN_MODE_HYBRID && vlan_in(pv.state->allowed[1], vid);
+    vlan_set_port(m, vid, KEL_DRV_VLAN_MEMBERS, unit, port, own || tagged || untagged);
+    vlan_set_port(m, vid, KEL_DRV_VLAN_UNTAGGED, unit, port, own || untagged);
+    vlan_set_port(m, vid, KEL_DRV_VLAN_NATIVE, unit, port, own);
 }
 
 void sync_port_vlans(Model &m, uint32_t unit, uint32_t port) {
@@ -95,116 +95,117 @@ template <class F>
 int32_t watching_link(Model &m, uint32_t unit, uint32_t port, F change) {
     bool was_up = link_up(m, unit, port);
     int32_t st = change();
-    if (st == kOk && !was_up && link_up(m, unit, port)) port_state(m, unit, port).link_since = clock_now(m);
+    if (st == KEL_DRV_OK && !was_up && link_up(m, unit, port))
+        port_state(m, unit, port).link_since = clock_now(m);
     return st;
 }
 
 int32_t uptime(Context &c) {
-    if (!c.port_exists()) return kNoSuchPort;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
     uint32_t now = clock_now(c.m), since = port_state(c.m, c.b.unit, c.b.port).link_since;
     c.b.count = link_up(c.m, c.b.unit, c.b.port) && now > since ? now - since : 0;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t trunk_id(Context &c) {
-    if (!c.port_exists()) return kNoSuchPort;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
     c.b.trunk = trunk_of(c.m, c.b.unit, c.b.port);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t mirror(Context &c) {
-    if (!c.port_exists()) return kNoSuchPort;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
     c.b.session = mirror_of(c.m, c.b.unit, c.b.port, &c.b.value);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t medium(Context &c) {
-    if (!c.port_exists()) return kNoSuchPort;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
     c.b.value = c.m.topo.medium(c.b.unit, c.b.port);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t linkstat(Context &c) {
-    if (!c.port_exists()) return kNoSuchPort;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
     c.b.value = link_up(c.m, c.b.unit, c.b.port) ? 1 : 0;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t stp_state(Context &c) {
-    if (!c.port_exists()) return kNoSuchPort;
-    c.b.value = link_up(c.m, c.b.unit, c.b.port) ? kStpForwarding : kStpDisabled;
-    return kOk;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
+    c.b.value = link_up(c.m, c.b.unit, c.b.port) ? KEL_DRV_PORT_STP_FORWARDING : KEL_DRV_PORT_STP_DISABLED;
+    return KEL_DRV_OK;
 }
 
 int32_t admin_set(Context &c) {
-    if (!c.port_exists()) return kNoSuchPort;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
     return watching_link(c.m, c.b.unit, c.b.port, [&] { return setting_set(c); });
 }
 
 int32_t vlan_mode_set(Context &c) {
     int32_t st = setting_set(c);
-    if (st == kOk) sync_port_vlans(c.m, c.b.unit, c.b.port);
+    if (st == KEL_DRV_OK) sync_port_vlans(c.m, c.b.unit, c.b.port);
     return st;
 }
 
 int32_t admin_vlan(Context &c) {
-    if (!c.port_exists()) return kNoSuchPort;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
     c.b.vid = configured_vlan(c.m, c.b.unit, c.b.port);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t oper_vlan(Context &c) {
-    if (!c.port_exists()) return kNoSuchPort;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
     c.b.vid = port_vlans(c.m, c.b.unit, c.b.port).own;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 // The allowed list a request's type word names, or null.
 vlanlist *allowed_list(Context &c) {
-    if (c.b.sel != kAllowTagged && c.b.sel != kAllowUntagged) return nullptr;
+    if (c.b.sel != KEL_DRV_ALLOW_TAGGED && c.b.sel != KEL_DRV_ALLOW_UNTAGGED) return nullptr;
     return &port_state(c.m, c.b.unit, c.b.port).allowed[c.b.sel - 1];
 }
 
 int32_t allow_add(Context &c) {
-    if (!c.port_exists()) return kNoSuchPort;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
     vlanlist *to = allowed_list(c);
-    if (!to) return kBadValue;
+    if (!to) return KEL_DRV_ERR_BAD_VALUE;
     const auto *in = static_cast<const vlanlist *>(c.buf());
-    if (!in) return kNullBuffer;
-    vlanlist &other = port_state(c.m, c.b.unit, c.b.port).allowed[c.b.sel == kAllowTagged ? 1 : 0];
+    if (!in) return KEL_DRV_ERR_NULL_BUFFER;
+    vlanlist &other = port_state(c.m, c.b.unit, c.b.port).allowed[c.b.sel == KEL_DRV_ALLOW_TAGGED ? 1 : 0];
     for (uint32_t i = 0; i < KEL_VLANLIST_WORDS; ++i) {
         uint32_t w = in->word[i] & (i + 1 == KEL_VLANLIST_WORDS ? kVlanBitsMask : ~0u);
         to->word[i] |= w;
         other.word[i] &= ~w;
     }
     sync_port_vlans(c.m, c.b.unit, c.b.port);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t allow_del(Context &c) {
-    if (!c.port_exists()) return kNoSuchPort;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
     const auto *in = static_cast<const vlanlist *>(c.buf());
-    if (!in) return kNullBuffer;
+    if (!in) return KEL_DRV_ERR_NULL_BUFFER;
     for (vlanlist &l : port_state(c.m, c.b.unit, c.b.port).allowed)
         for (uint32_t i = 0; i < KEL_VLANLIST_WORDS; ++i) l.word[i] &= ~in->word[i];
     sync_port_vlans(c.m, c.b.unit, c.b.port);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t allow_get(Context &c) {
-    if (!c.port_exists()) return kNoSuchPort;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
     const vlanlist *from = allowed_list(c);
-    if (!from) return kBadValue;
-    if (!c.buf()) return kNullBuffer;
+    if (!from) return KEL_DRV_ERR_BAD_VALUE;
+    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
     *static_cast<vlanlist *>(c.buf()) = *from;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t speed_set(Context &c) {
-    if (!c.port_exists()) return kNoSuchPort;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
     uint32_t v = c.b.value;
     bool gigabit = c.m.topo.medium(c.b.unit, c.b.port) == kGigabit;
-    if (v != 0 && v != 10 && v != 100 && !(v == 1000 && gigabit)) return kBadValue;
+    if (v != 0 && v != 10 && v != 100 && !(v == 1000 && gigabit)) return KEL_DRV_ERR_BAD_VALUE;
     return setting_set(c);
 }
 
@@ -261,10 +262,10 @@ int32_t check_ports(const Topology &t, const iflist &l) {
     for (uint32_t u = 1; u <= kMaxUnits; ++u) {
         uint32_t n = t.nports[u - 1];
         uint32_t present = n >= 32 ? ~0u : (1u << n) - 1;
-        if (l.word[u - 1] & ~present) return kNoSuchPort;
-        if (l.word[u - 1] & t.stack_mask[u - 1]) return kNotPermitted;
+        if (l.word[u - 1] & ~present) return KEL_DRV_ERR_NO_SUCH_PORT;
+        if (l.word[u - 1] & t.stack_mask[u - 1]) return KEL_DRV_ERR_NOT_PERMITTED;
     }
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 uint32_t read_setting(const Model &m, const Setting &s, uint32_t key) {
@@ -290,10 +291,10 @@ uint32_t clock_now(const Model &m) {
 void advance_clock(Model &m, uint32_t seconds) { m.fwd.clock_offset += static_cast<int32_t>(seconds); }
 
 int32_t set_cable(Model &m, uint32_t unit, uint32_t port, bool plugged) {
-    if (!m.topo.exists(unit, port)) return kNoSuchPort;
+    if (!m.topo.exists(unit, port)) return KEL_DRV_ERR_NO_SUCH_PORT;
     return watching_link(m, unit, port, [&] {
         port_state(m, unit, port).unplugged = plugged ? 0 : 1;
-        return kOk;
+        return KEL_DRV_OK;
     });
 }
 

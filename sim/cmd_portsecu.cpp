@@ -8,20 +8,21 @@
 
 #include "commands.h"
 #include "control.h"
+#include "kel_driver.h"
 #include "protocol_common.h"
 #include "protocol_control.h"
-#include "records.h"
 
 namespace kelsim {
 
 namespace {
 
 constexpr Setting kEnable = one_word(0x1701, Key::port, &kel_ioreq::value, 0, 0, 1);
-constexpr Setting kMaximum = one_word(0x1705, Key::port, &kel_ioreq::count, 1, 1, kSecureMax);
+constexpr Setting kMaximum = one_word(0x1705, Key::port, &kel_ioreq::count, 1, 1, KEL_DRV_SECURE_MAX);
 constexpr Setting kViolation =
-    one_word(0x1706, Key::port, &kel_ioreq::sel, kViolationShutdown, 0, kViolationShutdown);
+    one_word(0x1706, Key::port, &kel_ioreq::sel, KEL_DRV_VIOLATION_SHUTDOWN, 0, KEL_DRV_VIOLATION_SHUTDOWN);
 constexpr Setting kAgeTime = one_word(0x1707, Key::port, &kel_ioreq::count, 0, 0, 1440);
-constexpr Setting kAgeType = one_word(0x1708, Key::port, &kel_ioreq::sel, kAgeAbsolute, 0, kAgeInactivity);
+constexpr Setting kAgeType =
+    one_word(0x1708, Key::port, &kel_ioreq::sel, KEL_DRV_SECU_AGE_ABSOLUTE, 0, KEL_DRV_SECU_AGE_INACTIVITY);
 constexpr Setting kShutdown = one_word(0x1709, Key::port, &kel_ioreq::count, 0, 0, 86400);
 
 bool valid_secure_mac(const uint8_t *mac) {
@@ -38,7 +39,7 @@ SecureAddr *find_addr(Model &m, const uint8_t *mac) {
 uint32_t count_addrs(const Model &m, uint32_t unit, uint32_t port, uint32_t type) {
     uint32_t n = 0;
     for (const SecureAddr &a : m.proto.secure)
-        n += a.used && a.unit == unit && a.port == port && (type == kSecureAll || a.type == type);
+        n += a.used && a.unit == unit && a.port == port && (type == KEL_DRV_SECURE_ALL || a.type == type);
     return n;
 }
 
@@ -57,40 +58,45 @@ bool add_addr(Model &m, uint32_t unit, uint32_t port, const uint8_t *mac, uint32
 PortSecuPort &port_state(Model &m, uint32_t unit, uint32_t port) { return m.proto.secu[unit - 1][port - 1]; }
 
 int32_t maximum_set(Context &c) {
-    if (c.port_exists() && c.b.count >= 1 && c.b.count < count_addrs(c.m, c.b.unit, c.b.port, kSecureAll))
-        return kNotPermitted;  // the port already holds more addresses
+    if (c.port_exists() && c.b.count >= 1 &&
+        c.b.count < count_addrs(c.m, c.b.unit, c.b.port, KEL_DRV_SECURE_ALL))
+        return KEL_DRV_ERR_NOT_PERMITTED;  // the port already holds more addresses
     return setting_set(c);
 }
 
 int32_t mac_set(Context &c) {
-    if (!c.port_exists()) return kNoSuchPort;
-    if (!valid_secure_mac(c.b.mac)) return kBadValue;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
+    if (!valid_secure_mac(c.b.mac)) return KEL_DRV_ERR_BAD_VALUE;
     if (SecureAddr *a = find_addr(c.m, c.b.mac)) {
-        if (a->unit != c.b.unit || a->port != c.b.port || a->type == kSecureStatic) return kExists;
-        a->type = kSecureStatic;  // a learned address becomes a configured one
-        return kOk;
+        if (a->unit != c.b.unit || a->port != c.b.port || a->type == KEL_DRV_SECURE_STATIC)
+            return KEL_DRV_ERR_EXISTS;
+        a->type = KEL_DRV_SECURE_STATIC;  // a learned address becomes a configured one
+        return KEL_DRV_OK;
     }
-    if (count_addrs(c.m, c.b.unit, c.b.port, kSecureAll) >= port_value(c.m, kMaximum, c.b.unit, c.b.port))
-        return kTableFull;
-    return add_addr(c.m, c.b.unit, c.b.port, c.b.mac, kSecureStatic) ? kOk : kTableFull;
+    if (count_addrs(c.m, c.b.unit, c.b.port, KEL_DRV_SECURE_ALL) >=
+        port_value(c.m, kMaximum, c.b.unit, c.b.port))
+        return KEL_DRV_ERR_TABLE_FULL;
+    return add_addr(c.m, c.b.unit, c.b.port, c.b.mac, KEL_DRV_SECURE_STATIC) ? KEL_DRV_OK
+                                                                             : KEL_DRV_ERR_TABLE_FULL;
 }
 
 int32_t mac_del(Context &c) {
-    if (!c.port_exists()) return kNoSuchPort;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
     SecureAddr *a = find_addr(c.m, c.b.mac);
-    if (!a || a->unit != c.b.unit || a->port != c.b.port || a->type != kSecureStatic) return kNoSuchEntry;
+    if (!a || a->unit != c.b.unit || a->port != c.b.port || a->type != KEL_DRV_SECURE_STATIC)
+        return KEL_DRV_ERR_NO_SUCH_ENTRY;
     std::memset(a, 0, sizeof *a);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t mac_next(Context &c) {
-    if (!c.port_exists()) return kNoSuchPort;
-    if (c.b.sel > kSecureDynamic) return kBadValue;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
+    if (c.b.sel > KEL_DRV_SECURE_DYNAMIC) return KEL_DRV_ERR_BAD_VALUE;
     for (uint32_t i = c.b.index; i < kSecureAddrs; ++i) {
         const SecureAddr &a = c.m.proto.secure[i];
         if (!a.used || a.unit != c.b.unit || a.port != c.b.port || (c.b.sel && a.type != c.b.sel)) continue;
-        if (!c.buf()) return kNullBuffer;
-        SecureAddrRecord r;
+        if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+        kel_drv_secure_addr r;
         std::memset(&r, 0, sizeof r);
         std::memcpy(r.mac, a.mac, 6);
         r.type = a.type;
@@ -98,42 +104,42 @@ int32_t mac_next(Context &c) {
         r.port = a.port;
         std::memcpy(c.buf(), &r, sizeof r);
         c.b.index = i + 1;
-        return kOk;
+        return KEL_DRV_OK;
     }
-    return kEndOfTable;
+    return KEL_DRV_ERR_END_OF_TABLE;
 }
 
 int32_t reup(Context &c) {
-    if (!c.port_exists()) return kNoSuchPort;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
     PortSecuPort &s = port_state(c.m, c.b.unit, c.b.port);
-    if (!s.shut) return kNotPermitted;  // the port is up
+    if (!s.shut) return KEL_DRV_ERR_NOT_PERMITTED;  // the port is up
     s.shut = 0;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 // Unit and port 0 clear the learned addresses of every port.
 int32_t dynamic_if_clear(Context &c) {
     bool all = c.b.unit == 0 && c.b.port == 0;
-    if (!all && !c.port_exists()) return kNoSuchPort;
+    if (!all && !c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
     for (SecureAddr &a : c.m.proto.secure)
-        if (a.used && a.type == kSecureDynamic && (all || (a.unit == c.b.unit && a.port == c.b.port)))
+        if (a.used && a.type == KEL_DRV_SECURE_DYNAMIC && (all || (a.unit == c.b.unit && a.port == c.b.port)))
             std::memset(&a, 0, sizeof a);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t dynamic_clear(Context &c) {
     SecureAddr *a = find_addr(c.m, c.b.mac);
-    if (!a || a->type != kSecureDynamic) return kNoSuchEntry;
+    if (!a || a->type != KEL_DRV_SECURE_DYNAMIC) return KEL_DRV_ERR_NO_SUCH_ENTRY;
     std::memset(a, 0, sizeof *a);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t info(Context &c) {
-    if (!c.port_exists()) return kNoSuchPort;
-    if (!c.buf()) return kNullBuffer;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
+    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
     const Model &m = c.m;
     uint32_t u = c.b.unit, p = c.b.port;
-    PortSecuRecord r;
+    kel_drv_portsecu r;
     std::memset(&r, 0, sizeof r);
     r.unit = u;
     r.port = p;
@@ -145,10 +151,10 @@ int32_t info(Context &c) {
     r.shutdown_time = port_value(m, kShutdown, u, p);
     r.shut = m.proto.secu[u - 1][p - 1].shut;
     r.violations = m.proto.secu[u - 1][p - 1].violations;
-    r.static_count = count_addrs(m, u, p, kSecureStatic);
-    r.dynamic_count = count_addrs(m, u, p, kSecureDynamic);
+    r.static_count = count_addrs(m, u, p, KEL_DRV_SECURE_STATIC);
+    r.dynamic_count = count_addrs(m, u, p, KEL_DRV_SECURE_DYNAMIC);
     std::memcpy(c.buf(), &r, sizeof r);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 const Command kPortSecu[] = {
@@ -175,13 +181,13 @@ bool frame_passes(Model &m, uint32_t unit, uint32_t port, const uint8_t *mac) {
     if (const SecureAddr *a = find_addr(m, mac)) {
         if (a->unit == unit && a->port == port) return true;
     } else if (valid_secure_mac(mac) &&
-               count_addrs(m, unit, port, kSecureAll) < port_value(m, kMaximum, unit, port) &&
-               add_addr(m, unit, port, mac, kSecureDynamic)) {
+               count_addrs(m, unit, port, KEL_DRV_SECURE_ALL) < port_value(m, kMaximum, unit, port) &&
+               add_addr(m, unit, port, mac, KEL_DRV_SECURE_DYNAMIC)) {
         return true;
     }
     uint32_t action = port_value(m, kViolation, unit, port);
-    if (action != kViolationProtect) ++s.violations;
-    if (action == kViolationShutdown) s.shut = 1;
+    if (action != KEL_DRV_VIOLATION_PROTECT) ++s.violations;
+    if (action == KEL_DRV_VIOLATION_SHUTDOWN) s.shut = 1;
     return false;
 }
 

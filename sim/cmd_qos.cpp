@@ -14,62 +14,63 @@ namespace kelsim {
 namespace {
 
 constexpr Slot kNone = nullptr;
-constexpr uint8_t kInitialMap[kCosPriorities] = {1, 0, 0, 1, 2, 2, 3, 3};
-constexpr uint32_t kInitialWeight[kCosQueues] = {1, 2, 4, 8};
+constexpr uint8_t kInitialMap[KEL_DRV_COS_PRIORITIES] = {1, 0, 0, 1, 2, 2, 3, 3};
+constexpr uint32_t kInitialWeight[KEL_DRV_COS_QUEUES] = {1, 2, 4, 8};
 constexpr uint32_t kWeightMax = 255;
 constexpr uint32_t kFastEthernetKbps = 100000;
 
 int32_t map_set(Context &c) {
-    if (c.b.prio >= kCosPriorities) return kBadValue;
-    if (c.b.queue >= kCosQueues) return kNoSuchEntry;
+    if (c.b.prio >= KEL_DRV_COS_PRIORITIES) return KEL_DRV_ERR_BAD_VALUE;
+    if (c.b.queue >= KEL_DRV_COS_QUEUES) return KEL_DRV_ERR_NO_SUCH_ENTRY;
     c.m.fwd.cos_map[c.b.prio] = static_cast<uint8_t>(c.b.queue);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t map_reset(Context &c) {
     std::memcpy(c.m.fwd.cos_map, kInitialMap, sizeof kInitialMap);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t map_get(Context &c) {
-    if (c.b.prio >= kCosPriorities) return kBadValue;
+    if (c.b.prio >= KEL_DRV_COS_PRIORITIES) return KEL_DRV_ERR_BAD_VALUE;
     c.b.queue = c.m.fwd.cos_map[c.b.prio];
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 // Whole weight words within len, at most one per queue.
-uint32_t words_within(uint32_t len) { return len / 4 < kCosQueues ? len / 4 : kCosQueues; }
+uint32_t words_within(uint32_t len) { return len / 4 < KEL_DRV_COS_QUEUES ? len / 4 : KEL_DRV_COS_QUEUES; }
 
 int32_t policy_set(Context &c) {
-    if (c.b.param != kCosStrict && c.b.param != kCosWrr) return kBadValue;
+    if (c.b.param != KEL_DRV_COS_STRICT && c.b.param != KEL_DRV_COS_WRR) return KEL_DRV_ERR_BAD_VALUE;
     uint32_t n = words_within(c.b.len);
-    uint32_t weight[kCosQueues];
-    if (n && !c.buf()) return kNullBuffer;
+    uint32_t weight[KEL_DRV_COS_QUEUES];
+    if (n && !c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
     if (n) std::memcpy(weight, c.buf(), n * 4);
     for (uint32_t q = 0; q < n; ++q)
-        if (weight[q] < 1 || weight[q] > kWeightMax) return kBadValue;
+        if (weight[q] < 1 || weight[q] > kWeightMax) return KEL_DRV_ERR_BAD_VALUE;
     std::memcpy(c.m.fwd.cos_weight, weight, n * 4);
     c.m.fwd.cos_policy = c.b.param;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t policy_get(Context &c) {
     c.b.param = c.m.fwd.cos_policy;
     uint32_t n = words_within(c.b.len);
-    if (!n) return kOk;
-    if (!c.buf()) return kNullBuffer;
+    if (!n) return KEL_DRV_OK;
+    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
     std::memcpy(c.buf(), c.m.fwd.cos_weight, n * 4);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 // A rate within the port's line rate, then the plain setting.
 int32_t rate_set(Context &c) {
-    if (!c.port_exists()) return kNoSuchPort;
-    if (c.m.topo.medium(c.b.unit, c.b.port) != kGigabit && c.b.rate > kFastEthernetKbps) return kBadValue;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
+    if (c.m.topo.medium(c.b.unit, c.b.port) != kGigabit && c.b.rate > kFastEthernetKbps)
+        return KEL_DRV_ERR_BAD_VALUE;
     return setting_set(c);
 }
 
-constexpr uint16_t kParamsBytes = sizeof(CosqParams);
+constexpr uint16_t kParamsBytes = sizeof(kel_drv_cosq_params);
 
 const Command kCosq[] = {
     {0x0901, "cosq_map_set", map_set},
@@ -101,13 +102,13 @@ const Setting kTxRate{0x0A01, Key::port,       0, 2, {&kel_ioreq::rate, &kel_ior
                       {},     {1000000, 16384}};
 const Setting kRxRate{0x0A03, Key::port,       0, 2, {&kel_ioreq::rate, &kel_ioreq::aux, kNone}, {},
                       {},     {1000000, 16384}};
-const Setting kStormRate{0x0B01, Key::port_sel, kStormTypes, 1, {&kel_ioreq::rate, kNone, kNone}, {},
+const Setting kStormRate{0x0B01, Key::port_sel, KEL_DRV_STORM_TYPES, 1, {&kel_ioreq::rate, kNone, kNone}, {},
                          {},     {1488095}};
 
 void init_cosq(Model &m) {
     std::memcpy(m.fwd.cos_map, kInitialMap, sizeof kInitialMap);
     std::memcpy(m.fwd.cos_weight, kInitialWeight, sizeof kInitialWeight);
-    m.fwd.cos_policy = kCosWrr;
+    m.fwd.cos_policy = KEL_DRV_COS_WRR;
 }
 
 }  // namespace kelsim

@@ -9,9 +9,9 @@
 
 #include "commands.h"
 #include "control.h"
+#include "kel_driver.h"
 #include "protocol_common.h"
 #include "protocol_control.h"
-#include "records.h"
 
 namespace kelsim {
 
@@ -32,45 +32,46 @@ constexpr uint32_t kGvrpForbidden = 2;
 int32_t garp_set(Context &c) {
     uint32_t key;
     if (int32_t st = setting_key(c.m, c.b, kGarpTimes, &key)) return st;
-    if (!c.buf()) return kNullBuffer;
-    GarpTimesRecord r;
+    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    kel_drv_garp_times r;
     std::memcpy(&r, c.buf(), sizeof r);
-    if (r.join < 10 || uint64_t{r.leave} < 3 * uint64_t{r.join} || r.leave_all <= r.leave) return kBadValue;
+    if (r.join < 10 || uint64_t{r.leave} < 3 * uint64_t{r.join} || r.leave_all <= r.leave)
+        return KEL_DRV_ERR_BAD_VALUE;
     uint32_t v[3] = {r.join, r.leave, r.leave_all};
-    return setting_write(c.m, kGarpTimes, key, v) ? kOk : kTableFull;
+    return setting_write(c.m, kGarpTimes, key, v) ? KEL_DRV_OK : KEL_DRV_ERR_TABLE_FULL;
 }
 
 int32_t garp_get(Context &c) {
     uint32_t key, v[3];
     if (int32_t st = setting_key(c.m, c.b, kGarpTimes, &key)) return st;
     setting_read(c.m, kGarpTimes, key, v);
-    return answer(c, GarpTimesRecord{v[0], v[1], v[2]});
+    return answer(c, kel_drv_garp_times{v[0], v[1], v[2]});
 }
 
 int32_t gvrp_stats(Context &c) {
-    if (!c.port_exists()) return kNoSuchPort;
-    GvrpStatsRecord r;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
+    kel_drv_gvrp_stats r;
     std::memcpy(&r, c.m.proto.gvrp_stats[c.b.unit - 1][c.b.port - 1], sizeof r);
     return answer(c, r);
 }
 
 int32_t gvrp_stats_clear(Context &c) {
-    if (!c.port_exists()) return kNoSuchPort;
-    std::memset(c.m.proto.gvrp_stats[c.b.unit - 1][c.b.port - 1], 0, sizeof(GvrpStatsRecord));
-    return kOk;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
+    std::memset(c.m.proto.gvrp_stats[c.b.unit - 1][c.b.port - 1], 0, sizeof(kel_drv_gvrp_stats));
+    return KEL_DRV_OK;
 }
 
 // One VLAN's bit in a set: the VLAN id and an on/off value.
 int32_t vlan_bit_set(Context &c, vlanlist &set) {
-    if (!is_vid(c.b.vid) || c.b.value > 1) return kBadValue;
+    if (!is_vid(c.b.vid) || c.b.value > 1) return KEL_DRV_ERR_BAD_VALUE;
     set_vlan_bit(set, c.b.vid, c.b.value != 0);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t vlan_bit_get(Context &c, const vlanlist &set) {
-    if (!is_vid(c.b.vid)) return kBadValue;
+    if (!is_vid(c.b.vid)) return KEL_DRV_ERR_BAD_VALUE;
     c.b.value = vlan_bit(set, c.b.vid);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t igmp_vlan_set(Context &c) { return vlan_bit_set(c, c.m.proto.igmp_vlans); }
@@ -83,7 +84,7 @@ int32_t igmp_ileave_list(Context &c) { return answer(c, c.m.proto.igmp_ileave); 
 // Switching DHCP snooping off forgets every binding it had learned.
 int32_t dhcp_status_set(Context &c) {
     int32_t st = setting_set(c);
-    if (st == kOk && c.b.value == 0) std::memset(c.m.proto.binding, 0, sizeof c.m.proto.binding);
+    if (st == KEL_DRV_OK && c.b.value == 0) std::memset(c.m.proto.binding, 0, sizeof c.m.proto.binding);
     return st;
 }
 
@@ -91,12 +92,12 @@ int32_t dhcp_vlan_set(Context &c) { return vlan_bit_set(c, c.m.proto.dhcp_vlans)
 int32_t dhcp_vlan_get(Context &c) { return vlan_bit_get(c, c.m.proto.dhcp_vlans); }
 
 int32_t dhcp_vlanlist_set(Context &c) {
-    if (!c.buf()) return kNullBuffer;
+    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
     vlanlist l;
     std::memcpy(&l, c.buf(), sizeof l);
-    if (has_bits_beyond_vlans(l)) return kBadValue;
+    if (has_bits_beyond_vlans(l)) return KEL_DRV_ERR_BAD_VALUE;
     c.m.proto.dhcp_vlans = l;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t dhcp_vlanlist_get(Context &c) { return answer(c, c.m.proto.dhcp_vlans); }
@@ -107,13 +108,13 @@ int32_t dhcp_bind_next(Context &c) {
         if (!b.used) continue;
         if (int32_t st = answer(c, b.rec)) return st;
         c.b.index = i + 1;
-        return kOk;
+        return KEL_DRV_OK;
     }
-    return kEndOfTable;
+    return KEL_DRV_ERR_END_OF_TABLE;
 }
 
 const Command kGarp[] = {
-    {0x1201, "garp_port_times_set", garp_set, nullptr, In::fixed, sizeof(GarpTimesRecord)},
+    {0x1201, "garp_port_times_set", garp_set, nullptr, In::fixed, sizeof(kel_drv_garp_times)},
     {0x1202, "garp_port_times_get", garp_get},
 };
 
@@ -160,7 +161,7 @@ const Family kGvrpFamily = family(kGvrp);
 const Family kIgmpFamily = family(kIgmp);
 const Family kDhcpSnoopFamily = family(kDhcpSnoop);
 
-bool add_dhcp_binding(const DhcpBindingRecord &binding) {
+bool add_dhcp_binding(const kel_drv_dhcp_binding &binding) {
     bool added = false;
     with_model([&](Model &m) {
         if (!switch_value(m, kDhcpOn) || !m.topo.exists(binding.unit, binding.port)) return;
@@ -175,15 +176,16 @@ bool add_dhcp_binding(const DhcpBindingRecord &binding) {
     return added;
 }
 
-bool gvrp_receive(uint32_t unit, uint32_t port, GvrpCounter type, uint32_t n) {
+bool gvrp_receive(uint32_t unit, uint32_t port, kel_drv_gvrp_msg type, uint32_t n) {
     bool counted = false;
     with_model([&](Model &m) {
-        if (!m.topo.exists(unit, port) || type >= kGvrpMessageTypes) return;
+        if (!m.topo.exists(unit, port) || type >= KEL_DRV_GVRP_MESSAGE_TYPES) return;
         if (!switch_value(m, kGvrpOn) || !port_value(m, kGvrpPort, unit, port)) return;
         uint32_t *stats = m.proto.gvrp_stats[unit - 1][port - 1];
         stats[type] += n;
-        if (port_value(m, kGvrpMode, unit, port) == kGvrpForbidden && (type == kJoinEmpty || type == kJoinIn))
-            stats[2 * kGvrpMessageTypes] += n;
+        if (port_value(m, kGvrpMode, unit, port) == kGvrpForbidden &&
+            (type == KEL_DRV_GVRP_JOIN_EMPTY || type == KEL_DRV_GVRP_JOIN_IN))
+            stats[2 * KEL_DRV_GVRP_MESSAGE_TYPES] += n;
         counted = true;
     });
     return counted;

@@ -17,17 +17,17 @@ namespace {
 constexpr uint64_t kCounted = 0xFFFull | (0x3FFFFull << 15) | (3ull << 35) | (1ull << 39) | (3ull << 41);
 static_assert(__builtin_popcountll(kCounted) == 35);
 
-bool counted(uint32_t selector) { return selector < kCounters && ((kCounted >> selector) & 1u); }
+bool counted(uint32_t selector) { return selector < KEL_DRV_COUNTERS && ((kCounted >> selector) & 1u); }
 
 void add(uint32_t &counter, uint64_t n) { counter = static_cast<uint32_t>(counter + n); }
 
 uint32_t size_bucket(uint64_t size) {
-    if (size <= 64) return k64Octets;
-    if (size <= 127) return k65To127Octets;
-    if (size <= 255) return k128To255Octets;
-    if (size <= 511) return k256To511Octets;
-    if (size <= 1023) return k512To1023Octets;
-    return k1024To1518Octets;
+    if (size <= 64) return KEL_DRV_CTR_64_OCTETS;
+    if (size <= 127) return KEL_DRV_CTR_65_TO_127_OCTETS;
+    if (size <= 255) return KEL_DRV_CTR_128_TO_255_OCTETS;
+    if (size <= 511) return KEL_DRV_CTR_256_TO_511_OCTETS;
+    if (size <= 1023) return KEL_DRV_CTR_512_TO_1023_OCTETS;
+    return KEL_DRV_CTR_1024_TO_1518_OCTETS;
 }
 
 // Frames of one second that a rate limit lets through: rate in kb/s, 0 unlimited.
@@ -40,14 +40,14 @@ uint32_t within_rate(uint32_t packets, uint64_t size, uint32_t rate) {
 void send_frames(Model &m, uint32_t unit, uint32_t port, const Traffic &t, uint64_t size) {
     uint32_t *c = port_state(m, unit, port).counter;
     if (!link_up(m, unit, port)) {
-        add(c[kTxDiscard], t.packets);
+        add(c[KEL_DRV_CTR_TX_DISCARD], t.packets);
         return;
     }
     uint32_t sent = within_rate(t.packets, size, read_setting(m, kTxRate, port_key(unit, port)));
-    add(c[kTxDiscard], t.packets - sent);
-    add(c[kTxOctets], sent * size);
-    add(c[t.cast == Cast::unicast ? kTxUcast : kTxNucast], sent);
-    add(c[kOutFrame], sent);
+    add(c[KEL_DRV_CTR_TX_DISCARD], t.packets - sent);
+    add(c[KEL_DRV_CTR_TX_OCTETS], sent * size);
+    add(c[t.cast == Cast::unicast ? KEL_DRV_CTR_TX_UCAST : KEL_DRV_CTR_TX_NUCAST], sent);
+    add(c[KEL_DRV_CTR_OUT_FRAME], sent);
     add(c[size_bucket(size)], sent);
 }
 
@@ -56,13 +56,13 @@ void receive_frames(Model &m, uint32_t unit, uint32_t port, const Traffic &t, ui
     uint32_t *c = port_state(m, unit, port).counter;
     uint32_t n = t.packets;
     if (size < 64 || size > 1518) {
-        add(c[size < 64 ? kUndersize : kOversize], n);
-        if (size > 1518) add(c[kMtuExceed], n);
-        add(c[kRxError], n);
+        add(c[size < 64 ? KEL_DRV_CTR_UNDERSIZE : KEL_DRV_CTR_OVERSIZE], n);
+        if (size > 1518) add(c[KEL_DRV_CTR_MTU_EXCEED], n);
+        add(c[KEL_DRV_CTR_RX_ERROR], n);
         return;
     }
-    add(c[kRxOctets], t.bytes ? t.bytes : uint64_t{n} * size);
-    add(c[kInFrame], n);
+    add(c[KEL_DRV_CTR_RX_OCTETS], t.bytes ? t.bytes : uint64_t{n} * size);
+    add(c[KEL_DRV_CTR_IN_FRAME], n);
     add(c[size_bucket(size)], n);
     uint32_t passed = n;
     if (t.cast != Cast::unicast) {
@@ -72,34 +72,34 @@ void receive_frames(Model &m, uint32_t unit, uint32_t port, const Traffic &t, ui
     }
     passed = within_rate(passed, size, read_setting(m, kRxRate, port_key(unit, port)));
     if (passed < n) {
-        add(c[kRxDiscard], n - passed);
-        add(c[kInDiscard], n - passed);
-        add(c[kDropEvents], 1);
+        add(c[KEL_DRV_CTR_RX_DISCARD], n - passed);
+        add(c[KEL_DRV_CTR_IN_DISCARD], n - passed);
+        add(c[KEL_DRV_CTR_DROP_EVENTS], 1);
     }
     if (t.cast == Cast::unicast) {
-        add(c[kRxUcast], passed);
+        add(c[KEL_DRV_CTR_RX_UCAST], passed);
     } else {
-        add(c[kRxNucast], passed);
-        add(c[t.cast == Cast::broadcast ? kRxBcast : kRxMcast], passed);
+        add(c[KEL_DRV_CTR_RX_NUCAST], passed);
+        add(c[t.cast == Cast::broadcast ? KEL_DRV_CTR_RX_BCAST : KEL_DRV_CTR_RX_MCAST], passed);
     }
 }
 
 int32_t counter(Context &c) {
-    if (!c.port_exists()) return kNoSuchPort;
-    if (!counted(c.b.sel)) return kBadValue;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
+    if (!counted(c.b.sel)) return KEL_DRV_ERR_BAD_VALUE;
     c.b.count = port_state(c.m, c.b.unit, c.b.port).counter[c.b.sel];
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t record(Context &c) {
-    if (!c.port_exists()) return kNoSuchPort;
-    if (!c.buf()) return kNullBuffer;
-    StatsRecord r;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
+    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    kel_drv_stats r;
     r.unit = c.b.unit;
     r.port = c.b.port;
     std::memcpy(r.counter, port_state(c.m, c.b.unit, c.b.port).counter, sizeof r.counter);
     std::memcpy(c.buf(), &r, sizeof r);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 const Command kStats[] = {
@@ -112,21 +112,21 @@ const Command kStats[] = {
 const Family kStatsFamily = family(kStats);
 
 int32_t traffic(Model &m, uint32_t unit, uint32_t port, const Traffic &t) {
-    if (!m.topo.exists(unit, port)) return kNoSuchPort;
-    if (!t.packets) return kOk;
+    if (!m.topo.exists(unit, port)) return KEL_DRV_ERR_NO_SUCH_PORT;
+    if (!t.packets) return KEL_DRV_OK;
     uint64_t size = t.bytes ? t.bytes / t.packets : 64;
     if (t.dir == Direction::tx)
         send_frames(m, unit, port, t, size);
     else
         receive_frames(m, unit, port, t, size);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t count_event(Model &m, uint32_t unit, uint32_t port, uint32_t selector, uint32_t n) {
-    if (!m.topo.exists(unit, port)) return kNoSuchPort;
-    if (!counted(selector)) return kBadValue;
+    if (!m.topo.exists(unit, port)) return KEL_DRV_ERR_NO_SUCH_PORT;
+    if (!counted(selector)) return KEL_DRV_ERR_BAD_VALUE;
     add(port_state(m, unit, port).counter[selector], n);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 }  // namespace kelsim

@@ -3,12 +3,12 @@
 // The simulated bridge is alone in its network: it is the root of every
 // instance and each port it runs on is a designated, forwarding port. What
 // a person sets reads back through the bridge, port, region, instance and
-// MST records (layouts in records.h).
+// MST records (layouts in kel_driver.h).
 #include <cstring>
 
 #include "commands.h"
+#include "kel_driver.h"
 #include "protocol_common.h"
-#include "records.h"
 
 namespace kelsim {
 
@@ -20,7 +20,8 @@ constexpr uint32_t kCostMax = 200000000;
 
 // Spanning tree settings; the records read them back.
 constexpr Setting kStpOn = one_word(0x0E01, Key::none, &kel_ioreq::value, 1, 0, 1);
-constexpr Setting kMode = one_word(0x0E02, Key::none, &kel_ioreq::sel, kStpModeRstp, 0, kStpModeMstp);
+constexpr Setting kMode =
+    one_word(0x0E02, Key::none, &kel_ioreq::sel, KEL_DRV_STP_MODE_RSTP, 0, KEL_DRV_STP_MODE_MSTP);
 constexpr Setting kMaxAge = one_word(0x0E05, Key::none, &kel_ioreq::count, 20, 6, 40);
 constexpr Setting kForwardDelay = one_word(0x0E06, Key::none, &kel_ioreq::count, 15, 4, 30);
 constexpr Setting kHelloTime = one_word(0x0E07, Key::none, &kel_ioreq::count, 2, 1, 10);
@@ -29,7 +30,8 @@ constexpr Setting kTxHold = one_word(0x0E0A, Key::none, &kel_ioreq::count, 6, 1,
 constexpr Setting kPortPrio = one_word(0x0E0B, Key::port, &kel_ioreq::prio, 128, 0, kPortPrioMax);
 constexpr Setting kPortCost = one_word(0x0E0C, Key::port, &kel_ioreq::count, 0, 0, kCostMax);
 constexpr Setting kEdge = one_word(0x0E0D, Key::port, &kel_ioreq::value, 0, 0, 1);
-constexpr Setting kLinkType = one_word(0x0E0E, Key::port, &kel_ioreq::sel, kLinkAuto, 0, kLinkShared);
+constexpr Setting kLinkType =
+    one_word(0x0E0E, Key::port, &kel_ioreq::sel, KEL_DRV_STP_LINK_AUTO, 0, KEL_DRV_STP_LINK_SHARED);
 constexpr Setting kBpduGuard = one_word(0x0E0F, Key::port, &kel_ioreq::value, 0, 0, 1);
 constexpr Setting kUplinkFast = one_word(0x0E10, Key::none, &kel_ioreq::value, 0, 0, 1);
 
@@ -37,7 +39,7 @@ constexpr Setting kUplinkFast = one_word(0x0E10, Key::none, &kel_ioreq::value, 0
 // themselves (instance, unit and port), not by setting_key.
 constexpr Setting kMstRevision = one_word(0x0F07, Key::none, &kel_ioreq::count, 0, 0, 65535);
 constexpr Setting kMstBridgePrio =
-    one_word(0x0F08, Key::index, &kel_ioreq::prio, 32768, 0, kBridgePrioMax, kMstInstances);
+    one_word(0x0F08, Key::index, &kel_ioreq::prio, 32768, 0, kBridgePrioMax, KEL_DRV_MST_INSTANCES);
 constexpr Setting kMstPortPrio = one_word(0x0F09, Key::none, &kel_ioreq::prio, 128, 0, kPortPrioMax);
 constexpr Setting kMstPortCost = one_word(0x0F0A, Key::none, &kel_ioreq::count, 0, 0, kCostMax);
 constexpr Setting kMstMaxHops = one_word(0x0F0B, Key::none, &kel_ioreq::count, 20, 1, 40);
@@ -47,19 +49,19 @@ uint32_t mst_port_key(uint32_t instance, uint32_t unit, uint32_t port) {
 }
 
 uint32_t auto_cost(const Model &m, uint32_t unit, uint32_t port) {
-    return m.topo.medium(unit, port) == kGigabit ? kCostGigabit : kCostFastEthernet;
+    return m.topo.medium(unit, port) == kGigabit ? KEL_DRV_STP_COST_GE : KEL_DRV_STP_COST_FE;
 }
 
 // The state and role of a port: stack ports and a bridge with spanning tree
 // off take no part; any other port of the lone root bridge is designated.
 void port_role(const Model &m, uint32_t unit, uint32_t port, uint32_t *state, uint32_t *role) {
     bool runs = switch_value(m, kStpOn) && !m.topo.is_stack(unit, port);
-    *state = kStateForwarding;
-    *role = runs ? kRoleDesignated : kRoleDisabled;
+    *state = KEL_DRV_STP_STATE_FORWARDING;
+    *role = runs ? KEL_DRV_STP_ROLE_DESIGNATED : KEL_DRV_STP_ROLE_DISABLED;
 }
 
 bool instance_active(const Model &m, uint32_t instance) {
-    return instance < kMstInstances && ((m.proto.mst.active >> instance) & 1u);
+    return instance < KEL_DRV_MST_INSTANCES && ((m.proto.mst.active >> instance) & 1u);
 }
 
 uint32_t instance_vlans(const Model &m, uint32_t instance, vlanlist *list) {
@@ -74,39 +76,40 @@ uint32_t instance_vlans(const Model &m, uint32_t instance, vlanlist *list) {
 
 // The instance a request names must exist; a number beyond the table is a bad value.
 int32_t check_instance(const Context &c) {
-    if (c.b.index >= kMstInstances) return kBadValue;
-    return instance_active(c.m, c.b.index) ? kOk : kNoSuchEntry;
+    if (c.b.index >= KEL_DRV_MST_INSTANCES) return KEL_DRV_ERR_BAD_VALUE;
+    return instance_active(c.m, c.b.index) ? KEL_DRV_OK : KEL_DRV_ERR_NO_SUCH_ENTRY;
 }
 
 int32_t bridge_prio_set(Context &c) {
-    if (!in_steps(c.b.prio, kBridgePrioMax, kBridgePrioStep)) return kBadValue;
+    if (!in_steps(c.b.prio, kBridgePrioMax, kBridgePrioStep)) return KEL_DRV_ERR_BAD_VALUE;
     return setting_set(c);
 }
 
 int32_t port_prio_set(Context &c) {
-    if (!in_steps(c.b.prio, kPortPrioMax, kPortPrioStep)) return kBadValue;
+    if (!in_steps(c.b.prio, kPortPrioMax, kPortPrioStep)) return KEL_DRV_ERR_BAD_VALUE;
     return setting_set(c);
 }
 
 // The three times at once, checked against each other as a bridge must:
 // 2 * (forward delay - 1) >= max age >= 2 * (hello time + 1).
 int32_t bridge_times_set(Context &c) {
-    if (!c.buf()) return kNullBuffer;
-    BridgeTimesRecord r;
+    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    kel_drv_bridge_times r;
     std::memcpy(&r, c.buf(), sizeof r);
     auto fits = [](const Setting &s, uint32_t v) { return v >= s.min[0] && v <= s.max[0]; };
     if (!fits(kMaxAge, r.max_age) || !fits(kHelloTime, r.hello_time) || !fits(kForwardDelay, r.forward_delay))
-        return kBadValue;
-    if (2 * (r.forward_delay - 1) < r.max_age || r.max_age < 2 * (r.hello_time + 1)) return kBadValue;
+        return KEL_DRV_ERR_BAD_VALUE;
+    if (2 * (r.forward_delay - 1) < r.max_age || r.max_age < 2 * (r.hello_time + 1))
+        return KEL_DRV_ERR_BAD_VALUE;
     if (!keyed_write(c.m, kMaxAge, 0, r.max_age) || !keyed_write(c.m, kHelloTime, 0, r.hello_time) ||
         !keyed_write(c.m, kForwardDelay, 0, r.forward_delay))
-        return kTableFull;
-    return kOk;
+        return KEL_DRV_ERR_TABLE_FULL;
+    return KEL_DRV_OK;
 }
 
 int32_t bridge_info(Context &c) {
     const Model &m = c.m;
-    StpBridgeRecord r;
+    kel_drv_stp_bridge r;
     std::memset(&r, 0, sizeof r);
     r.enabled = switch_value(m, kStpOn);
     r.mode = switch_value(m, kMode);
@@ -124,10 +127,10 @@ int32_t bridge_info(Context &c) {
 }
 
 int32_t port_info(Context &c) {
-    if (!c.port_exists()) return kNoSuchPort;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
     const Model &m = c.m;
     uint32_t u = c.b.unit, p = c.b.port;
-    StpPortRecord r;
+    kel_drv_stp_port r;
     std::memset(&r, 0, sizeof r);
     r.unit = u;
     r.port = p;
@@ -144,7 +147,7 @@ int32_t port_info(Context &c) {
 int32_t mst_bridge_info(Context &c) {
     if (int32_t st = check_instance(c)) return st;
     const Model &m = c.m;
-    MstBridgeRecord r;
+    kel_drv_mst_bridge r;
     std::memset(&r, 0, sizeof r);
     r.instance = c.b.index;
     r.active = 1;
@@ -157,10 +160,10 @@ int32_t mst_bridge_info(Context &c) {
 
 int32_t mst_port_info(Context &c) {
     if (int32_t st = check_instance(c)) return st;
-    if (!c.port_exists()) return kNoSuchPort;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
     const Model &m = c.m;
     uint32_t i = c.b.index, u = c.b.unit, p = c.b.port;
-    MstPortRecord r;
+    kel_drv_mst_port r;
     std::memset(&r, 0, sizeof r);
     r.instance = i;
     r.unit = u;
@@ -174,7 +177,7 @@ int32_t mst_port_info(Context &c) {
 
 int32_t mst_region_info(Context &c) {
     const MstState &mst = c.m.proto.mst;
-    MstRegionRecord r;
+    kel_drv_mst_region r;
     std::memset(&r, 0, sizeof r);
     std::memcpy(r.name, mst.name, sizeof mst.name);
     r.revision = switch_value(c.m, kMstRevision);
@@ -186,7 +189,7 @@ int32_t mst_region_info(Context &c) {
 
 int32_t mst_instance_get(Context &c) {
     if (int32_t st = check_instance(c)) return st;
-    MstInstanceRecord r;
+    kel_drv_mst_instance r;
     std::memset(&r, 0, sizeof r);
     r.instance = c.b.index;
     r.active = 1;
@@ -197,11 +200,11 @@ int32_t mst_instance_get(Context &c) {
 
 int32_t mst_instance_set(Context &c) {
     uint32_t instance = c.b.index;
-    if (instance == 0 || instance >= kMstInstances) return kBadValue;
-    if (!c.buf()) return kNullBuffer;
-    MstInstanceRecord r;
+    if (instance == 0 || instance >= KEL_DRV_MST_INSTANCES) return KEL_DRV_ERR_BAD_VALUE;
+    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    kel_drv_mst_instance r;
     std::memcpy(&r, c.buf(), sizeof r);
-    if (has_bits_beyond_vlans(r.vlans)) return kBadValue;
+    if (has_bits_beyond_vlans(r.vlans)) return KEL_DRV_ERR_BAD_VALUE;
     MstState &mst = c.m.proto.mst;
     bool any = false;
     for (uint32_t v = KEL_VLAN_MIN; v <= KEL_VLAN_MAX; ++v) {
@@ -216,17 +219,17 @@ int32_t mst_instance_set(Context &c) {
         mst.active |= 1u << instance;
     else
         mst.active &= ~(1u << instance);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t mst_name_set(Context &c) {
-    if (!c.buf()) return kNullBuffer;
+    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
     const char *name = static_cast<const char *>(c.buf());
-    size_t n = strnlen(name, kMstNameMax + 1);
-    if (n > kMstNameMax) return kBadValue;
+    size_t n = strnlen(name, KEL_DRV_MST_NAME_MAX + 1);
+    if (n > KEL_DRV_MST_NAME_MAX) return KEL_DRV_ERR_BAD_VALUE;
     std::memset(c.m.proto.mst.name, 0, sizeof c.m.proto.mst.name);
     std::memcpy(c.m.proto.mst.name, name, n);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t mst_bridge_prio_set(Context &c) {
@@ -237,9 +240,10 @@ int32_t mst_bridge_prio_set(Context &c) {
 // A per-instance port value: the instance and the port must exist.
 int32_t mst_port_set(Context &c, const Setting &s, uint32_t value, bool valid) {
     if (int32_t st = check_instance(c)) return st;
-    if (!c.port_exists()) return kNoSuchPort;
-    if (!valid) return kBadValue;
-    return keyed_write(c.m, s, mst_port_key(c.b.index, c.b.unit, c.b.port), value) ? kOk : kTableFull;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
+    if (!valid) return KEL_DRV_ERR_BAD_VALUE;
+    return keyed_write(c.m, s, mst_port_key(c.b.index, c.b.unit, c.b.port), value) ? KEL_DRV_OK
+                                                                                   : KEL_DRV_ERR_TABLE_FULL;
 }
 
 int32_t mst_port_prio_set(Context &c) {
@@ -258,7 +262,7 @@ const Command kStp[] = {
     {0x0E05, "stp_max_age_set", setting_set, &kMaxAge},
     {0x0E06, "stp_forward_delay_set", setting_set, &kForwardDelay},
     {0x0E07, "stp_hello_time_set", setting_set, &kHelloTime},
-    {0x0E08, "stp_bridge_times_set", bridge_times_set, nullptr, In::fixed, sizeof(BridgeTimesRecord)},
+    {0x0E08, "stp_bridge_times_set", bridge_times_set, nullptr, In::fixed, sizeof(kel_drv_bridge_times)},
     {0x0E09, "stp_bridge_prio_set", bridge_prio_set, &kBridgePrio},
     {0x0E0A, "stp_tx_hold_count_set", setting_set, &kTxHold},
     {0x0E0B, "stp_port_prio_set", port_prio_set, &kPortPrio},
@@ -274,7 +278,7 @@ const Command kMst[] = {
     {0x0F02, "mst_port_info_get", mst_port_info},
     {0x0F03, "mst_info_get", mst_region_info},
     {0x0F04, "mst_instance_get", mst_instance_get},
-    {0x0F05, "mst_instance_set", mst_instance_set, nullptr, In::fixed, sizeof(MstInstanceRecord)},
+    {0x0F05, "mst_instance_set", mst_instance_set, nullptr, In::fixed, sizeof(kel_drv_mst_instance)},
     {0x0F06, "mst_name_set", mst_name_set, nullptr, In::text, 64},
     {0x0F07, "mst_revision_set", setting_set, &kMstRevision},
     {0x0F08, "mst_bridge_prio_set", mst_bridge_prio_set, &kMstBridgePrio},

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "commands.h"
-#include "records.h"
+#include "kel_driver.h"
 
 namespace kelsim {
 
@@ -46,35 +46,36 @@ uint32_t flat_index(const Topology &t, uint32_t unit, uint32_t port) {
 
 // The management VLAN must be one that exists.
 int32_t set_management_vlan(Context &c) {
-    if (c.b.vid >= KEL_VLAN_MIN && c.b.vid <= KEL_VLAN_MAX && !vlan_exists(c.m, c.b.vid)) return kNoSuchEntry;
+    if (c.b.vid >= KEL_VLAN_MIN && c.b.vid <= KEL_VLAN_MAX && !vlan_exists(c.m, c.b.vid))
+        return KEL_DRV_ERR_NO_SUCH_ENTRY;
     return setting_set(c);
 }
 
 int32_t port_name(Context &c) {
-    if (!c.port_exists()) return kNoSuchPort;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
     char name[32];
     int n = port_long_name(c.m.topo, c.b.unit, c.b.port, name, sizeof name);
-    if (!c.buf()) return kNullBuffer;
-    if (n < 0 || static_cast<uint32_t>(n) >= c.b.len) return kBufferTooSmall;
+    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    if (n < 0 || static_cast<uint32_t>(n) >= c.b.len) return KEL_DRV_ERR_BUFFER_TOO_SMALL;
     std::memcpy(c.buf(), name, static_cast<size_t>(n) + 1);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t port_count(Context &c) {
     c.b.count = static_cast<uint32_t>(c.m.topo.total_ports());
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t system_mac(Context &c) {
     std::memcpy(c.b.mac, c.m.sys.mac, sizeof c.b.mac);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t port_info(Context &c) {
-    if (!c.port_exists()) return kNoSuchPort;
-    if (!c.buf()) return kNullBuffer;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
+    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
     const Topology &t = c.m.topo;
-    PortInfoRecord r;
+    kel_drv_portinfo r;
     std::memset(&r, 0, sizeof r);
     port_long_name(t, c.b.unit, c.b.port, r.name, sizeof r.name);
     r.index = flat_index(t, c.b.unit, c.b.port);
@@ -84,49 +85,49 @@ int32_t port_info(Context &c) {
     r.flags = (r.media == kGigabit ? KEL_PORT_FLAG_GE : KEL_PORT_FLAG_FE) |
               (t.is_stack(c.b.unit, c.b.port) ? KEL_PORT_FLAG_STACK : 0u);
     std::memcpy(c.buf(), &r, sizeof r);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t reboot(Context &c) {
     ++c.m.sys.reboots;
     c.m.sys.ready = 0;  // until start-up completes again
     c.m.sys.upgrading = 0;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t startup_complete(Context &c) {
     c.m.sys.ready = 1;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t is_ready(Context &c) {
     c.b.count = c.m.sys.ready;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t upgrade(Context &c) {
-    if (c.m.sys.upgrading) return kNotPermitted;
+    if (c.m.sys.upgrading) return KEL_DRV_ERR_NOT_PERMITTED;
     c.m.sys.upgrading = 1;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t is_upgrading(Context &c) {
     c.b.count = c.m.sys.upgrading;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t unit_ports(Context &c) {
-    if (c.b.unit < 1 || c.b.unit > kMaxUnits) return kNoSuchPort;
+    if (c.b.unit < 1 || c.b.unit > kMaxUnits) return KEL_DRV_ERR_NO_SUCH_PORT;
     c.b.count = c.m.topo.nports[c.b.unit - 1];  // an absent unit has none
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t unit_info(Context &c) {
     const Topology &t = c.m.topo;
     uint32_t u = c.b.unit;
-    if (u < 1 || u > kMaxUnits || !t.nports[u - 1]) return kNoSuchPort;
-    if (!c.buf()) return kNullBuffer;
-    UnitInfoRecord r;
+    if (u < 1 || u > kMaxUnits || !t.nports[u - 1]) return KEL_DRV_ERR_NO_SUCH_PORT;
+    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    kel_drv_unitinfo r;
     std::memset(&r, 0, sizeof r);
     r.unit = u;
     r.present = 1;
@@ -134,7 +135,7 @@ int32_t unit_info(Context &c) {
     for (uint32_t p = 1; p <= r.nports; ++p) (t.medium(u, p) == kGigabit ? r.ge_ports : r.fe_ports)++;
     r.stack_mask = t.stack_mask[u - 1];
     r.priority = read1(c.m, kUnitPrio, u);
-    r.role = master_unit(c.m) == u ? kRoleMaster : kRoleMember;
+    r.role = master_unit(c.m) == u ? KEL_DRV_UNIT_MASTER : KEL_DRV_UNIT_MEMBER;
     uint32_t ip[3];
     setting_read(c.m, kUnitIp, u, ip);
     r.ip = ip[0];
@@ -143,32 +144,32 @@ int32_t unit_info(Context &c) {
     r.mac[5] = static_cast<uint8_t>(r.mac[5] + u - 1);
     std::snprintf(r.model, sizeof r.model, "KS-%uFE-%uGE", r.fe_ports, r.ge_ports);
     std::memcpy(c.buf(), &r, sizeof r);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t discover(Context &c) {
     c.m.sys.discovering = 1;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t is_discovering(Context &c) {
     c.b.count = c.m.sys.discovering;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t firmware_sync(Context &c) {
     c.m.sys.firmware_sync = 1;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t firmware_sync_state(Context &c) {
     c.b.value = c.m.sys.firmware_sync;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t is_master(Context &c) {
     c.b.count = master_unit(c.m) == read1(c.m, kStackId, 0);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t is_stackable(Context &c) {
@@ -176,7 +177,7 @@ int32_t is_stackable(Context &c) {
     bool stack_ports = false;
     for (int u = 0; u < kMaxUnits; ++u) stack_ports |= t.stack_mask[u] != 0;
     c.b.count = stack_ports || t.units_present() > 1;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 const Command kSystem[] = {

@@ -20,99 +20,99 @@ constexpr uint32_t kCriteriaMax = 6;
 
 // The trunk a request names when it exists, else null.
 Trunk *existing(Context &c) {
-    if (c.b.trunk < 1 || c.b.trunk > kTrunks || !c.m.fwd.trunk[c.b.trunk].kind) return nullptr;
+    if (c.b.trunk < 1 || c.b.trunk > KEL_DRV_TRUNKS || !c.m.fwd.trunk[c.b.trunk].kind) return nullptr;
     return &c.m.fwd.trunk[c.b.trunk];
 }
 
 int32_t check_members(const Model &m, uint32_t id, const iflist &l) {
     if (int32_t st = check_ports(m.topo, l)) return st;
     uint32_t n = count_ports(l);
-    if (n < 1 || n > kTrunkMembers) return kBadValue;
-    int32_t st = kOk;
+    if (n < 1 || n > KEL_DRV_TRUNK_MEMBERS) return KEL_DRV_ERR_BAD_VALUE;
+    int32_t st = KEL_DRV_OK;
     for_each_port(m.topo, l, [&](uint32_t u, uint32_t p) {
         uint32_t role = 0, other = trunk_of(m, u, p);
         mirror_of(m, u, p, &role);
-        if ((other && other != id) || role == kMirrorRoleMonitor) st = kNotPermitted;
+        if ((other && other != id) || role == KEL_DRV_MIRROR_MONITOR) st = KEL_DRV_ERR_NOT_PERMITTED;
     });
     return st;
 }
 
 int32_t set_members(Context &c, uint32_t kind) {
-    if (c.b.trunk < 1 || c.b.trunk > kTrunks) return kNoSuchEntry;
+    if (c.b.trunk < 1 || c.b.trunk > KEL_DRV_TRUNKS) return KEL_DRV_ERR_NO_SUCH_ENTRY;
     const iflist *l = list_of(c);
-    if (!l) return kNullBuffer;
+    if (!l) return KEL_DRV_ERR_NULL_BUFFER;
     if (int32_t st = check_members(c.m, c.b.trunk, *l)) return st;
     Trunk &t = c.m.fwd.trunk[c.b.trunk];
     if (!t.kind) t.criteria = kCriteriaInitial;
     t.kind = kind;
     t.members = *l;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
-int32_t static_set(Context &c) { return set_members(c, kTrunkStatic); }
-int32_t dynamic_set(Context &c) { return set_members(c, kTrunkDynamic); }
+int32_t static_set(Context &c) { return set_members(c, KEL_DRV_TRUNK_STATIC); }
+int32_t dynamic_set(Context &c) { return set_members(c, KEL_DRV_TRUNK_DYNAMIC); }
 
 int32_t get(Context &c) {
     const Trunk *t = existing(c);
-    if (!t) return kNoSuchEntry;
-    if (!c.buf()) return kNullBuffer;
-    TrunkRecord r{c.b.trunk, t->kind, t->criteria, count_ports(t->members), t->members};
+    if (!t) return KEL_DRV_ERR_NO_SUCH_ENTRY;
+    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    kel_drv_trunk r{c.b.trunk, t->kind, t->criteria, count_ports(t->members), t->members};
     std::memcpy(c.buf(), &r, sizeof r);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t destroy(Context &c) {
     Trunk *t = existing(c);
-    if (!t) return kNoSuchEntry;
+    if (!t) return KEL_DRV_ERR_NO_SUCH_ENTRY;
     std::memset(t, 0, sizeof *t);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t criteria_set(Context &c) {
     Trunk *t = existing(c);
-    if (!t) return kNoSuchEntry;
-    if (c.b.param < 1 || c.b.param > kCriteriaMax) return kBadValue;
+    if (!t) return KEL_DRV_ERR_NO_SUCH_ENTRY;
+    if (c.b.param < 1 || c.b.param > kCriteriaMax) return KEL_DRV_ERR_BAD_VALUE;
     t->criteria = c.b.param;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t criteria_get(Context &c) {
     const Trunk *t = existing(c);
-    if (!t) return kNoSuchEntry;
+    if (!t) return KEL_DRV_ERR_NO_SUCH_ENTRY;
     c.b.param = t->criteria;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t is_member(Context &c, uint32_t kind) {
-    if (!c.port_exists()) return kNoSuchPort;
+    if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
     uint32_t k = 0, id = trunk_of(c.m, c.b.unit, c.b.port, &k);
     c.b.value = k == kind ? id : 0;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
-int32_t is_static(Context &c) { return is_member(c, kTrunkStatic); }
-int32_t is_dynamic(Context &c) { return is_member(c, kTrunkDynamic); }
+int32_t is_static(Context &c) { return is_member(c, KEL_DRV_TRUNK_STATIC); }
+int32_t is_dynamic(Context &c) { return is_member(c, KEL_DRV_TRUNK_DYNAMIC); }
 
 int32_t lacp_info(Context &c) {
     const Trunk *t = existing(c);
-    if (!t) return kNoSuchEntry;
-    if (t->kind != kTrunkDynamic) return kNotPermitted;
-    if (!c.buf()) return kNullBuffer;
-    LacpRecord r;
+    if (!t) return KEL_DRV_ERR_NO_SUCH_ENTRY;
+    if (t->kind != KEL_DRV_TRUNK_DYNAMIC) return KEL_DRV_ERR_NOT_PERMITTED;
+    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    kel_drv_lacp r;
     std::memset(&r, 0, sizeof r);
     r.trunk = c.b.trunk;
     r.sys_priority = read_setting(c.m, kLacpSysPrio, 0);
     std::memcpy(r.sys_mac, c.m.sys.mac, 6);
     r.key = c.b.trunk;
     for_each_port(c.m.topo, t->members, [&](uint32_t u, uint32_t p) {
-        LacpMemberRecord &e = r.member[r.count++];
+        kel_drv_lacp_member &e = r.member[r.count++];
         e.unit = u;
         e.port = p;
         e.priority = read_setting(c.m, kLacpPortPrio, port_key(u, p));
-        e.state = link_up(c.m, u, p) ? kLacpActive : kLacpDefaulted;
+        e.state = link_up(c.m, u, p) ? KEL_DRV_LACP_ACTIVE : KEL_DRV_LACP_DEFAULTED;
     });
     std::memcpy(c.buf(), &r, sizeof r);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 constexpr uint16_t kListBytes = sizeof(iflist);
@@ -145,7 +145,7 @@ const Setting kLacpSysPrio{0x1101, Key::none, 0, 1, {&kel_ioreq::prio, kNone, kN
 const Setting kLacpPortPrio{0x1103, Key::port, 0, 1, {&kel_ioreq::prio, kNone, kNone}, {32768}, {0}, {65535}};
 
 uint32_t trunk_of(const Model &m, uint32_t unit, uint32_t port, uint32_t *kind) {
-    for (uint32_t id = 1; id <= kTrunks; ++id) {
+    for (uint32_t id = 1; id <= KEL_DRV_TRUNKS; ++id) {
         const Trunk &t = m.fwd.trunk[id];
         if (t.kind && has_port(t.members, unit, port)) {
             if (kind) *kind = t.kind;

@@ -6,7 +6,7 @@
 #include <initializer_list>
 
 #include "commands.h"
-#include "records.h"
+#include "kel_driver.h"
 
 namespace kelsim {
 
@@ -22,9 +22,9 @@ uint32_t bit_count(uint32_t w) {
 
 void default_name(uint32_t vid, char *out) {
     if (vid == 1)
-        std::snprintf(out, kVlanNameMax + 1, "default");
+        std::snprintf(out, KEL_DRV_VLAN_NAME_MAX + 1, "default");
     else
-        std::snprintf(out, kVlanNameMax + 1, "VLAN%04u", vid);
+        std::snprintf(out, KEL_DRV_VLAN_NAME_MAX + 1, "VLAN%04u", vid);
 }
 
 VlanEntry &make_vlan(Model &m, uint32_t vid) {
@@ -38,14 +38,15 @@ VlanEntry &make_vlan(Model &m, uint32_t vid) {
 
 // Makes vid the native VLAN of a port, which carries it untagged.
 void join_native(Model &m, uint32_t vid, uint32_t unit, uint32_t port) {
-    for (VlanSet s : {kVlanMembers, kVlanUntagged, kVlanNative}) vlan_set_port(m, vid, s, unit, port, true);
+    for (kel_drv_vlan_set s : {KEL_DRV_VLAN_MEMBERS, KEL_DRV_VLAN_UNTAGGED, KEL_DRV_VLAN_NATIVE})
+        vlan_set_port(m, vid, s, unit, port, true);
 }
 
 // The VLAN a request names, or no-such-entry (also for an id outside 1..4094).
 int32_t existing(const Context &c, VlanEntry **out) {
-    if (!vlan_exists(c.m, c.b.vid)) return kNoSuchEntry;
+    if (!vlan_exists(c.m, c.b.vid)) return KEL_DRV_ERR_NO_SUCH_ENTRY;
     *out = &c.m.vlan.vlan[c.b.vid];
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 // The VLAN named name, 0 when none is.
@@ -58,96 +59,97 @@ uint32_t find_name(const Model &m, const char *name) {
 }
 
 int32_t create(Context &c) {
-    if (!in_range(c.b.vid)) return kBadValue;
-    if (c.m.vlan.vlan[c.b.vid].exists) return kExists;
+    if (!in_range(c.b.vid)) return KEL_DRV_ERR_BAD_VALUE;
+    if (c.m.vlan.vlan[c.b.vid].exists) return KEL_DRV_ERR_EXISTS;
     make_vlan(c.m, c.b.vid);
     port_vlans_attach(c.m, c.b.vid);  // ports already set to use it join it now
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t destroy(Context &c) {
     VlanEntry *e;
     if (int32_t st = existing(c, &e)) return st;
-    if (c.b.vid == 1 || c.b.vid == management_vlan(c.m)) return kNotPermitted;
+    if (c.b.vid == 1 || c.b.vid == management_vlan(c.m)) return KEL_DRV_ERR_NOT_PERMITTED;
     // Ports left without a native VLAN fall back to VLAN 1, untagged.
-    const iflist native = e->set[kVlanNative];
+    const iflist native = e->set[KEL_DRV_VLAN_NATIVE];
     for (uint32_t u = 1; u <= KEL_IFLIST_WORDS; ++u)
         for (uint32_t p = 1; p <= 32; ++p)
             if ((native.word[u - 1] >> (p - 1)) & 1u) join_native(c.m, 1, u, p);
     std::memset(e, 0, sizeof *e);
     --c.m.vlan.count;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t list(Context &c) {
-    if (!c.buf()) return kNullBuffer;
+    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
     vlanlist out;
     std::memset(&out, 0, sizeof out);
     for (uint32_t vid = KEL_VLAN_MIN; vid <= KEL_VLAN_MAX; ++vid)
         if (c.m.vlan.vlan[vid].exists) out.word[(vid - 1) / 32] |= 1u << ((vid - 1) % 32);
     std::memcpy(c.buf(), &out, sizeof out);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t record(Context &c) {
     VlanEntry *e;
     if (int32_t st = existing(c, &e)) return st;
-    if (!c.buf()) return kNullBuffer;
-    VlanRecord r;
+    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    kel_drv_vlan r;
     std::memset(&r, 0, sizeof r);
     r.vid = c.b.vid;
-    r.flags =
-        (c.b.vid == 1 ? kVlanFlagDefault : 0u) | (c.b.vid == management_vlan(c.m) ? kVlanFlagManagement : 0u);
+    r.flags = (c.b.vid == 1 ? KEL_DRV_VLAN_FLAG_DEFAULT : 0u) |
+              (c.b.vid == management_vlan(c.m) ? KEL_DRV_VLAN_FLAG_MANAGEMENT : 0u);
     for (int s = 0; s < 4; ++s) {
         r.set[s] = e->set[s];
         for (uint32_t w : e->set[s].word) r.ports[s] += bit_count(w);
     }
     std::memcpy(r.name, e->name, sizeof e->name);
     std::memcpy(c.buf(), &r, sizeof r);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t name_set(Context &c) {
     VlanEntry *e;
     if (int32_t st = existing(c, &e)) return st;
     const char *text = static_cast<const char *>(c.buf());
-    if (!text) return kNullBuffer;
+    if (!text) return KEL_DRV_ERR_NULL_BUFFER;
     size_t n = 0;  // the name ends at a zero byte or after len bytes
-    while (n < c.b.len && n <= kVlanNameMax && text[n]) ++n;
-    if (n == 0 || n > kVlanNameMax) return kBadValue;
-    char name[kVlanNameMax + 1];
+    while (n < c.b.len && n <= KEL_DRV_VLAN_NAME_MAX && text[n]) ++n;
+    if (n == 0 || n > KEL_DRV_VLAN_NAME_MAX) return KEL_DRV_ERR_BAD_VALUE;
+    char name[KEL_DRV_VLAN_NAME_MAX + 1];
     for (size_t i = 0; i < n; ++i) {
-        if (text[i] < ' ' || text[i] > '~') return kBadValue;
+        if (text[i] < ' ' || text[i] > '~') return KEL_DRV_ERR_BAD_VALUE;
         name[i] = text[i];
     }
     name[n] = '\0';
     uint32_t owner = find_name(c.m, name);
-    if (owner && owner != c.b.vid) return kExists;
+    if (owner && owner != c.b.vid) return KEL_DRV_ERR_EXISTS;
     std::memcpy(e->name, name, n + 1);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t name_get(Context &c) {
     VlanEntry *e;
     if (int32_t st = existing(c, &e)) return st;
-    if (!c.buf()) return kNullBuffer;
+    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
     size_t n = std::strlen(e->name) + 1;
-    if (c.b.len < n) return kBufferTooSmall;
+    if (c.b.len < n) return KEL_DRV_ERR_BUFFER_TOO_SMALL;
     std::memcpy(c.buf(), e->name, n);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 int32_t by_name(Context &c) {
     const char *text = static_cast<const char *>(c.buf());
-    if (!text) return kNullBuffer;
-    if (strnlen(text, kVlanNameMax + 1) > kVlanNameMax) return kNoSuchEntry;  // no name is that long
+    if (!text) return KEL_DRV_ERR_NULL_BUFFER;
+    if (strnlen(text, KEL_DRV_VLAN_NAME_MAX + 1) > KEL_DRV_VLAN_NAME_MAX)
+        return KEL_DRV_ERR_NO_SUCH_ENTRY;  // no name is that long
     uint32_t vid = find_name(c.m, text);
-    if (!vid) return kNoSuchEntry;
+    if (!vid) return KEL_DRV_ERR_NO_SUCH_ENTRY;
     c.b.vid = vid;
-    return kOk;
+    return KEL_DRV_OK;
 }
 
-constexpr uint16_t kNameCopy = kVlanNameMax + 1;
+constexpr uint16_t kNameCopy = KEL_DRV_VLAN_NAME_MAX + 1;
 
 const Command kVlan[] = {
     {0x0601, "vlan_create", create},
@@ -165,15 +167,15 @@ const Family kVlanFamily = family(kVlan);
 
 bool vlan_exists(const Model &m, uint32_t vid) { return in_range(vid) && m.vlan.vlan[vid].exists; }
 
-void vlan_set_port(Model &m, uint32_t vid, VlanSet set, uint32_t unit, uint32_t port, bool on) {
-    if (!vlan_exists(m, vid) || !m.topo.exists(unit, port) || set > kVlanNative) return;
+void vlan_set_port(Model &m, uint32_t vid, kel_drv_vlan_set set, uint32_t unit, uint32_t port, bool on) {
+    if (!vlan_exists(m, vid) || !m.topo.exists(unit, port) || set > KEL_DRV_VLAN_NATIVE) return;
     uint32_t &word = m.vlan.vlan[vid].set[set].word[unit - 1];
     uint32_t bit = 1u << (port - 1);
     word = on ? word | bit : word & ~bit;
 }
 
-bool vlan_has_port(const Model &m, uint32_t vid, VlanSet set, uint32_t unit, uint32_t port) {
-    if (!vlan_exists(m, vid) || !m.topo.exists(unit, port) || set > kVlanNative) return false;
+bool vlan_has_port(const Model &m, uint32_t vid, kel_drv_vlan_set set, uint32_t unit, uint32_t port) {
+    if (!vlan_exists(m, vid) || !m.topo.exists(unit, port) || set > KEL_DRV_VLAN_NATIVE) return false;
     return (m.vlan.vlan[vid].set[set].word[unit - 1] >> (port - 1)) & 1u;
 }
 

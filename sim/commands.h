@@ -11,8 +11,8 @@
 #include <cstring>
 
 #include "kel.h"
+#include "kel_driver.h"
 #include "model.h"
-#include "status.h"
 
 namespace kelsim {
 
@@ -32,12 +32,12 @@ struct Context {
 };
 
 // Writes a whole record into the caller's buffer: the answer of the
-// commands that fill a record; a null buffer gets kNullBuffer.
+// commands that fill a record; a null buffer gets KEL_DRV_ERR_NULL_BUFFER.
 template <class Record>
 int32_t answer(Context &c, const Record &r) {
-    if (!c.buf()) return kNullBuffer;
+    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
     std::memcpy(c.buf(), &r, sizeof r);
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 using Handler = int32_t (*)(Context &);

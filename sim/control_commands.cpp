@@ -8,9 +8,9 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "kel_driver.h"
 #include "launcher.h"
 #include "state.h"
-#include "status.h"
 
 namespace kelsim {
 
@@ -45,8 +45,8 @@ int usage(const char *synopsis) {
 
 // Prints why the switch refused, or nothing; the exit status.
 int done(const char *what, int32_t status) {
-    if (status == kOk) return 0;
-    std::fprintf(stderr, "kelsim: %s: %s (%d)\n", what, status_name(status), status);
+    if (status == KEL_DRV_OK) return 0;
+    std::fprintf(stderr, "kelsim: %s: %s (%d)\n", what, kel_drv_status_text(status), status);
     return 1;
 }
 

@@ -79,9 +79,9 @@ size_t copy_record(const Command *cmd, const kel_ioreq &b, uint8_t *out) {
 int32_t execute(Model &m, kel_ioreq &b, const Command *cmd) {
     if (b.cmd == 0x0101 && b.unit >= 1 && b.unit <= kMaxUnits && faults.port_count_fails[b.unit - 1]) {
         if (faults.port_count_fails[b.unit - 1] > 0) --faults.port_count_fails[b.unit - 1];
-        return kNoSuchPort;
+        return KEL_DRV_ERR_NO_SUCH_PORT;
     }
-    if (!cmd) return kUnknownCommand;
+    if (!cmd) return KEL_DRV_ERR_UNKNOWN_COMMAND;
     Context c{m, b, *cmd};
     return cmd->run(c);
 }

@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "commands.h"
-#include "records.h"
+#include "kel_driver.h"
 
 namespace kelsim {
 
@@ -29,8 +29,8 @@ void for_each_port(const Topology &t, const iflist &l, F f) {
             if (has_port(l, u, p)) f(u, p);
 }
 
-// kOk when every port of the list exists (else kNoSuchPort) and none is a
-// stack port (else kNotPermitted).
+// KEL_DRV_OK when every port of the list exists (else KEL_DRV_ERR_NO_SUCH_PORT) and none is a
+// stack port (else KEL_DRV_ERR_NOT_PERMITTED).
 int32_t check_ports(const Topology &t, const iflist &l);
 
 // The list a request carries in buf, or null when buf is 0.
@@ -52,7 +52,7 @@ bool link_up(const Model &m, uint32_t unit, uint32_t port);
 // The trunk a port belongs to (0 for none) and that trunk's kind.
 uint32_t trunk_of(const Model &m, uint32_t unit, uint32_t port, uint32_t *kind = nullptr);
 // The mirror session a port belongs to (0 for none) and its role there: its
-// mirroring mode, or kMirrorRoleMonitor.
+// mirroring mode, or KEL_DRV_MIRROR_MONITOR.
 uint32_t mirror_of(const Model &m, uint32_t unit, uint32_t port, uint32_t *role = nullptr);
 
 // The CoS map and queue policy of a switch that has just started.

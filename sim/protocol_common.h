@@ -32,7 +32,7 @@ inline uint32_t port_value(const Model &m, const Setting &s, uint32_t unit, uint
     b.unit = unit;
     b.port = port;
     uint32_t key, v[3];
-    if (setting_key(m, b, s, &key) != kOk) return s.initial[0];
+    if (setting_key(m, b, s, &key) != KEL_DRV_OK) return s.initial[0];
     setting_read(m, s, key, v);
     return v[0];
 }

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "records.h"
+#include "kel_driver.h"
 
 namespace kelsim {
 
@@ -21,12 +21,12 @@ bool portsecu_frame(uint32_t unit, uint32_t port, const uint8_t mac[6]);
 // Adds a binding to the DHCP snooping table, as the switch would when it
 // sees a lease granted. False when DHCP snooping is off, the port does not
 // exist or the table is full.
-bool add_dhcp_binding(const DhcpBindingRecord &binding);
+bool add_dhcp_binding(const kel_drv_dhcp_binding &binding);
 
 // Counts n GVRP messages of one type received on a port; a port in
 // forbidden mode also counts the joins as failed registrations. False, with
 // nothing counted, when the port does not exist or GVRP does not run on it
 // (switched off for the switch or for the port).
-bool gvrp_receive(uint32_t unit, uint32_t port, GvrpCounter type, uint32_t n);
+bool gvrp_receive(uint32_t unit, uint32_t port, kel_drv_gvrp_msg type, uint32_t n);
 
 }  // namespace kelsim

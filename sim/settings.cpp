@@ -31,42 +31,43 @@ int32_t setting_key(const Model &m, const kel_ioreq &b, const Setting &s, uint32
     switch (s.key) {
         case Key::none:
             *key = 0;
-            return kOk;
+            return KEL_DRV_OK;
         case Key::unit:
-            if (!in_range(b.unit, 1, kMaxUnits) || m.topo.nports[b.unit - 1] == 0) return kNoSuchPort;
+            if (!in_range(b.unit, 1, kMaxUnits) || m.topo.nports[b.unit - 1] == 0)
+                return KEL_DRV_ERR_NO_SUCH_PORT;
             *key = b.unit;
-            return kOk;
+            return KEL_DRV_OK;
         case Key::port:
-            if (!m.topo.exists(b.unit, b.port)) return kNoSuchPort;
+            if (!m.topo.exists(b.unit, b.port)) return KEL_DRV_ERR_NO_SUCH_PORT;
             *key = b.unit << 8 | b.port;
-            return kOk;
+            return KEL_DRV_OK;
         case Key::port_sel:
-            if (!m.topo.exists(b.unit, b.port)) return kNoSuchPort;
-            if (b.sel >= s.limit) return kBadValue;
+            if (!m.topo.exists(b.unit, b.port)) return KEL_DRV_ERR_NO_SUCH_PORT;
+            if (b.sel >= s.limit) return KEL_DRV_ERR_BAD_VALUE;
             *key = b.unit << 24 | b.port << 16 | b.sel;
-            return kOk;
+            return KEL_DRV_OK;
         case Key::vid:
-            if (!in_range(b.vid, KEL_VLAN_MIN, KEL_VLAN_MAX)) return kBadValue;
+            if (!in_range(b.vid, KEL_VLAN_MIN, KEL_VLAN_MAX)) return KEL_DRV_ERR_BAD_VALUE;
             *key = b.vid;
-            return kOk;
+            return KEL_DRV_OK;
         case Key::trunk:
-            if (!in_range(b.trunk, 1, s.limit)) return kNoSuchEntry;
+            if (!in_range(b.trunk, 1, s.limit)) return KEL_DRV_ERR_NO_SUCH_ENTRY;
             *key = b.trunk;
-            return kOk;
+            return KEL_DRV_OK;
         case Key::session:
-            if (!in_range(b.session, 1, s.limit)) return kNoSuchEntry;
+            if (!in_range(b.session, 1, s.limit)) return KEL_DRV_ERR_NO_SUCH_ENTRY;
             *key = b.session;
-            return kOk;
+            return KEL_DRV_OK;
         case Key::index:
-            if (b.index >= s.limit) return kBadValue;
+            if (b.index >= s.limit) return KEL_DRV_ERR_BAD_VALUE;
             *key = b.index;
-            return kOk;
+            return KEL_DRV_OK;
         case Key::prio:
-            if (b.prio >= s.limit) return kBadValue;
+            if (b.prio >= s.limit) return KEL_DRV_ERR_BAD_VALUE;
             *key = b.prio;
-            return kOk;
+            return KEL_DRV_OK;
     }
-    return kBadValue;
+    return KEL_DRV_ERR_BAD_VALUE;
 }
 
 void setting_read(const Model &m, const Setting &s, uint32_t key, uint32_t v[3]) {
@@ -95,9 +96,9 @@ int32_t setting_set(Context &c) {
     uint32_t v[3] = {};
     for (int i = 0; i < s.nwords; ++i) {
         v[i] = c.b.*s.word[i];
-        if (v[i] < s.min[i] || (s.max[i] && v[i] > s.max[i])) return kBadValue;
+        if (v[i] < s.min[i] || (s.max[i] && v[i] > s.max[i])) return KEL_DRV_ERR_BAD_VALUE;
     }
-    return setting_write(c.m, s, key, v) ? kOk : kTableFull;
+    return setting_write(c.m, s, key, v) ? KEL_DRV_OK : KEL_DRV_ERR_TABLE_FULL;
 }
 
 int32_t setting_get(Context &c) {
@@ -107,7 +108,7 @@ int32_t setting_get(Context &c) {
     uint32_t v[3];
     setting_read(c.m, s, key, v);
     for (int i = 0; i < s.nwords; ++i) c.b.*s.word[i] = v[i];
-    return kOk;
+    return KEL_DRV_OK;
 }
 
 }  // namespace kelsim

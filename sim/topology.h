@@ -11,12 +11,15 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "kel_driver.h"
+
 namespace kelsim {
 
 constexpr int kMaxUnits = 8;
 constexpr int kMaxPorts = 32;
 
-enum Media : uint8_t { kNoMedia = 0, kFastEthernet = 1, kGigabit = 2 };
+// A port's medium, by the driver's codes for it.
+enum Media : uint8_t { kNoMedia = 0, kFastEthernet = KEL_DRV_MEDIUM_FE, kGigabit = KEL_DRV_MEDIUM_GE };
 
 struct Topology {
     uint8_t nports[kMaxUnits];            // 0: the unit is absent

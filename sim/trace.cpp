@@ -85,42 +85,17 @@ size_t format_trace(char *out, size_t size, const Command *cmd, const kel_ioreq 
         return line.n;
     }
     line.add(" -> %d", answer.status);
-    if (answer.status) line.add(" %s", status_name(answer.status));
+    if (answer.status) {  // the status's text as one token: "no-such-entry"
+        line.add(" ");
+        for (const char *c = kel_drv_status_text(answer.status); *c; ++c)
+            line.add("%c", *c == ' ' ? '-' : *c);
+    }
     for (const NamedWord &w : kWords)
         if (answer.*w.slot != sent.*w.slot) line.word(w, answer.*w.slot);
     if (std::memcmp(answer.mac, sent.mac, sizeof sent.mac) != 0) line.mac(answer.mac);
     if (result != 0) line.add(" ioctl %d", result);
     line.add("\n");
     return line.n;
-}
-
-const char *status_name(int32_t status) {
-    switch (status) {
-        case kOk:
-            return "ok";
-        case kUnknownCommand:
-            return "unknown-command";
-        case kNoSuchPort:
-            return "no-such-port";
-        case kBadValue:
-            return "bad-value";
-        case kBufferTooSmall:
-            return "buffer-too-small";
-        case kNoSuchEntry:
-            return "no-such-entry";
-        case kTableFull:
-            return "table-full";
-        case kExists:
-            return "exists";
-        case kNullBuffer:
-            return "null-buffer";
-        case kNotPermitted:
-            return "not-permitted";
-        case kEndOfTable:
-            return "end-of-table";
-        default:
-            return "status";
-    }
 }
 
 }  // namespace kelsim

@@ -20,6 +20,6 @@ flags=$(PKG_CONFIG_PATH=$pcdir pkg-config --cflags --libs kel)
 libdir=$(dirname "$(find "$prefix" -name 'libkel.so.1' | head -n 1)")
 for exe in "$dir/cmake-build/consumer" "$dir/pc-consumer"; do
     out=$(LD_LIBRARY_PATH=$libdir "$prefix/bin/kelsim" -- "$exe")
-    [ "$out" = "ports 52 rc 0" ] || { echo "$exe printed: $out"; exit 1; }
+    [ "$out" = "ports 52 rc 0 ok" ] || { echo "$exe printed: $out"; exit 1; }
 done
 echo "find_package and pkg-config consumers both ran"

@@ -22,7 +22,7 @@ check "gigabit read back" 0 "^gi2/0/25 .* gigabit +1000 " -- k show interfaces s
 check "over a port list" 0 "" -- k interface 'fa1/0/1-4,fa1/0/7' duplex full
 check "each port of it" 0 "^5$" -- bash -c "'$kelsim' --state '$state' -- '$kelctl' show interfaces settings fa1/0/1-8 | grep -c ' full '"
 check "no such port" 2 "no such interface: 'fa1/0/27'" -- k interface fa1/0/27 speed 100
-check "bad value" 2 "speed takes auto\|10\|100\|1000" -- k interface fa1/0/3 speed fast
+check "bad value" 2 "^usage: kelctl interface PORTLIST speed auto\|10\|100\|1000" -- k interface fa1/0/3 speed fast
 check "unknown setting" 2 "unknown setting 'colour'" -- k interface fa1/0/3 colour red
 check "admin down" 0 "" -- k interface fa1/0/3 admin down
 check "disabled" 0 "^fa1/0/3 +down +disabled +0d00:00:00 " -- k show interfaces settings fa1/0/3
@@ -51,7 +51,7 @@ check "traffic" 0 "" -- sim traffic 1/0/5 10 1000
 check "broadcasts" 0 "" -- sim traffic 1/0/5 3 192 rx broadcast
 check "statistics" 0 "^fa1/0/5 +1192 +10 +3 +0 +0 +0 +0 +0 +0 +0$" -- k show statistics fa1/0/5
 check "every counter" 0 "^broadcast packets received +3$" -- k show statistics fa1/0/5
-check "traffic to no port" 1 "no-such-port" -- sim traffic 1/0/27 1
+check "traffic to no port" 1 "no such unit or port" -- sim traffic 1/0/27 1
 
 # The MAC address table.
 check "learn" 0 "" -- sim learn 0012.3456.789a 1 1/0/5
@@ -75,7 +75,7 @@ check "queue map" 0 "" -- k qos map 5 3
 check "queue policy" 0 "" -- k qos policy strict 5 6
 check "show qos map" 0 "^5 +3$" -- k show qos
 check "show qos policy" 0 "^Queue policy strict, weights 5 6 4 8$" -- k show qos
-check "no such queue" 1 "driver status -205" -- k qos map 5 4
+check "no such queue" 2 "queue '4' out of range 0-3" -- k qos map 5 4
 check "rate" 0 "" -- k interface fa1/0/10 rate tx 2000 16
 check "storm" 0 "" -- k interface fa1/0/10 storm-control broadcast 500
 check "show limits" 0 "^fa1/0/10 +2000 kb/s, burst 16 KB +- +500 pps +- +-$" -- k show rate-limit fa1/0/10

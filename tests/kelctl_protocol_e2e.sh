@@ -87,7 +87,7 @@ quiet port-security address add fa1/0/5 0011.2233.4455
 check "portsecu port" 0 "^fa1/0/5 +enabled +3 +1 +0 +restrict +- +absolute +- +up +0$" -- run show port-security fa1/0/5
 check "portsecu address" 0 "^fa1/0/5 +0011\.2233\.4455 +static$" -- run show port-security fa1/0/5
 check "portsecu taken" 1 "driver status -207" -- run port-security address add fa1/0/6 0011.2233.4455
-check "portsecu bad max" 2 "from 1 to 64" -- run port-security port fa1/0/5 maximum 65
+check "portsecu bad max" 2 "maximum '65' out of range 1-64" -- run port-security port fa1/0/5 maximum 65
 
 # GVRP, IGMP snooping, DHCP snooping
 quiet gvrp enable

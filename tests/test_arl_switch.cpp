@@ -6,9 +6,8 @@
 #include <set>
 #include <tuple>
 
-#include "records.h"
+#include "kel_driver.h"
 #include "sim_fixture.h"
-#include "status.h"
 
 namespace {
 
@@ -29,7 +28,7 @@ Mac mac_of(uint32_t n, uint8_t first = 0x00) {
 // (first MAC byte, MAC number, VLAN, unit, port, kind) of an entry.
 using Key = std::tuple<uint32_t, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t>;
 
-Key key_of(const ArlEntryRecord &e) {
+Key key_of(const kel_drv_arl_entry &e) {
     return Key{e.mac[0], uint32_t{e.mac[3]} << 16 | e.mac[4] << 8 | e.mac[5], e.vid, e.unit, e.port, e.kind};
 }
 
@@ -37,7 +36,7 @@ Key key_of(const ArlEntryRecord &e) {
 std::map<Key, int> walk(int32_t type) {
     std::map<Key, int> seen;
     uint32_t index = 0;
-    ArlEntryRecord e{};
+    kel_drv_arl_entry e{};
     int32_t rc;
     size_t steps = 0;
     while ((rc = kel_arl_getnext(&index, type, &e)) == 0 && ++steps <= kArlCapacity) ++seen[key_of(e)];
@@ -48,7 +47,7 @@ std::map<Key, int> walk(int32_t type) {
 std::map<Key, int> walk_pages(uint32_t sel) {
     std::map<Key, int> seen;
     uint32_t index = 0;
-    ArlPageRecord page{};
+    kel_drv_arl_page page{};
     int32_t rc;
     while ((rc = kel_arl_getpage(&index, sel, &page)) == 0) {
         EXPECT_GT(page.count, 0u);
@@ -74,7 +73,7 @@ std::set<Key> populate() {
         Mac m = mac_of(n);
         ifport p{1, 0, static_cast<int32_t>(port)};
         EXPECT_EQ(stat ? kel_static_arl_add(m.b, vid, &p) : learn_one(m, vid, 1, port), 0) << n;
-        all.insert(Key{0, n, vid, 1, port, stat ? kArlStatic : kArlDynamic});
+        all.insert(Key{0, n, vid, 1, port, stat ? KEL_DRV_ARL_STATIC : KEL_DRV_ARL_DYNAMIC});
     };
     for (uint32_t n = 1; n <= 40; ++n) add(n, n % 2 ? 10 : 20, n % 3 ? 1 : 2, n % 4 == 0);
     add(1000, 10, 2, false);
@@ -98,14 +97,14 @@ std::map<Key, int> once(const std::set<Key> &keys, uint32_t kinds) {
 TEST_F(ArlSwitch, WalksVisitEveryEntryOnceByKind) {
     std::set<Key> all = populate();
     ASSERT_GT(all.size(), 20u);
-    EXPECT_EQ(walk(KEL_ARL_WALK_1), once(all, kArlStatic));
-    EXPECT_EQ(walk(KEL_ARL_WALK_2), once(all, kArlDynamic));
-    EXPECT_EQ(walk(KEL_ARL_WALK_4), once(all, kArlStatic | kArlDynamic));
-    EXPECT_EQ(walk_pages(kArlStatic), once(all, kArlStatic));
-    EXPECT_EQ(walk_pages(kArlWalkAll), once(all, kArlStatic | kArlDynamic));
+    EXPECT_EQ(walk(KEL_ARL_WALK_1), once(all, KEL_DRV_ARL_STATIC));
+    EXPECT_EQ(walk(KEL_ARL_WALK_2), once(all, KEL_DRV_ARL_DYNAMIC));
+    EXPECT_EQ(walk(KEL_ARL_WALK_4), once(all, KEL_DRV_ARL_STATIC | KEL_DRV_ARL_DYNAMIC));
+    EXPECT_EQ(walk_pages(KEL_DRV_ARL_STATIC), once(all, KEL_DRV_ARL_STATIC));
+    EXPECT_EQ(walk_pages(KEL_DRV_ARL_WALK_ALL), once(all, KEL_DRV_ARL_STATIC | KEL_DRV_ARL_DYNAMIC));
     uint32_t index = 0;
-    ArlPageRecord page;
-    EXPECT_EQ(kel_arl_getpage(&index, 3, &page), kBadValue);
+    kel_drv_arl_page page;
+    EXPECT_EQ(kel_arl_getpage(&index, 3, &page), KEL_DRV_ERR_BAD_VALUE);
 }
 
 // Each flush removes exactly the entries it names.
@@ -117,7 +116,7 @@ struct FlushCase {
 
 const Mac kShared = mac_of(1000);
 const ifport kPort2{1, 0, 2};
-bool dynamic(const Key &k) { return std::get<5>(k) == kArlDynamic; }
+bool dynamic(const Key &k) { return std::get<5>(k) == KEL_DRV_ARL_DYNAMIC; }
 
 const FlushCase kFlushes[] = {
     {"vlan both", [] { return kel_arl_del_by_vlan(20, 3); },
@@ -150,11 +149,11 @@ TEST_F(ArlSwitch, FlushesRemoveExactlyWhatTheyName) {
         ASSERT_GT(removed, 0u);
         ASSERT_EQ(c.flush(), 0);
         EXPECT_EQ(kel_test::last_sent().answer.count, removed);
-        EXPECT_EQ(walk(KEL_ARL_WALK_4), once(kept, kArlStatic | kArlDynamic));
+        EXPECT_EQ(walk(KEL_ARL_WALK_4), once(kept, KEL_DRV_ARL_STATIC | KEL_DRV_ARL_DYNAMIC));
     }
-    EXPECT_EQ(kel_arl_del_by_vlan(0, 3), kBadValue);
+    EXPECT_EQ(kel_arl_del_by_vlan(0, 3), KEL_DRV_ERR_BAD_VALUE);
     const ifport none{1, 0, 27};
-    EXPECT_EQ(kel_arl_del_by_port(&none, 2), kNoSuchPort);
+    EXPECT_EQ(kel_arl_del_by_port(&none, 2), KEL_DRV_ERR_NO_SUCH_PORT);
 }
 
 TEST_F(ArlSwitch, StaticEntriesAndLearning) {
@@ -162,17 +161,17 @@ TEST_F(ArlSwitch, StaticEntriesAndLearning) {
     ifport p3{1, 0, 3}, p4{1, 0, 4}, none{1, 0, 27};
     ASSERT_EQ(learn_one(a, 10, 1, 3), 0);
     ASSERT_EQ(learn_one(a, 10, 1, 4), 0);  // the station moved
-    EXPECT_EQ(walk(4), (std::map<Key, int>{{Key{0, 1, 10, 1, 4, kArlDynamic}, 1}}));
+    EXPECT_EQ(walk(4), (std::map<Key, int>{{Key{0, 1, 10, 1, 4, KEL_DRV_ARL_DYNAMIC}, 1}}));
     ASSERT_EQ(kel_static_arl_add(a.b, 10, &p3), 0);  // a static entry takes the key over
-    EXPECT_EQ(walk(4), (std::map<Key, int>{{Key{0, 1, 10, 1, 3, kArlStatic}, 1}}));
-    EXPECT_EQ(learn_one(a, 10, 1, 4), kExists);
-    EXPECT_EQ(kel_static_arl_add(a.b, 10, &p4), kExists);
-    EXPECT_EQ(kel_static_arl_add(group.b, 10, &p3), kBadValue);
-    EXPECT_EQ(kel_static_arl_add(zero.b, 10, &p3), kBadValue);
-    EXPECT_EQ(kel_static_arl_add(a.b, 4095, &p3), kBadValue);
-    EXPECT_EQ(kel_static_arl_add(a.b, 11, &none), kNoSuchPort);
-    EXPECT_EQ(kel_static_arl_del(a.b, 10, &p4), kNoSuchEntry);  // on another port
-    EXPECT_EQ(kel_static_arl_del(a.b, 11, &p3), kNoSuchEntry);
+    EXPECT_EQ(walk(4), (std::map<Key, int>{{Key{0, 1, 10, 1, 3, KEL_DRV_ARL_STATIC}, 1}}));
+    EXPECT_EQ(learn_one(a, 10, 1, 4), KEL_DRV_ERR_EXISTS);
+    EXPECT_EQ(kel_static_arl_add(a.b, 10, &p4), KEL_DRV_ERR_EXISTS);
+    EXPECT_EQ(kel_static_arl_add(group.b, 10, &p3), KEL_DRV_ERR_BAD_VALUE);
+    EXPECT_EQ(kel_static_arl_add(zero.b, 10, &p3), KEL_DRV_ERR_BAD_VALUE);
+    EXPECT_EQ(kel_static_arl_add(a.b, 4095, &p3), KEL_DRV_ERR_BAD_VALUE);
+    EXPECT_EQ(kel_static_arl_add(a.b, 11, &none), KEL_DRV_ERR_NO_SUCH_PORT);
+    EXPECT_EQ(kel_static_arl_del(a.b, 10, &p4), KEL_DRV_ERR_NO_SUCH_ENTRY);  // on another port
+    EXPECT_EQ(kel_static_arl_del(a.b, 11, &p3), KEL_DRV_ERR_NO_SUCH_ENTRY);
     ASSERT_EQ(kel_static_arl_del(a.b, 10, &p3), 0);
     EXPECT_TRUE(walk(4).empty());
 }
@@ -191,7 +190,7 @@ TEST_F(ArlSwitch, AgeingAndFreezing) {
     ASSERT_EQ(kel_arl_freeze_set(1), 0);
     with_model([](Model &m) { advance_clock(m, 5); });
     EXPECT_EQ(walk(2).size(), 1u);  // frozen: nothing ages
-    EXPECT_EQ(learn_one(b, 2, 1, 1), kNotPermitted);
+    EXPECT_EQ(learn_one(b, 2, 1, 1), KEL_DRV_ERR_NOT_PERMITTED);
     ASSERT_EQ(kel_arl_freeze_set(0), 0);
     with_model([](Model &m) { advance_clock(m, 1); });
     EXPECT_TRUE(walk(2).empty());
@@ -205,13 +204,13 @@ TEST_F(ArlSwitch, AgeingAndFreezing) {
 TEST_F(ArlSwitch, FullTableRefusesAndRecovers) {
     with_model([](Model &m) {
         for (uint32_t n = 0; n < kArlCapacity; ++n)
-            ASSERT_EQ(learn(m, mac_of(n).b, 1, 1, 1 + n % 26), kOk) << n;
+            ASSERT_EQ(learn(m, mac_of(n).b, 1, 1, 1 + n % 26), KEL_DRV_OK) << n;
     });
     Mac extra = mac_of(kArlCapacity);
     ifport p{1, 0, 1};
-    EXPECT_EQ(kel_static_arl_add(extra.b, 1, &p), kTableFull);
-    EXPECT_EQ(learn_one(extra, 1, 1, 1), kTableFull);
-    EXPECT_EQ(learn_one(mac_of(5), 1, 1, 2), kOk);  // a known station still moves
+    EXPECT_EQ(kel_static_arl_add(extra.b, 1, &p), KEL_DRV_ERR_TABLE_FULL);
+    EXPECT_EQ(learn_one(extra, 1, 1, 1), KEL_DRV_ERR_TABLE_FULL);
+    EXPECT_EQ(learn_one(mac_of(5), 1, 1, 2), KEL_DRV_OK);  // a known station still moves
     EXPECT_EQ(walk(2).size(), kArlCapacity);
     // Holes all over the crowded index; every remaining station must still
     // be found by its key: moving each one keeps one entry per key.
@@ -225,7 +224,7 @@ TEST_F(ArlSwitch, FullTableRefusesAndRecovers) {
             uint32_t port = 1 + n % 26;
             if (port == 3 || port == 8 || port == 13 || port == 21) continue;
             ++left;
-            ASSERT_EQ(learn(m, mac_of(n).b, 1, 1, 26), kOk) << n;
+            ASSERT_EQ(learn(m, mac_of(n).b, 1, 1, 26), KEL_DRV_OK) << n;
         }
     });
     std::map<Key, int> seen = walk(2);
@@ -242,7 +241,7 @@ TEST_F(ArlSwitch, FullTableRefusesAndRecovers) {
 // ends, never reading outside the table.
 TEST_F(ArlSwitch, StaleAndForeignIndicesEndTheWalk) {
     std::set<Key> all = populate();
-    ArlEntryRecord e{};
+    kel_drv_arl_entry e{};
     for (uint32_t start : {kArlCapacity - 1, kArlCapacity, 65534u, 0x7FFFFFFFu, 0xFFFFFFFFu}) {
         uint32_t index = start;
         EXPECT_EQ(kel_arl_getnext(&index, 4, &e), KEL_ERR_NOT_FOUND) << start;
@@ -256,7 +255,7 @@ TEST_F(ArlSwitch, StaleAndForeignIndicesEndTheWalk) {
     size_t steps = 0;
     while (kel_arl_getnext(&stale, 4, &e) == 0) {
         ASSERT_LE(++steps, all.size());
-        EXPECT_EQ(e.kind, kArlStatic);
+        EXPECT_EQ(e.kind, KEL_DRV_ARL_STATIC);
     }
 }
 
@@ -269,22 +268,22 @@ TEST_F(McastSwitch, StaticAndLearnedGroups) {
     ASSERT_EQ(kel_static_mcast_add(g1.b, 10, 3, &p12), 0);
     ASSERT_EQ(kel_static_mcast_add(g1.b, 10, 5, &p5), 0);  // ports add up, the priority is replaced
     with_model([&](Model &m) {
-        EXPECT_EQ(mcast_join(m, g2.b, 10, 1, 7), kOk);
-        EXPECT_EQ(mcast_join(m, g3.b, 20, 1, 8), kOk);
-        EXPECT_EQ(mcast_join(m, unicast.b, 10, 1, 8), kBadValue);
+        EXPECT_EQ(mcast_join(m, g2.b, 10, 1, 7), KEL_DRV_OK);
+        EXPECT_EQ(mcast_join(m, g3.b, 20, 1, 8), KEL_DRV_OK);
+        EXPECT_EQ(mcast_join(m, unicast.b, 10, 1, 8), KEL_DRV_ERR_BAD_VALUE);
     });
-    McastEntryRecord r{};
+    kel_drv_mcast_entry r{};
     ASSERT_EQ(kel_mcast_get(g1.b, 10, &r), 0);
     EXPECT_EQ(r.priority, 5u);
     EXPECT_EQ(r.count, 3u);
-    EXPECT_EQ(r.kind, kArlStatic);
+    EXPECT_EQ(r.kind, KEL_DRV_ARL_STATIC);
     ASSERT_EQ(kel_mcast_get(g2.b, 10, &r), 0);
-    EXPECT_EQ(r.kind, kArlDynamic);
-    EXPECT_EQ(kel_mcast_get(g1.b, 20, &r), kNoSuchEntry);
+    EXPECT_EQ(r.kind, KEL_DRV_ARL_DYNAMIC);
+    EXPECT_EQ(kel_mcast_get(g1.b, 20, &r), KEL_DRV_ERR_NO_SUCH_ENTRY);
     auto walk_groups = [](bool only_static) {
         std::map<uint32_t, int> seen;
         uint32_t cursor = 0;
-        McastEntryRecord e{};
+        kel_drv_mcast_entry e{};
         int32_t rc;
         while ((rc = only_static ? kel_static_mcast_getnext(&cursor, &e) : kel_mcast_getnext(&cursor, &e)) ==
                0)
@@ -296,12 +295,12 @@ TEST_F(McastSwitch, StaticAndLearnedGroups) {
     EXPECT_EQ(walk_groups(true), (std::map<uint32_t, int>{{1, 1}}));
     // Refusals change nothing.
     iflist bad = ports({{1, 0, 27}});
-    EXPECT_EQ(kel_static_mcast_add(g1.b, 10, 1, &bad), kNoSuchPort);
-    EXPECT_EQ(kel_static_mcast_add(unicast.b, 10, 1, &p2), kBadValue);
-    EXPECT_EQ(kel_static_mcast_add(g1.b, 10, 8, &p2), kBadValue);
-    EXPECT_EQ(kel_static_mcast_del(g2.b, 10), kNoSuchEntry);  // learned, not static
-    EXPECT_EQ(kel_static_mcast_ports_del(g1.b, 30, &p2), kNoSuchEntry);
-    EXPECT_EQ(kel_static_mcast_ports_del(g1.b, 10, &bad), kNoSuchPort);
+    EXPECT_EQ(kel_static_mcast_add(g1.b, 10, 1, &bad), KEL_DRV_ERR_NO_SUCH_PORT);
+    EXPECT_EQ(kel_static_mcast_add(unicast.b, 10, 1, &p2), KEL_DRV_ERR_BAD_VALUE);
+    EXPECT_EQ(kel_static_mcast_add(g1.b, 10, 8, &p2), KEL_DRV_ERR_BAD_VALUE);
+    EXPECT_EQ(kel_static_mcast_del(g2.b, 10), KEL_DRV_ERR_NO_SUCH_ENTRY);  // learned, not static
+    EXPECT_EQ(kel_static_mcast_ports_del(g1.b, 30, &p2), KEL_DRV_ERR_NO_SUCH_ENTRY);
+    EXPECT_EQ(kel_static_mcast_ports_del(g1.b, 10, &bad), KEL_DRV_ERR_NO_SUCH_PORT);
     ASSERT_EQ(kel_mcast_get(g1.b, 10, &r), 0);
     EXPECT_EQ(r.count, 3u);
     // Port by port, then whole.
@@ -309,7 +308,7 @@ TEST_F(McastSwitch, StaticAndLearnedGroups) {
     ASSERT_EQ(kel_mcast_get(g1.b, 10, &r), 0);
     EXPECT_EQ(std::memcmp(&r.ports, &p5, sizeof p5), 0);
     ASSERT_EQ(kel_static_mcast_ports_del(g1.b, 10, &p5), 0);  // its last port: the group goes
-    EXPECT_EQ(kel_mcast_get(g1.b, 10, &r), kNoSuchEntry);
+    EXPECT_EQ(kel_mcast_get(g1.b, 10, &r), KEL_DRV_ERR_NO_SUCH_ENTRY);
     ASSERT_EQ(kel_static_mcast_add(g2.b, 10, 0, &p2), 0);  // a learned group made static
     ASSERT_EQ(kel_static_mcast_del(g2.b, 10), 0);
     EXPECT_EQ(walk_groups(false), (std::map<uint32_t, int>{{3, 1}}));
@@ -324,8 +323,8 @@ TEST_F(McastSwitch, FullTable) {
         ASSERT_EQ(kel_static_mcast_add(g.b, 1, 0, &p), 0) << n;
     }
     Mac extra = mac_of(kMcastCapacity, 0x01);
-    EXPECT_EQ(kel_static_mcast_add(extra.b, 1, 0, &p), kTableFull);
-    with_model([&](Model &m) { EXPECT_EQ(mcast_join(m, extra.b, 1, 1, 1), kTableFull); });
+    EXPECT_EQ(kel_static_mcast_add(extra.b, 1, 0, &p), KEL_DRV_ERR_TABLE_FULL);
+    with_model([&](Model &m) { EXPECT_EQ(mcast_join(m, extra.b, 1, 1, 1), KEL_DRV_ERR_TABLE_FULL); });
 }
 
 }  // namespace

@@ -4,8 +4,8 @@
 #include <climits>
 #include <string>
 
+#include "kel_driver.h"
 #include "sim_fixture.h"
-#include "status.h"
 
 namespace {
 
@@ -81,8 +81,8 @@ TEST_F(Names, ShortAndLongNames) {
     EXPECT_STREQ(out, "fa1/0/1");
     EXPECT_EQ(kel_ifname_short_get(&fe, out, 7), KEL_ERR_PARAM);
     EXPECT_EQ(kel_ifname_short_get(&ge, out, 8), KEL_ERR_PARAM);  // refused, not cut
-    EXPECT_EQ(kel_ifname_short_get(&none, out, sizeof out), kelsim::kNoSuchPort);
-    EXPECT_EQ(kel_ifname_long_get(&fe, out, 10), kelsim::kBufferTooSmall);
+    EXPECT_EQ(kel_ifname_short_get(&none, out, sizeof out), KEL_DRV_ERR_NO_SUCH_PORT);
+    EXPECT_EQ(kel_ifname_long_get(&fe, out, 10), KEL_DRV_ERR_BUFFER_TOO_SMALL);
     EXPECT_EQ(kel_ifname_short_get(nullptr, out, sizeof out), KEL_ERR_PARAM);
     EXPECT_EQ(kel_ifname_short_get(&fe, nullptr, sizeof out), KEL_ERR_PARAM);
     EXPECT_EQ(kel_ifname_long_get(nullptr, out, sizeof out), KEL_ERR_PARAM);
@@ -260,7 +260,7 @@ TEST_F(Names, InterfaceNameToVlan) {
     EXPECT_EQ(kel_ifname2vlan(nullptr, &vid), KEL_ERR_PARAM);
     EXPECT_EQ(vid, -99);
     EXPECT_EQ(kel_ifname2vlan("sw0", nullptr), KEL_ERR_PARAM);
-    kelsim::force_status(kelsim::kBadValue);  // a failed query reads as VLAN 0
+    kelsim::force_status(KEL_DRV_ERR_BAD_VALUE);  // a failed query reads as VLAN 0
     EXPECT_EQ(kel_ifname2vlan("sw0", &vid), 0);
     EXPECT_EQ(vid, 0);
 }
@@ -290,7 +290,7 @@ TEST_F(Names, VlanToInterfaceName) {
     }
     EXPECT_EQ(kel_vlan2ifname(5, nullptr), KEL_ERR_PARAM);
     char out[9];
-    kelsim::force_status(kelsim::kBadValue);  // no management VLAN known: every id gets its number
+    kelsim::force_status(KEL_DRV_ERR_BAD_VALUE);  // no management VLAN known: every id gets its number
     ASSERT_EQ(kel_vlan2ifname(100, out), 0);
     EXPECT_STREQ(out, "sw0.100");
 }

@@ -70,7 +70,7 @@ TEST_F(Driver, UnknownCodesGetAStatusNotACrash) {
         kel_ioreq b{};
         b.cmd = code;
         EXPECT_EQ(kel_ioctl(KEL_IOCTL_REQUEST, &b), 0);
-        EXPECT_EQ(b.status, kelsim::kUnknownCommand) << std::hex << code;
+        EXPECT_EQ(b.status, KEL_DRV_ERR_UNKNOWN_COMMAND) << std::hex << code;
     }
     EXPECT_EQ(kelsim::find_command(0x0008)->code, 0x0008);
 }
@@ -85,9 +85,9 @@ TEST_F(Driver, EveryRowSitsAtItsCode) {
 
 TEST_F(Driver, NullBuffersAreRefused) {
     ifport p{1, 0, 1};
-    EXPECT_EQ(kel_system_port_info_get(&p, nullptr), kelsim::kNullBuffer);
-    EXPECT_EQ(kel_ifport_name_get(&p, nullptr, 32), kelsim::kNullBuffer);
-    EXPECT_EQ(kel_stack_info_get(1, nullptr), kelsim::kNullBuffer);
+    EXPECT_EQ(kel_system_port_info_get(&p, nullptr), KEL_DRV_ERR_NULL_BUFFER);
+    EXPECT_EQ(kel_ifport_name_get(&p, nullptr, 32), KEL_DRV_ERR_NULL_BUFFER);
+    EXPECT_EQ(kel_stack_info_get(1, nullptr), KEL_DRV_ERR_NULL_BUFFER);
 }
 
 std::string slurp(const std::string &path) {

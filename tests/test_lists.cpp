@@ -2,8 +2,8 @@
 // exist, the full and empty tests, the VLAN walk, and the comparison of two
 // ports' VLAN memberships.
 #include "area_vlan.h"
+#include "kel_driver.h"
 #include "sim_fixture.h"
-#include "status.h"
 
 namespace {
 
@@ -201,7 +201,7 @@ protected:
         kel_test::SimTest::SetUp();
         for (uint32_t vid : {10u, 20u, 30u}) ASSERT_EQ(kel_vlan_create(vid), 0);
     }
-    static void put(uint32_t vid, kelsim::VlanSet set, const ifport &p, bool on) {
+    static void put(uint32_t vid, kel_drv_vlan_set set, const ifport &p, bool on) {
         kelsim::with_model([&](kelsim::Model &m) {
             kelsim::vlan_set_port(m, vid, set, static_cast<uint32_t>(p.unit), static_cast<uint32_t>(p.port),
                                   on);
@@ -215,8 +215,8 @@ TEST_F(VlanMemberships, EqualUntilOneSetDiffers) {
     EXPECT_EQ(kel_port_vlans_is_equal(&a, &b), 1);  // both in VLAN 1 only, alike
     EXPECT_EQ(request_count(), 4u + 3u);            // one record per VLAN, plus three
     EXPECT_EQ(kel_port_vlans_is_equal(&a, &a), 1);
-    for (kelsim::VlanSet set :
-         {kelsim::kVlanMembers, kelsim::kVlanUntagged, kelsim::kVlanForbidden, kelsim::kVlanNative}) {
+    for (kel_drv_vlan_set set :
+         {KEL_DRV_VLAN_MEMBERS, KEL_DRV_VLAN_UNTAGGED, KEL_DRV_VLAN_FORBIDDEN, KEL_DRV_VLAN_NATIVE}) {
         SCOPED_TRACE(set);
         put(20, set, a, true);
         EXPECT_EQ(kel_port_vlans_is_equal(&a, &b), 0);
@@ -234,10 +234,10 @@ TEST_F(VlanMemberships, MissingPortsAndUnreadableRecords) {
     EXPECT_EQ(kel_port_vlans_is_equal(&unit3, &a), 0);
     EXPECT_EQ(kel_port_vlans_is_equal(nullptr, &a), 0);
     EXPECT_EQ(kel_port_vlans_is_equal(&a, nullptr), 0);
-    put(30, kelsim::kVlanMembers, a, true);
+    put(30, KEL_DRV_VLAN_MEMBERS, a, true);
     kelsim::set_responder([](kel_ioreq &blk) {  // VLAN 30's record cannot be read
         if (blk.cmd != 0x0604 || blk.vid != 30) return false;
-        blk.status = kelsim::kNoSuchEntry;
+        blk.status = KEL_DRV_ERR_NO_SUCH_ENTRY;
         return true;
     });
     EXPECT_EQ(kel_port_vlans_is_equal(&a, &b), 1);
@@ -245,7 +245,7 @@ TEST_F(VlanMemberships, MissingPortsAndUnreadableRecords) {
     EXPECT_EQ(kel_port_vlans_is_equal(&a, &b), 0);
     kelsim::set_responder([](kel_ioreq &blk) {
         if (blk.cmd != 0x0603) return false;
-        blk.status = kelsim::kBadValue;  // a failed VLAN list walks no VLANs
+        blk.status = KEL_DRV_ERR_BAD_VALUE;  // a failed VLAN list walks no VLANs
         return true;
     });
     kelsim::clear_journal();

@@ -110,7 +110,7 @@ TEST_F(NoAllocation, ExceptTheOneListOfTheMembershipComparison) {
     EXPECT_EQ(same, 0);
     EXPECT_EQ(got.calls, 0);
     kelsim::with_model(
-        [](kelsim::Model &m) { kelsim::vlan_set_port(m, 10, kelsim::kVlanMembers, 1, 1, true); });
+        [](kelsim::Model &m) { kelsim::vlan_set_port(m, 10, KEL_DRV_VLAN_MEMBERS, 1, 1, true); });
     got = allocations_in([&] { same = kel_port_vlans_is_equal(&a, &b); });  // the early answer frees too
     EXPECT_EQ(same, 0);
     EXPECT_EQ(got.calls, 1);

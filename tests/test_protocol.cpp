@@ -5,8 +5,8 @@
 #include <functional>
 #include <string>
 
+#include "kel_driver.h"
 #include "sim_fixture.h"
-#include "status.h"
 
 namespace {
 
@@ -403,7 +403,7 @@ std::vector<uint8_t> field(const std::string &text, size_t width) {
 class Records : public kel_test::SimTest {};
 
 TEST_F(Records, BridgeTimesCarryThreeWordsAndNothingElse) {
-    ASSERT_EQ(kel_stp_bridge_times_set(0x11111111, 0x22222222, 0x33333333), kelsim::kBadValue);
+    ASSERT_EQ(kel_stp_bridge_times_set(0x11111111, 0x22222222, 0x33333333), KEL_DRV_ERR_BAD_VALUE);
     std::vector<uint8_t> r = sent_record(112);
     for (size_t off = 0; off < 112; off += 4) {
         uint32_t want = off == 44 ? 0x11111111 : off == 48 ? 0x22222222 : off == 52 ? 0x33333333 : 0;

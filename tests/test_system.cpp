@@ -2,9 +2,8 @@
 // returns, then the simulated switch behind them.
 #include <functional>
 
-#include "records.h"
+#include "kel_driver.h"
 #include "sim_fixture.h"
-#include "status.h"
 
 namespace {
 
@@ -249,15 +248,15 @@ TEST_F(Switch, SettingsReadBackWhatWasSet) {
 }
 
 TEST_F(Switch, RefusesImpossibleValues) {
-    EXPECT_EQ(kel_system_vlan_id_set(0), kelsim::kBadValue);
-    EXPECT_EQ(kel_system_vlan_id_set(4095), kelsim::kBadValue);
-    EXPECT_EQ(kel_switch_stack_id_set(9), kelsim::kBadValue);
-    EXPECT_EQ(kel_switch_stack_ipmask_set(3, kIp, kMask), kelsim::kNoSuchPort);  // absent unit
+    EXPECT_EQ(kel_system_vlan_id_set(0), KEL_DRV_ERR_BAD_VALUE);
+    EXPECT_EQ(kel_system_vlan_id_set(4095), KEL_DRV_ERR_BAD_VALUE);
+    EXPECT_EQ(kel_switch_stack_id_set(9), KEL_DRV_ERR_BAD_VALUE);
+    EXPECT_EQ(kel_switch_stack_ipmask_set(3, kIp, kMask), KEL_DRV_ERR_NO_SUCH_PORT);  // absent unit
     uint32_t vid = 0;
     ASSERT_EQ(kel_system_vlan_id_get(&vid), 0);
     EXPECT_EQ(vid, 1u);  // unchanged
     uint32_t count = 5;
-    EXPECT_EQ(kel_stack_nr_ports_get(9, &count), kelsim::kNoSuchPort);
+    EXPECT_EQ(kel_stack_nr_ports_get(9, &count), KEL_DRV_ERR_NO_SUCH_PORT);
     EXPECT_EQ(count, 0u);
 }
 
@@ -268,13 +267,13 @@ TEST_F(Switch, PortNamesFollowTheTopology) {
     EXPECT_STREQ(name, "fastethernet1/0/1");
     ASSERT_EQ(kel_ifport_name_get(&ge, name, sizeof name), 0);
     EXPECT_STREQ(name, "gigabitethernet2/0/25");
-    EXPECT_EQ(kel_ifport_name_get(&none, name, sizeof name), kelsim::kNoSuchPort);
-    EXPECT_EQ(kel_ifport_name_get(&ge, name, 21), kelsim::kBufferTooSmall);  // 21 + terminator needed
+    EXPECT_EQ(kel_ifport_name_get(&none, name, sizeof name), KEL_DRV_ERR_NO_SUCH_PORT);
+    EXPECT_EQ(kel_ifport_name_get(&ge, name, 21), KEL_DRV_ERR_BUFFER_TOO_SMALL);  // 21 + terminator needed
     EXPECT_EQ(kel_ifport_name_get(&ge, name, 22), 0);
     ASSERT_EQ(kel_ifname_short_get(&ge, name, sizeof name), 0);
     EXPECT_STREQ(name, "gi2/0/25");
     EXPECT_EQ(kel_ifname_short_get(&ge, name, 8), KEL_ERR_PARAM);  // "gi2/0/25" needs 9
-    EXPECT_EQ(kel_ifname_short_get(&none, name, sizeof name), kelsim::kNoSuchPort);
+    EXPECT_EQ(kel_ifname_short_get(&none, name, sizeof name), KEL_DRV_ERR_NO_SUCH_PORT);
 }
 
 TEST_F(Switch, PortRecordsAndCounts) {
@@ -282,7 +281,7 @@ TEST_F(Switch, PortRecordsAndCounts) {
     ASSERT_EQ(kel_system_nr_ports_get(&count), 0);
     EXPECT_EQ(count, 52u);
     ifport p{2, 0, 26};
-    kelsim::PortInfoRecord rec;
+    kel_drv_portinfo rec;
     ASSERT_EQ(kel_system_port_info_get(&p, &rec), 0);
     EXPECT_STREQ(rec.name, "gigabitethernet2/0/26");
     EXPECT_EQ(rec.index, 52u);
@@ -315,13 +314,13 @@ TEST_F(StackedSwitch, UnitsStackPortsAndMaster) {
     EXPECT_EQ(kel_is_stack_master(), 1);  // unit 1, all priorities equal
     ASSERT_EQ(kel_stack_priority_set(3, 8), 0);
     EXPECT_EQ(kel_is_stack_master(), 0);
-    kelsim::UnitInfoRecord info;
+    kel_drv_unitinfo info;
     ASSERT_EQ(kel_stack_info_get(3, &info), 0);
-    EXPECT_EQ(info.role, kelsim::kRoleMaster);
+    EXPECT_EQ(info.role, KEL_DRV_UNIT_MASTER);
     EXPECT_EQ(info.priority, 8u);
     EXPECT_EQ(info.ge_ports, 8u);
-    EXPECT_EQ(kel_stack_info_get(2, &info), kelsim::kNoSuchPort);
-    EXPECT_EQ(kel_stack_priority_set(1, 9), kelsim::kBadValue);
+    EXPECT_EQ(kel_stack_info_get(2, &info), KEL_DRV_ERR_NO_SUCH_PORT);
+    EXPECT_EQ(kel_stack_priority_set(1, 9), KEL_DRV_ERR_BAD_VALUE);
 }
 
 TEST_F(Switch, StartUpRebootUpgradeAndDiscovery) {
@@ -333,7 +332,7 @@ TEST_F(Switch, StartUpRebootUpgradeAndDiscovery) {
     EXPECT_EQ(kel_is_system_upgrade(), 0);
     ASSERT_EQ(kel_system_upgrade(), 0);
     EXPECT_EQ(kel_is_system_upgrade(), 1);
-    EXPECT_EQ(kel_system_upgrade(), kelsim::kNotPermitted);
+    EXPECT_EQ(kel_system_upgrade(), KEL_DRV_ERR_NOT_PERMITTED);
     EXPECT_EQ(kel_is_stack_discover(), 0);
     ASSERT_EQ(kel_stack_discover_startup(), 0);
     EXPECT_EQ(kel_is_stack_discover(), 1);

@@ -5,7 +5,10 @@
 // they walk the lists of types 2 and 4 with kel_acl_getnext (and each list's
 // filters with kel_acl_filter_getnext) and stop at the first nonzero result,
 // so an empty table costs exactly one request per type.
+#include "../util/guard.h"
+
 #include "../io/request.h"
+#include "kel_driver.h"
 
 using kel::Request;
 namespace slot = kel::slot;
@@ -13,16 +16,18 @@ namespace slot = kel::slot;
 namespace {
 
 // The list types the predicates walk.
-constexpr uint32_t kTypeA = 2;
-constexpr uint32_t kTypeB = 4;
+constexpr uint32_t kTypeA = KEL_DRV_ACL_TYPE_MAC;
+constexpr uint32_t kTypeB = KEL_DRV_ACL_TYPE_IP;
 
-// What the predicates read of the driver's records.
+// What the predicates read of the driver's records (kel_drv_acl and
+// kel_drv_acl_filter), into buffers of the library's own sizes.
 constexpr size_t kAclRecordSize = 80;
-constexpr size_t kAclNumber = 32;  // u32: the list number
-constexpr size_t kAclPorts = 44;   // iflist: ports the list is installed on
+constexpr size_t kAclNumber = offsetof(kel_drv_acl, number);
+constexpr size_t kAclPorts = offsetof(kel_drv_acl, ports);
 constexpr size_t kFilterRecordSize = 144;
-constexpr size_t kFilterUnit = 12;  // ifport of the egress port: unit, slot, port
-constexpr size_t kFilterPort = 20;
+constexpr size_t kFilterUnit = offsetof(kel_drv_acl_filter, egress_unit);
+constexpr size_t kFilterPort = offsetof(kel_drv_acl_filter, egress_port);
+static_assert(kAclRecordSize >= sizeof(kel_drv_acl) && kFilterRecordSize >= sizeof(kel_drv_acl_filter));
 
 uint32_t u32_at(const void *record, size_t offset) {
     uint32_t v;

@@ -7,6 +7,8 @@
 // selector with KEL_ERR_PARAM before anything is sent. A walk ends when the
 // driver answers 65535 at the index word; the caller's index then keeps its
 // value.
+#include "../util/guard.h"
+
 #include "../io/request.h"
 
 using kel::Request;

@@ -4,33 +4,38 @@
 //
 // RADIUS keys and passwords are copied only into the record handed to the
 // driver, on this call's stack, and wiped once the driver has read it.
+#include "../util/guard.h"
+
 #include "../io/request.h"
 #include "field.h"
+#include "kel_driver.h"
 
 using kel::Request;
 namespace slot = kel::slot;
 
 namespace {
 
-// The RADIUS server record the library builds: 32 bytes.
-constexpr size_t kRadiusSize = 32;
-constexpr size_t kRadiusAddr = 0;
-constexpr size_t kRadiusKey = 4;
-constexpr size_t kRadiusKeyWidth = 16;
-constexpr size_t kRadiusPort = 20;
+// The RADIUS server record the library builds (kel_drv_radius_set).
+constexpr size_t kRadiusSize = sizeof(kel_drv_radius_set);
+constexpr size_t kRadiusAddr = offsetof(kel_drv_radius_set, addr);
+constexpr size_t kRadiusKey = offsetof(kel_drv_radius_set, key);
+constexpr size_t kRadiusKeyWidth = KEL_DRV_RADIUS_KEY_WIDTH;
+constexpr size_t kRadiusPort = offsetof(kel_drv_radius_set, udp_port);
 
-// The local-user record the library builds: 144 bytes.
-constexpr size_t kUserSize = 144;
-constexpr size_t kUserName = 4;
-constexpr size_t kUserPassword = 68;
-constexpr size_t kUserTextWidth = 64;
-constexpr size_t kUserValue = 132;
+// The local-user record the library builds (kel_drv_user_set).
+constexpr size_t kUserSize = sizeof(kel_drv_user_set);
+constexpr size_t kUserName = offsetof(kel_drv_user_set, name);
+constexpr size_t kUserPassword = offsetof(kel_drv_user_set, password);
+constexpr size_t kUserTextWidth = KEL_DRV_USER_TEXT_WIDTH;
+constexpr size_t kUserValue = offsetof(kel_drv_user_set, value);
 
-// The 802.1X port record as the predicates read it: 72 bytes.
+// The 802.1X port record (kel_drv_dot1x_port) as the predicates read it,
+// into a buffer of 72 bytes.
 constexpr size_t kPortRecordSize = 72;
-constexpr size_t kPortControl = 4;     // 2: 802.1X enabled on the port
-constexpr size_t kPortMultiHost = 16;  // 0: a single host
-constexpr uint32_t kControlEnabled = 2;
+constexpr size_t kPortControl = offsetof(kel_drv_dot1x_port, control);
+constexpr size_t kPortMultiHost = offsetof(kel_drv_dot1x_port, multi_host);  // 0: a single host
+constexpr uint32_t kControlEnabled = KEL_DRV_DOT1X_AUTO;                     // 802.1X runs on the port
+static_assert(kPortRecordSize >= sizeof(kel_drv_dot1x_port));
 
 void put_u32(unsigned char *record, size_t offset, uint32_t v) { std::memcpy(record + offset, &v, 4); }
 

@@ -3,6 +3,8 @@
 // (0x1B), the switch's DHCP client (0x1C) and the private show records
 // (0x1E). Plain forwards: the records are the driver's and the library
 // reads none of them.
+#include "../util/guard.h"
+
 #include "../io/request.h"
 
 using kel::Request;

@@ -5,6 +5,8 @@
 // The reads refuse a null entry buffer before anything is sent; the walks
 // end when the driver answers 65535 at the cursor word, which then keeps its
 // value.
+#include "../util/guard.h"
+
 #include "../io/request.h"
 
 using kel::Request;

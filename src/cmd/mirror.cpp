@@ -1,6 +1,8 @@
 // mirror.cpp - port mirroring (family 0x08): a session's monitor port, which
 // receives the copies, its mirrored ports by mode, and the session's data.
 // A port's own session is read with kel_port_mirror_get (port.cpp).
+#include "../util/guard.h"
+
 #include "../io/request.h"
 
 using kel::Request;

@@ -6,6 +6,8 @@
 // Every function is one request; values travel as the driver defines them.
 // Like commands place their words differently (priority at 52, discard at 8,
 // the VLAN mode at 8 with its VLAN in vid), and the driver relies on it.
+#include "../util/guard.h"
+
 #include "../io/request.h"
 
 using kel::Request;

@@ -1,15 +1,20 @@
 // portsecu.cpp - port security (family 0x17): secure and dynamic addresses,
 // address limits, ageing, violation actions and the enabled-port predicate.
+#include "../util/guard.h"
+
 #include "../io/request.h"
+#include "kel_driver.h"
 
 using kel::Request;
 namespace slot = kel::slot;
 
 namespace {
 
-// The port-security port record as the predicate reads it: 72 bytes.
+// The port-security port record (kel_drv_portsecu) as the predicate reads
+// it, into a buffer of 72 bytes.
 constexpr size_t kPortRecordSize = 72;
-constexpr size_t kPortEnabled = 12;  // nonzero: port security is on
+constexpr size_t kPortEnabled = offsetof(kel_drv_portsecu, enabled);  // nonzero: port security is on
+static_assert(kPortRecordSize >= sizeof(kel_drv_portsecu));
 
 }  // namespace
 

@@ -5,6 +5,8 @@
 //
 // The queue policy's parameters are the only buffer of these families sent
 // with a length: the driver reads or writes at most len bytes of it.
+#include "../util/guard.h"
+
 #include "../io/request.h"
 
 using kel::Request;

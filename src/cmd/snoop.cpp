@@ -1,6 +1,8 @@
 // snoop.cpp - GARP timers (family 0x12), GVRP (0x13), IGMP snooping (0x15)
 // and DHCP snooping (0x16). Every command forwards its words as given; the
 // records and VLAN lists travel by address and belong to the caller.
+#include "../util/guard.h"
+
 #include "../io/request.h"
 
 using kel::Request;

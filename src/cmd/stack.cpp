@@ -1,6 +1,8 @@
 // stack.cpp - the stacking commands (family 0x01): port counts per unit, this
 // switch's unit number, priorities, management addresses, unit information,
 // discovery, firmware synchronisation and the stack-port predicate.
+#include "../util/guard.h"
+
 #include "../io/request.h"
 #include "portinfo.h"
 

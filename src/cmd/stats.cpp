@@ -6,6 +6,8 @@
 // caller reads a counter of 0. The selectors are the driver's counter
 // numbers; the gaps (12 to 14, 33, 34, 37, 38, 40) are counters the library
 // does not name.
+#include "../util/guard.h"
+
 #include "../io/request.h"
 
 using kel::Request;

@@ -3,16 +3,22 @@
 // Settings go to the driver's spanning-tree engine as they are given; the
 // information records are the driver's and land directly in the caller's
 // buffer (no len is sent, so that buffer must hold the driver's record).
+#include "../util/guard.h"
+
 #include "../io/request.h"
+#include "kel_driver.h"
 
 using kel::Request;
 namespace slot = kel::slot;
 
 namespace {
 
-// The bridge-times record: 112 bytes of which the driver reads three words.
-constexpr size_t kBridgeTimesSize = 112;
-constexpr size_t kBridgeTimesFirst = 44;  // then 48 and 52
+// The bridge-times record (kel_drv_bridge_times): 112 bytes of which the
+// driver reads three words.
+constexpr size_t kBridgeTimesSize = sizeof(kel_drv_bridge_times);
+constexpr size_t kBridgeTimes[3] = {offsetof(kel_drv_bridge_times, max_age),
+                                    offsetof(kel_drv_bridge_times, hello_time),
+                                    offsetof(kel_drv_bridge_times, forward_delay)};
 
 }  // namespace
 
@@ -31,9 +37,9 @@ int32_t kel_stp_hello_time_set(uint32_t value) { return Request(0x0E07).set(slot
 int32_t kel_stp_bridge_times_set(uint32_t t1, uint32_t t2, uint32_t t3) {
     // The whole record starts zeroed: the driver never sees this frame's old bytes.
     uint32_t record[kBridgeTimesSize / 4] = {};
-    record[kBridgeTimesFirst / 4] = t1;
-    record[kBridgeTimesFirst / 4 + 1] = t2;
-    record[kBridgeTimesFirst / 4 + 2] = t3;
+    record[kBridgeTimes[0] / 4] = t1;
+    record[kBridgeTimes[1] / 4] = t2;
+    record[kBridgeTimes[2] / 4] = t3;
     return Request(0x0E08).buffer(record).send();
 }
 

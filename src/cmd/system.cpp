@@ -1,7 +1,10 @@
 // system.cpp - the system commands (family 0x00): port names and port
 // information, port count, MAC address, management address and VLAN, reboot,
 // start-up complete, upgrade and the readiness queries.
+#include "../util/guard.h"
+
 #include "../io/request.h"
+#include "kel_driver.h"
 #include "portinfo.h"
 
 using kel::Request;
@@ -10,12 +13,12 @@ namespace slot = kel::slot;
 namespace kel {
 
 PortInfo port_info(const ifport *p) {
-    unsigned char record[KEL_PORTINFO_SIZE] = {};
+    unsigned char record[sizeof(kel_drv_portinfo)] = {};
     Request(0x0008, p).buffer(record).send();
     PortInfo info;
-    std::memcpy(&info.unit, record + KEL_PORTINFO_UNIT, 4);
-    std::memcpy(&info.port, record + KEL_PORTINFO_PORT, 4);
-    std::memcpy(&info.flags, record + KEL_PORTINFO_FLAGS, 4);
+    std::memcpy(&info.unit, record + offsetof(kel_drv_portinfo, unit), 4);
+    std::memcpy(&info.port, record + offsetof(kel_drv_portinfo, port), 4);
+    std::memcpy(&info.flags, record + offsetof(kel_drv_portinfo, flags), 4);
     return info;
 }
 

@@ -5,6 +5,8 @@
 //
 // The trunk-port predicates answer 1 when the driver's answer word (44) is
 // nonzero, whatever the status: a failed request reads as no.
+#include "../util/guard.h"
+
 #include "../io/request.h"
 
 using kel::Request;

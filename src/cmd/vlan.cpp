@@ -4,6 +4,8 @@
 // The library tests no id and no length here; the driver decides which VLANs
 // exist and how long a name may be. Buffers travel by address and belong to
 // the caller.
+#include "../util/guard.h"
+
 #include "../io/request.h"
 
 using kel::Request;

@@ -3,6 +3,8 @@
 // One AF_INET socket serves as the handle for the private control request on
 // "sw0". Its descriptor is the library's only mutable state: -1 until
 // kel_io_init opens it, then fixed for the life of the process.
+#include "../util/guard.h"
+
 #include <net/if.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>

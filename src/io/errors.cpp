@@ -1,4 +1,6 @@
 // errors.cpp - the table of error texts and its lookup.
+#include "../util/guard.h"
+
 #include "kel.h"
 
 extern "C" {

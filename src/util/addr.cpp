@@ -1,6 +1,8 @@
 // addr.cpp - MAC addresses ("0012.3456.789a" to 6 bytes, and their
 // classification) and IPv4 addresses with prefix lengths ("10.0.0.1/24" to
 // an address and a mask, both in network byte order).
+#include "guard.h"
+
 #include <arpa/inet.h>
 
 #include <cstring>

@@ -2,6 +2,8 @@
 // the range of their kind, IPv4 host addresses, keywords, and the URL
 // splitter. Every rejection is KEL_ERR_PARAM; a result is written only on
 // success.
+#include "guard.h"
+
 #include <arpa/inet.h>
 
 #include <cstring>

@@ -6,6 +6,8 @@
 // the output keeps the items before it. Every port named must be spelt as
 // one of the names of a port that exists now (the driver is asked); the ends
 // of a port range are reprinted from their numbers before they are matched.
+#include "guard.h"
+
 #include <cstring>
 
 #include "internal.h"

@@ -4,6 +4,8 @@
 // directly. Seven further tables, each the previous one advanced by a zero
 // byte, let the main loop fold eight bytes per iteration with one lookup per
 // byte. All eight are computed by the compiler.
+#include "guard.h"
+
 #include <cstring>
 
 #include "kel.h"

@@ -5,6 +5,8 @@
 // ports 1 to that count (a unit that is absent, or whose query fails, has
 // none). Ports above 32, which a list cannot hold, are left out. The empty
 // test looks at the bits alone.
+#include "guard.h"
+
 #include "internal.h"
 
 namespace {

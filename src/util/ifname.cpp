@@ -5,6 +5,8 @@
 // and a text names a port exactly when it equals, ignoring case, one of the
 // two names of a port that exists now. Nothing is cached: each call asks the
 // driver again.
+#include "guard.h"
+
 #include <cstring>
 
 #include "internal.h"

@@ -3,6 +3,8 @@
 //
 // "sw0" is the interface of the management VLAN, which only the driver
 // knows; every other VLAN's network interface is "sw0." and its id.
+#include "guard.h"
+
 #include <cstring>
 
 #include "internal.h"

@@ -3,6 +3,8 @@
 //
 // Every conversion asks the driver for the port counts it needs, so an index
 // is valid only for the stack as it is at the moment of the call.
+#include "guard.h"
+
 #include "internal.h"
 
 namespace {

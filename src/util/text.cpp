@@ -1,5 +1,7 @@
 // text.cpp - the user name, the strict decimal parser and the first-word
 // isolator. None of them talks to the driver or keeps state.
+#include "guard.h"
+
 #include <cstdlib>
 #include <cstring>
 

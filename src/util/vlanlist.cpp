@@ -3,6 +3,9 @@
 //
 // A vlanlist has a bit for every id 1..4096; the walk and the full test use
 // 1..4094 only, the empty test every bit.
+#define KEL_GUARD_ALLOCATES  // the one 512-byte list of kel_port_vlans_is_equal
+#include "guard.h"
+
 #include <cstdlib>
 #include <cstring>
 

@@ -10,7 +10,6 @@
 // A.B.C.D or A.B.C.D/N.
 #include <arpa/inet.h>
 
-#include <cstdlib>
 #include <cstring>
 
 #include "protocol.h"
@@ -22,11 +21,11 @@ namespace {
 const std::vector<const char *> kTypes = {"", "", "mac", "", "ip"};  // by list type
 const char *protocol_name(uint32_t p) {
     switch (p) {
-        case kProtoTcp:
+        case KEL_DRV_PROTO_TCP:
             return "tcp";
-        case kProtoUdp:
+        case KEL_DRV_PROTO_UDP:
             return "udp";
-        case kProtoIcmp:
+        case KEL_DRV_PROTO_ICMP:
             return "icmp";
         default:
             return "ip";
@@ -35,9 +34,9 @@ const char *protocol_name(uint32_t p) {
 
 bool list_type(const std::string &text, uint32_t *type) {
     if (text == "mac")
-        *type = kAclTypeMac;
+        *type = KEL_DRV_ACL_TYPE_MAC;
     else if (text == "ip")
-        *type = kAclTypeIp;
+        *type = KEL_DRV_ACL_TYPE_IP;
     else
         return false;
     return true;
@@ -46,17 +45,16 @@ bool list_type(const std::string &text, uint32_t *type) {
 // ---- Reading a filter ------------------------------------------------------
 
 struct Rule {
-    AclFilterRecord filter;
+    kel_drv_acl_filter filter;
     uint32_t seq = 0;
     bool has_egress = false;
     ifport egress{0, 0, 0};
     bool mac = false;
 };
 
-bool complain(const std::string &message) {
-    std::fprintf(stderr, "kelctl: %s\n", message.c_str());
-    return false;
-}
+constexpr size_t kAclNameMax = 31;
+
+bool list_name(const std::string &text) { return parse_name(text, kAclNameMax, "access-list name"); }
 
 bool mac_endpoint(const std::string &text, uint8_t addr[6], uint8_t mask[6]) {
     if (text == "any") return true;
@@ -67,33 +65,18 @@ bool mac_endpoint(const std::string &text, uint8_t addr[6], uint8_t mask[6]) {
 
 bool ip_endpoint(const std::string &text, uint32_t *addr, uint32_t *mask) {
     if (text == "any") return true;
-    if (text.find('/') != std::string::npos) {
-        if (kel_ippref2ipmask(text.c_str(), addr, mask) == 0) return true;
-    } else if (kel_cli_ipaddr_get(text.c_str(), addr) == 0) {
-        *mask = 0xFFFFFFFFu;
-        return true;
-    }
-    return complain("'" + text + "' is not any, a host address (A.B.C.D) or a prefix (A.B.C.D/N)");
+    if (text.find('/') != std::string::npos) return parse_prefix(text, "source or destination", addr, mask);
+    *mask = 0xFFFFFFFFu;
+    return parse_ipv4(text, "source or destination", addr);
 }
 
 bool number_option(const std::string &word, const std::string &text, uint32_t *out) {
-    if (word == "src-port" || word == "dst-port") {
-        if (kel_cli_tcpudp_port_get(text.c_str(), out) == 0) return true;
-        return complain(word + " '" + text + "' must be a number from 1 to 65535");
-    }
-    if (word == "icmp-type" || word == "icmp-code") {
-        if (kel_cli_icmp_typecode_get(text.c_str(), out) == 0) return true;
-        return complain(word + " '" + text + "' must be a number from 0 to 255");
-    }
-    if (word == "ethertype") {
-        char *end = nullptr;
-        unsigned long v = std::strtoul(text.c_str(), &end, 0);
-        if (!text.empty() && *end == '\0' && v >= 0x600 && v <= 0xFFFF)
-            return *out = static_cast<uint32_t>(v), true;
-        return complain("ethertype '" + text + "' must lie from 0x0600 to 0xffff");
-    }
-    if (word == "vlan") return parse_number(text, 1, KEL_VLAN_MAX, "vlan", out);
-    return parse_number(text, 1, 0x7FFFFFFF, "seq", out);
+    const char *w = word.c_str();
+    if (word == "src-port" || word == "dst-port") return parse_number(text, 1, 65535, w, out);
+    if (word == "icmp-type" || word == "icmp-code") return parse_number(text, 0, 255, w, out);
+    if (word == "ethertype") return parse_number(text, 0x0600, 0xFFFF, w, out, Radix::hex);
+    if (word == "vlan") return parse_number(text, KEL_VLAN_MIN, KEL_VLAN_MAX, w, out);
+    return parse_number(text, 1, 0x7FFFFFFF, w, out);
 }
 
 // args from the action on: permit|deny KIND SRC DST [OPTION VALUE]...
@@ -101,12 +84,14 @@ bool parse_rule(const Args &args, size_t at, Rule *r) {
     std::memset(&r->filter, 0, sizeof r->filter);
     if (args.size() < at + 4)
         return complain("a filter needs permit|deny, a protocol, a source and a destination");
-    AclFilterRecord &f = r->filter;
-    if (kel_cli_acl_action_get(args[at].c_str(), &f.action) != 0)
-        return complain("'" + args[at] + "' is neither permit nor deny");
-    const std::string &kind = args[at + 1];
+    kel_drv_acl_filter &f = r->filter;
+    // The library's keyword parsers read two letters; the whole word must be one of them.
+    const std::string &action = args[at], &kind = args[at + 1];
+    if ((action != "permit" && action != "deny") || kel_cli_acl_action_get(action.c_str(), &f.action) != 0)
+        return complain("'" + action + "' is neither permit nor deny");
     r->mac = kind == "mac";
-    if (!r->mac && kel_cli_acl_ipprot_get(kind.c_str(), &f.protocol) != 0)
+    if (!r->mac && ((kind != "ip" && kind != "tcp" && kind != "udp" && kind != "icmp") ||
+                    kel_cli_acl_ipprot_get(kind.c_str(), &f.protocol) != 0))
         return complain("'" + kind + "' is not mac, ip, tcp, udp or icmp");
     if (r->mac ? !mac_endpoint(args[at + 2], f.src_mac, f.src_mac_mask) ||
                      !mac_endpoint(args[at + 3], f.dst_mac, f.dst_mac_mask)
@@ -117,7 +102,8 @@ bool parse_rule(const Args &args, size_t at, Rule *r) {
         const std::string &word = args[i];
         if (i + 1 >= args.size()) return complain(word + " needs a value");
         const std::string &value = args[i + 1];
-        bool ports = f.protocol == kProtoTcp || f.protocol == kProtoUdp, icmp = f.protocol == kProtoIcmp;
+        bool ports = f.protocol == KEL_DRV_PROTO_TCP || f.protocol == KEL_DRV_PROTO_UDP,
+             icmp = f.protocol == KEL_DRV_PROTO_ICMP;
         uint32_t v = 0;
         if (word == "redirect") {
             if (!parse_port(value, &r->egress)) return false;
@@ -140,9 +126,9 @@ bool parse_rule(const Args &args, size_t at, Rule *r) {
         else if (word == "dst-port")
             f.dst_port = v;
         else if (word == "icmp-type")
-            f.icmp_type = v, f.icmp_match |= kIcmpType;
+            f.icmp_type = v, f.icmp_match |= KEL_DRV_MATCH_ICMP_TYPE;
         else
-            f.icmp_code = v, f.icmp_match |= kIcmpCode;
+            f.icmp_code = v, f.icmp_match |= KEL_DRV_MATCH_ICMP_CODE;
     }
     return true;
 }
@@ -165,9 +151,9 @@ std::string ip_endpoint_text(uint32_t addr, uint32_t mask) {
     return ipv4(addr) + "/" + ipv4(mask);
 }
 
-std::string rule_text(const AclFilterRecord &f) {
-    std::string out = f.action == kActionPermit ? "permit " : "deny ";
-    if (f.kind == kFilterMac) {
+std::string rule_text(const kel_drv_acl_filter &f) {
+    std::string out = f.action == KEL_DRV_ACL_PERMIT ? "permit " : "deny ";
+    if (f.kind == KEL_DRV_FILTER_MAC) {
         out += "mac " + mac_endpoint_text(f.src_mac, f.src_mac_mask) + " " +
                mac_endpoint_text(f.dst_mac, f.dst_mac_mask);
         if (f.ethertype) {
@@ -181,8 +167,8 @@ std::string rule_text(const AclFilterRecord &f) {
                ip_endpoint_text(f.dst_ip, f.dst_mask);
         if (f.src_port) out += " src-port " + std::to_string(f.src_port);
         if (f.dst_port) out += " dst-port " + std::to_string(f.dst_port);
-        if (f.icmp_match & kIcmpType) out += " icmp-type " + std::to_string(f.icmp_type);
-        if (f.icmp_match & kIcmpCode) out += " icmp-code " + std::to_string(f.icmp_code);
+        if (f.icmp_match & KEL_DRV_MATCH_ICMP_TYPE) out += " icmp-type " + std::to_string(f.icmp_type);
+        if (f.icmp_match & KEL_DRV_MATCH_ICMP_CODE) out += " icmp-code " + std::to_string(f.icmp_code);
     }
     if (f.egress_unit || f.egress_port) {
         ifport p{f.egress_unit, f.egress_slot, f.egress_port};
@@ -195,12 +181,12 @@ std::string rule_text(const AclFilterRecord &f) {
 
 // ---- Subcommands -----------------------------------------------------------
 
-void show_list(const AclRecord &rec) {
-    std::printf("%s access list %s (number %u), on %s\n", name_of(kTypes, rec.type), rec.name, rec.number,
-                port_list_text(rec.ports).c_str());
+void show_list(const kel_drv_acl &rec) {
+    write_out(std::string(name_of(kTypes, rec.type)) + " access list " + printable(rec.name) + " (number " +
+              std::to_string(rec.number) + "), on " + port_list_text(rec.ports) + "\n");
     Table t({"  Seq", "Filter"});
     uint32_t cursor = 0;
-    AclFilterRecord f;
+    kel_drv_acl_filter f;
     while (kel_acl_filter_getnext(&cursor, rec.number, &f) == 0)
         t.add({"  " + std::to_string(f.sequence), rule_text(f)});
     t.print();
@@ -208,8 +194,9 @@ void show_list(const AclRecord &rec) {
 
 int show_acls(const Args &args) {
     if (args.size() > 1) return usage_error("show access-lists takes at most one list name");
-    AclRecord rec;
+    kel_drv_acl rec;
     if (!args.empty()) {
+        if (!list_name(args[0])) return kExitUsage;
         if (int32_t rc = kel_acl_get(args[0].c_str(), &rec))
             return fail(("reading list " + args[0]).c_str(), rc);
         rec.name[sizeof rec.name - 1] = '\0';
@@ -217,16 +204,16 @@ int show_acls(const Args &args) {
         return kExitOk;
     }
     bool first = true;
-    for (uint32_t type : {kAclTypeMac, kAclTypeIp}) {
+    for (uint32_t type : {KEL_DRV_ACL_TYPE_MAC, KEL_DRV_ACL_TYPE_IP}) {
         uint32_t cursor = 0;
         while (kel_acl_getnext(&cursor, type, &rec) == 0) {
             rec.name[sizeof rec.name - 1] = '\0';
-            if (!first) std::printf("\n");
+            if (!first) write_out("\n");
             first = false;
             show_list(rec);
         }
     }
-    if (first) std::printf("no access lists\n");
+    if (first) write_out("no access lists\n");
     return kExitOk;
 }
 
@@ -234,14 +221,16 @@ int create(const Args &args) {
     uint32_t type, number = 0;
     if (args.size() != 2 || !list_type(args[1], &type))
         return usage_error("access-list create takes NAME mac|ip");
+    if (!list_name(args[0])) return kExitUsage;
     if (int32_t rc = kel_acl_create(args[0].c_str(), type, &number))
         return fail(("creating list " + args[0]).c_str(), rc);
-    std::printf("%s access list %s is number %u\n", args[1].c_str(), args[0].c_str(), number);
+    write_out(args[1] + " access list " + printable(args[0]) + " is number " + std::to_string(number) + "\n");
     return kExitOk;
 }
 
 int destroy(const Args &args) {
     if (args.size() != 1) return usage_error("access-list destroy takes a list name");
+    if (!list_name(args[0])) return kExitUsage;
     if (int32_t rc = kel_acl_destroy(args[0].c_str()))
         return fail(("destroying list " + args[0]).c_str(), rc);
     return kExitOk;
@@ -250,8 +239,8 @@ int destroy(const Args &args) {
 int install(const Args &args) {
     if (args.size() != 2) return usage_error("access-list install takes NAME PORTS");
     iflist ports;
-    if (!parse_port_list(args[1], &ports)) return kExitUsage;
-    AclRecord rec;
+    if (!list_name(args[0]) || !parse_port_list(args[1], &ports)) return kExitUsage;
+    kel_drv_acl rec;
     if (int32_t rc = kel_acl_get(args[0].c_str(), &rec)) return fail(("reading list " + args[0]).c_str(), rc);
     int status = kExitOk;
     for (const ifport &p : ports_in(ports))
@@ -276,8 +265,8 @@ int remove(const Args &args) {
 int filter_command(const Args &args, bool add) {
     if (args.empty()) return usage_error("give a list name and a filter");
     Rule r;
-    if (!parse_rule(args, 1, &r)) return kExitUsage;
-    AclRecord rec;
+    if (!list_name(args[0]) || !parse_rule(args, 1, &r)) return kExitUsage;
+    kel_drv_acl rec;
     if (int32_t rc = kel_acl_get(args[0].c_str(), &rec)) return fail(("reading list " + args[0]).c_str(), rc);
     const ifport *egress = r.has_egress ? &r.egress : nullptr;
     int32_t rc =
@@ -292,13 +281,14 @@ int del(const Args &args) { return filter_command(args, false); }
 
 const Subcommand kRows[] = {
     {"show access-lists", "[NAME]", "access lists, their ports and filters", show_acls},
-    {"access-list create", "NAME mac|ip", "a new, empty list", create},
+    {"access-list create", "NAME mac|ip", "a new, empty list (a name of 1 to 31 characters)", create},
     {"access-list destroy", "NAME", "destroy a list (it leaves its ports)", destroy},
     {"access-list install", "NAME PORTS", "install a list on ports (replacing one of its kind)", install},
     {"access-list remove", "mac|ip PORTS", "remove the ports' list of that kind", remove},
     {"access-list add", "NAME FILTER",
      "add permit|deny mac|ip|tcp|udp|icmp SRC DST [OPTIONS]; SRC, DST: any, an address or A.B.C.D/N; "
-     "options: src-port, dst-port, icmp-type, icmp-code, ethertype, vlan, redirect PORT, seq N",
+     "options: src-port, dst-port, icmp-type, icmp-code, ethertype (0x0600-0xffff), vlan, redirect PORT, seq "
+     "N",
      add},
     {"access-list delete", "NAME FILTER", "delete a filter, written as it was added", del},
 };

@@ -1,28 +1,117 @@
-// common.cpp - kelctl's messages, tables and value texts.
+// common.cpp - kelctl's output and messages (every write checked, every
+// foreign byte made printable), the texts of result codes, tables and value
+// texts.
 #include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
+#include "kel_driver.h"
 #include "kelctl.h"
 
 namespace kelctl {
 
-int fail(const char *what, int32_t rc) {
-    if (rc == KEL_ERR_IO)
-        std::fprintf(stderr, "kelctl: %s: the driver channel is not open\n", what);
-    else if (rc == -1)
-        std::fprintf(stderr, "kelctl: %s: the driver did not answer (no sw0?)\n", what);
-    else
-        std::fprintf(stderr, "kelctl: %s: driver status %d\n", what, rc);
+namespace {
+
+int out_error = 0;        // errno of the first failed write to stdout
+bool err_failed = false;  // a write to stderr failed
+bool silent = false;      // driver_silent() found no driver
+const Subcommand *current = nullptr;
+
+struct LibraryStatus {
+    int32_t code;
+    const char *text;
+};
+
+// The library's own result codes (kel.h); -1 and KEL_ERR_IO are told apart.
+constexpr LibraryStatus kLibraryStatuses[] = {
+    {KEL_ERR_NOT_FOUND, "no such entry"},
+    {KEL_ERR_FORMAT, "text does not parse"},
+    {KEL_ERR_PARAM, "null pointer, out-of-range or unsupported argument"},
+    {KEL_ERR_LENGTH, "interface name too short or too long"},
+    {KEL_ERR_NO_IF, "no such interface"},
+};
+
+}  // namespace
+
+std::string printable(const std::string &text) {
+    std::string out;
+    for (unsigned char c : text) {
+        if (c == '\\') {
+            out += "\\\\";
+        } else if (c >= 0x20 && c < 0x7F) {
+            out += static_cast<char>(c);
+        } else {
+            char hex[8];
+            std::snprintf(hex, sizeof hex, "\\x%02x", c);
+            out += hex;
+        }
+    }
+    return out;
+}
+
+void write_out(const std::string &text) {
+    if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() && !out_error) out_error = errno;
+}
+
+void write_err(const std::string &line) {
+    std::string text = printable(line) + "\n";
+    if (std::fwrite(text.data(), 1, text.size(), stderr) != text.size()) err_failed = true;
+}
+
+int finish(int status) {
+    if (std::fflush(stdout) != 0 && !out_error) out_error = errno;
+    if (out_error || std::ferror(stdout)) {
+        write_err(std::string("kelctl: cannot write the output: ") +
+                  (out_error ? std::strerror(out_error) : "write error"));
+        status = kExitFailed;
+    }
+    if (std::fflush(stderr) != 0 || std::ferror(stderr) || err_failed) status = status ? status : kExitFailed;
+    return status;
+}
+
+void set_command(const Subcommand *s) { current = s; }
+std::string command_words() { return current ? current->words : ""; }
+
+void say(const std::string &text) { write_err("kelctl: " + text); }
+
+bool complain(const std::string &text) {
+    say(current ? command_words() + ": " + text : text);
+    return false;
+}
+
+std::string status_text(int32_t rc) {
+    if (rc == -1) return "the driver did not answer (no sw0?)";
+    if (rc == KEL_ERR_IO) return "the driver channel is not open";
+    for (const LibraryStatus &s : kLibraryStatuses)
+        if (s.code == rc) return std::string(s.text) + " (status " + std::to_string(rc) + ")";
+    std::string text = "driver status " + std::to_string(rc);
+    const char *meaning = kel_drv_status_text(rc);
+    return meaning[0] == '?' ? text : text + " (" + meaning + ")";
+}
+
+int fail(const std::string &what, int32_t rc) {
+    say(what + ": " + status_text(rc));
     return kExitFailed;
 }
 
-int usage_error(const char *message) {
-    std::fprintf(stderr, "kelctl: %s (see kelctl --help)\n", message);
-    return kExitUsage;
+bool driver_silent(const std::string &what) {
+    uint32_t ports = 0;
+    int32_t rc = kel_stack_nr_ports_get(1, &ports);
+    if (rc != -1 && rc != KEL_ERR_IO) return false;
+    fail(what, rc);
+    silent = true;
+    return true;
 }
 
-void Table::print(FILE *out) const {
+bool driver_was_silent() { return silent; }
+
+void Table::add(std::vector<std::string> row) {
+    for (std::string &cell : row) cell = printable(cell);
+    rows_.push_back(std::move(row));
+}
+
+void Table::print() const {
     std::vector<size_t> width;
     for (const auto &row : rows_)
         for (size_t i = 0; i < row.size(); ++i) {
@@ -36,7 +125,7 @@ void Table::print(FILE *out) const {
             if (i + 1 < row.size()) line += std::string(width[i] - row[i].size() + 2, ' ');
         }
         line.erase(line.find_last_not_of(' ') + 1);
-        std::fprintf(out, "%s\n", line.c_str());
+        write_out(line + "\n");
     }
 }
 

@@ -13,14 +13,14 @@ namespace {
 const std::vector<const char *> kMethods = {"radius", "local", "radius-local"};
 const std::vector<const char *> kControls = {"force-authorized", "force-unauthorized", "auto"};
 const std::vector<const char *> kAuthStates = {"", "authorized", "unauthorized", "guest"};
-constexpr uint32_t kRadiusSlots = 4;
 constexpr uint32_t kDefaultRadiusPort = 1812;
+constexpr size_t kUserNameMax = 64;
 
 int show_dot1x(const Args &args) {
     if (args.size() > 1) return usage_error("show dot1x takes at most one port list");
     iflist ports;
     if (!ports_argument(args, 0, &ports)) return kExitUsage;
-    Dot1xSysRecord sys;
+    kel_drv_dot1x_sys sys;
     if (int32_t rc = kel_dot1x_sys_info_get(&sys)) return fail("reading 802.1X", rc);
     Table t({"802.1X", ""});
     t.add({"State", enabled(sys.enabled)});
@@ -29,31 +29,31 @@ int show_dot1x(const Args &args) {
     t.add({"Local users", std::to_string(sys.local_users)});
     t.print();
 
-    std::printf("\n");
+    write_out("\n");
     Table servers({"Server", "Address", "UDP port", "Key"});
-    for (uint32_t i = 1; i <= kRadiusSlots; ++i) {
-        RadiusServerRecord r;
+    for (uint32_t i = 1; i <= KEL_DRV_RADIUS_SLOTS; ++i) {
+        kel_drv_radius_server r;
         if (kel_dot1x_radius_get(i, &r) != 0) continue;  // an empty slot
         servers.add({std::to_string(i), ipv4(r.addr), std::to_string(r.udp_port), r.key_set ? "(set)" : "-"});
     }
     servers.print();
 
-    std::printf("\n");
+    write_out("\n");
     Table users({"User", "Privilege"});
     uint32_t cursor = 0;
-    LocalUserRecord u;
+    kel_drv_user u;
     while (kel_dot1x_user_getnext(&cursor, &u) == 0) {
         u.name[sizeof u.name - 1] = '\0';
         users.add({u.name, std::to_string(u.value)});
     }
     users.print();
 
-    std::printf("\n");
+    write_out("\n");
     Table pt(
         {"Port", "Control", "State", "Multi-host", "Reauth", "Period", "Quiet", "Timeout", "Guest VLAN"});
     int status = kExitOk;
     for (const ifport &p : ports_in(ports)) {
-        Dot1xPortRecord r;
+        kel_drv_dot1x_port r;
         if (int32_t rc = kel_dot1x_port_info_get(&p, &r)) {
             status = fail(("reading port " + port_name(p)).c_str(), rc);
             continue;
@@ -111,14 +111,13 @@ int radius_add(const Args &args) {
     if (args.size() < 3 || args.size() > 4)
         return usage_error("dot1x radius add takes SLOT ADDRESS KEY|- [UDP-PORT]");
     uint32_t slot, addr, udp = kDefaultRadiusPort;
-    if (!parse_number(args[0], 1, kRadiusSlots, "server slot", &slot)) return kExitUsage;
-    if (kel_cli_ipaddr_get(args[1].c_str(), &addr) != 0)
-        return usage_error(("bad server address '" + args[1] + "'").c_str());
-    if (args.size() == 4 && kel_cli_tcpudp_port_get(args[3].c_str(), &udp) != 0)
-        return usage_error(("bad UDP port '" + args[3] + "' (1 to 65535)").c_str());
+    if (!parse_number(args[0], 1, KEL_DRV_RADIUS_SLOTS, "server slot", &slot)) return kExitUsage;
+    if (!parse_ipv4(args[1], "server address", &addr) ||
+        (args.size() == 4 && !parse_number(args[3], 1, 65535, "UDP port", &udp)))
+        return kExitUsage;
     std::string key;
     if (!read_secret(args[2], "key", &key)) return kExitUsage;
-    if (key.size() > 16) std::fprintf(stderr, "kelctl: the key is cut to its first 16 characters\n");
+    if (key.size() > 16) say("the key is cut to its first 16 characters");
     int32_t rc = kel_dot1x_radius_set(slot, addr, key.c_str(), udp);
     forget(&key);
     if (rc) return fail(("setting RADIUS server " + args[0]).c_str(), rc);
@@ -128,7 +127,7 @@ int radius_add(const Args &args) {
 int radius_delete(const Args &args) {
     uint32_t slot;
     if (args.size() != 1) return usage_error("dot1x radius delete takes a slot");
-    if (!parse_number(args[0], 1, kRadiusSlots, "server slot", &slot)) return kExitUsage;
+    if (!parse_number(args[0], 1, KEL_DRV_RADIUS_SLOTS, "server slot", &slot)) return kExitUsage;
     if (int32_t rc = kel_dot1x_radius_del(slot))
         return fail(("deleting RADIUS server " + args[0]).c_str(), rc);
     return kExitOk;
@@ -139,11 +138,10 @@ int user_add(const Args &args) {
         return usage_error("dot1x user add takes NAME PASSWORD|- [PRIVILEGE]");
     uint32_t privilege = 1;
     if (args.size() == 3 && !parse_number(args[2], 0, 15, "privilege", &privilege)) return kExitUsage;
-    if (args[0].size() > 64) return usage_error("a user name has at most 64 characters");
+    if (!parse_name(args[0], kUserNameMax, "user name")) return kExitUsage;
     std::string password;
     if (!read_secret(args[1], "password", &password)) return kExitUsage;
-    if (password.size() > 64)
-        std::fprintf(stderr, "kelctl: the password is cut to its first 64 characters\n");
+    if (password.size() > 64) say("the password is cut to its first 64 characters");
     int32_t rc = kel_dot1x_user_set(args[0].c_str(), password.c_str(), privilege);
     forget(&password);
     if (rc) return fail(("setting user " + args[0]).c_str(), rc);
@@ -152,6 +150,7 @@ int user_add(const Args &args) {
 
 int user_delete(const Args &args) {
     if (args.size() != 1) return usage_error("dot1x user delete takes a name");
+    if (!parse_name(args[0], kUserNameMax, "user name")) return kExitUsage;
     if (int32_t rc = kel_dot1x_user_del(args[0].c_str()))
         return fail(("deleting user " + args[0]).c_str(), rc);
     return kExitOk;

@@ -1,32 +1,18 @@
-// driver.h - what kelctl reads of the switch driver's own records and value
-// codes for ports and forwarding: the records of the MAC and multicast
-// entries, trunk, LACP and mirror session data (laid out in the driver's
-// record header), and the values of the port settings. The library passes all
-// of them through unchanged; only a program that shows them needs them.
+// driver.h - the keywords kelctl gives the value codes of the driver's port
+// and forwarding words. The records themselves (MAC and multicast entries,
+// trunk, LACP and mirror session data) and the codes are the driver's, in
+// kel_driver.h; the library passes all of them through unchanged, and only a
+// program that shows or sets them needs them.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 
-#include "../../sim/records.h"  // the layouts of the records the driver fills
 #include "kel.h"
+#include "kel_driver.h"
 
 namespace kelctl {
-
-// The records, as the driver's record header lays them out.
-using ArlEntry = kelsim::ArlEntryRecord;         // kel_arl_getnext
-using McastEntry = kelsim::McastEntryRecord;     // kel_mcast_get, kel_mcast_getnext
-using TrunkData = kelsim::TrunkRecord;           // kel_trunk_get
-using LacpData = kelsim::LacpRecord;             // kel_lacp_info_get
-using MirrorData = kelsim::MirrorSessionRecord;  // kel_mirror_session_get
-
-constexpr uint32_t kEntryStatic = kelsim::kArlStatic;
-constexpr uint32_t kEntryDynamic = kelsim::kArlDynamic;
-constexpr uint32_t kTrunks = 8;
-constexpr uint32_t kMirrorSessions = 4;
-constexpr uint32_t kCosQueues = kelsim::kCosQueues;
-constexpr uint32_t kMirrorMonitor = 4;  // kel_port_mirror_get: the port is the session's monitor
 
 // A keyword of the command line and the driver's code for it.
 struct Code {
@@ -60,22 +46,39 @@ std::string words_of(const Code (&table)[N]) {
 
 constexpr Code kOnOff[] = {{"on", 1}, {"off", 0}};
 constexpr Code kUpDown[] = {{"up", 1}, {"down", 0}};
-constexpr Code kSpeeds[] = {{"auto", 0}, {"10", 10}, {"100", 100}, {"1000", 1000}};
-constexpr Code kDuplex[] = {{"auto", 0}, {"half", 1}, {"full", 2}};
-constexpr Code kMdix[] = {{"auto", 0}, {"mdi", 1}, {"mdix", 2}};
-constexpr Code kMedium[] = {{"fast-ethernet", 1}, {"gigabit", 2}};
-constexpr Code kDiscard[] = {{"none", 0}, {"untagged", 1}, {"tagged", 2}};
-constexpr Code kBlockTypes[] = {{"unknown-unicast", 0}, {"unknown-multicast", 1}};
-constexpr Code kVlanModes[] = {{"access", 1}, {"trunk", 2}, {"hybrid", 3}};
-constexpr Code kAllowTypes[] = {{"tagged", 1}, {"untagged", 2}};
-constexpr Code kStpStates[] = {
-    {"disabled", 1}, {"blocking", 2}, {"listening", 3}, {"learning", 4}, {"forwarding", 5}};
-constexpr Code kStormTypes[] = {{"broadcast", 0}, {"multicast", 1}, {"unknown-unicast", 2}};
-constexpr Code kMirrorModes[] = {{"none", 0}, {"rx", 1}, {"tx", 2}, {"both", 3}};
-constexpr Code kTrunkKinds[] = {{"static", 1}, {"dynamic", 2}};
-constexpr Code kCriteria[] = {{"src-mac", 1}, {"dst-mac", 2}, {"src-dst-mac", 3},
-                              {"src-ip", 4},  {"dst-ip", 5},  {"src-dst-ip", 6}};
-constexpr Code kQueuePolicies[] = {{"strict", 1}, {"wrr", 2}};
-constexpr Code kEntryKinds[] = {{"static", kEntryStatic}, {"dynamic", kEntryDynamic}};
+constexpr Code kSpeeds[] = {{"auto", KEL_DRV_SPEED_AUTO}, {"10", 10}, {"100", 100}, {"1000", 1000}};
+constexpr Code kDuplex[] = {
+    {"auto", KEL_DRV_DUPLEX_AUTO}, {"half", KEL_DRV_DUPLEX_HALF}, {"full", KEL_DRV_DUPLEX_FULL}};
+constexpr Code kMdix[] = {
+    {"auto", KEL_DRV_MDIX_AUTO}, {"mdi", KEL_DRV_MDIX_MDI}, {"mdix", KEL_DRV_MDIX_MDIX}};
+constexpr Code kMedium[] = {{"fast-ethernet", KEL_DRV_MEDIUM_FE}, {"gigabit", KEL_DRV_MEDIUM_GE}};
+constexpr Code kDiscard[] = {{"none", KEL_DRV_DISCARD_NONE},
+                             {"untagged", KEL_DRV_DISCARD_UNTAGGED},
+                             {"tagged", KEL_DRV_DISCARD_TAGGED}};
+constexpr Code kBlockTypes[] = {{"unknown-unicast", KEL_DRV_BLOCK_UNKNOWN_UNICAST},
+                                {"unknown-multicast", KEL_DRV_BLOCK_UNKNOWN_MULTICAST}};
+constexpr Code kVlanModes[] = {{"access", KEL_DRV_VLAN_MODE_ACCESS},
+                               {"trunk", KEL_DRV_VLAN_MODE_TRUNK},
+                               {"hybrid", KEL_DRV_VLAN_MODE_HYBRID}};
+constexpr Code kAllowTypes[] = {{"tagged", KEL_DRV_ALLOW_TAGGED}, {"untagged", KEL_DRV_ALLOW_UNTAGGED}};
+constexpr Code kStpStates[] = {{"disabled", KEL_DRV_PORT_STP_DISABLED},
+                               {"blocking", KEL_DRV_PORT_STP_BLOCKING},
+                               {"listening", KEL_DRV_PORT_STP_LISTENING},
+                               {"learning", KEL_DRV_PORT_STP_LEARNING},
+                               {"forwarding", KEL_DRV_PORT_STP_FORWARDING}};
+constexpr Code kStormTypes[] = {{"broadcast", KEL_DRV_STORM_BROADCAST},
+                                {"multicast", KEL_DRV_STORM_MULTICAST},
+                                {"unknown-unicast", KEL_DRV_STORM_UNKNOWN_UNICAST}};
+constexpr Code kMirrorModes[] = {{"none", KEL_DRV_MIRROR_NONE},
+                                 {"rx", KEL_DRV_MIRROR_RX},
+                                 {"tx", KEL_DRV_MIRROR_TX},
+                                 {"both", KEL_DRV_MIRROR_BOTH}};
+constexpr Code kTrunkKinds[] = {{"static", KEL_DRV_TRUNK_STATIC}, {"dynamic", KEL_DRV_TRUNK_DYNAMIC}};
+constexpr Code kCriteria[] = {
+    {"src-mac", KEL_DRV_TRUNK_SRC_MAC},         {"dst-mac", KEL_DRV_TRUNK_DST_MAC},
+    {"src-dst-mac", KEL_DRV_TRUNK_SRC_DST_MAC}, {"src-ip", KEL_DRV_TRUNK_SRC_IP},
+    {"dst-ip", KEL_DRV_TRUNK_DST_IP},           {"src-dst-ip", KEL_DRV_TRUNK_SRC_DST_IP}};
+constexpr Code kQueuePolicies[] = {{"strict", KEL_DRV_COS_STRICT}, {"wrr", KEL_DRV_COS_WRR}};
+constexpr Code kEntryKinds[] = {{"static", KEL_DRV_ARL_STATIC}, {"dynamic", KEL_DRV_ARL_DYNAMIC}};
 
 }  // namespace kelctl

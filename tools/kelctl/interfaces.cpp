@@ -68,23 +68,11 @@ const Column kColumns[] = {
     {"Tagged", tagged_vlans},
 };
 
-// Every port of the stack.
-iflist all_ports() {
-    iflist all;
-    std::memset(&all, 0, sizeof all);
-    for (uint32_t u = 1; u <= KEL_IFLIST_WORDS; ++u) {
-        uint32_t n = 0;
-        kel_stack_nr_ports_get(u, &n);
-        all.word[u - 1] = n >= 32 ? ~0u : (1u << n) - 1u;
-    }
-    return all;
-}
-
 int show_interfaces(const Args &args) {
     if (args.size() > 1) return usage_error("show interfaces takes at most one port list");
     iflist ports;
     if (args.empty())
-        ports = all_ports();
+        ports = every_port();
     else if (!parse_port_list(args[0], &ports))
         return kExitUsage;
     std::vector<Vlan> vlans;

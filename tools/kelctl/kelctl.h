@@ -50,21 +50,72 @@ extern const Area kMaintArea;
 
 // Exit statuses.
 constexpr int kExitOk = 0;
-constexpr int kExitFailed = 1;  // the switch refused or could not be reached
+constexpr int kExitFailed = 1;  // the switch refused or could not be reached, or a write failed
 constexpr int kExitUsage = 2;   // the command line is wrong
 
-// Reports a failed library call on stderr ("kelctl: what: reason") and
-// returns kExitFailed.
-int fail(const char *what, int32_t rc);
-// Reports a usage error for a subcommand and returns kExitUsage.
-int usage_error(const char *message);
+// ---- Output and messages ---------------------------------------------------
+// Every byte kelctl writes goes through write_out or write_err, which keep
+// the first failure; finish() flushes both streams and turns a failed write
+// into kExitFailed, so that output lost to a full disk is never a success.
+// Text that kelctl did not write itself (names from the switch, arguments)
+// reaches a terminal only through printable().
+
+// The text with every byte outside printable ASCII written \xNN, and '\' as "\\".
+std::string printable(const std::string &text);
+void write_out(const std::string &text);  // to stdout, as it is
+void write_err(const std::string &line);  // one line to stderr, made printable
+// Flushes stdout and stderr; the exit status: status, or kExitFailed when a
+// write failed (with a message when stderr still takes one).
+int finish(int status);
+
+// The subcommand being run, for messages and usage lines.
+void set_command(const Subcommand *s);
+std::string command_words();
+
+// "kelctl: TEXT" on stderr.
+void say(const std::string &text);
+// A wrong argument: "kelctl: COMMAND: TEXT"; returns false.
+bool complain(const std::string &text);
+// A failed library call, "kelctl: WHAT: REASON" (the driver's status with its
+// meaning); returns kExitFailed.
+int fail(const std::string &what, int32_t rc);
+// A wrong command line: the message and the command's usage; returns kExitUsage.
+int usage_error(const std::string &message);
+// The text of a library result: "driver status -207 (entry exists)".
+std::string status_text(int32_t rc);
+
+// A name or port that does not parse may only mean that no driver answers:
+// driver_silent() asks a cheap question, and when it goes unanswered says so
+// under `what` and marks the command failed (exit 1) rather than wrong.
+bool driver_silent(const std::string &what);
+bool driver_was_silent();
+
+// ---- Arguments -------------------------------------------------------------
+// The library's parsers read as far as their grammar goes and compute in 32
+// bits, as the switch's own shell expects; kelctl holds a command line to
+// more. Each reader takes an argument whole or refuses it, with a message
+// naming it (and its range), before anything is sent; the caller then exits
+// with kExitUsage.
+
+// A number from min to max, read in full precision: decimal digits without
+// sign, blanks or leading zeros; with Radix::hex also 0x and hexadecimal
+// digits (for values that are naturally hexadecimal, such as ethertypes).
+enum class Radix { decimal, hex };
+bool parse_number(const std::string &text, uint64_t min, uint64_t max, const char *what, uint32_t *out,
+                  Radix radix = Radix::decimal);
+// A name the switch keeps: 1 to max bytes, none of them a control character or DEL.
+bool parse_name(const std::string &text, size_t max, const char *what);
+// An IPv4 host address "A.B.C.D" (four decimal numbers 0-255, as above), and
+// a prefix "A.B.C.D/N" (N 0-32); network byte order.
+bool parse_ipv4(const std::string &text, const char *what, uint32_t *addr);
+bool parse_prefix(const std::string &text, const char *what, uint32_t *addr, uint32_t *mask);
 
 // An aligned table: the first row is the heading.
 class Table {
 public:
-    explicit Table(std::vector<std::string> heading) { rows_.push_back(std::move(heading)); }
-    void add(std::vector<std::string> row) { rows_.push_back(std::move(row)); }
-    void print(FILE *out = stdout) const;
+    explicit Table(std::vector<std::string> heading) { add(std::move(heading)); }
+    void add(std::vector<std::string> row);  // cells made printable
+    void print() const;
 
 private:
     std::vector<std::vector<std::string>> rows_;
@@ -78,12 +129,12 @@ const char *yes_no(int32_t v);
 // "gigabit", "fast-ethernet" or "-", with " stack" for a stack port.
 std::string port_kind(const ifport &p);
 
-// Arguments in the shell's grammar, read by the library's parsers. Each
-// reports a bad argument on stderr, one message per error code, and returns
-// false (the subcommand then exits with kExitUsage).
+// Lists in the shell's grammar, checked whole against it by kelctl first
+// (lists.cpp gives the grammar), then read by the library's parsers. Each
+// reports a bad argument and returns false, as the readers above do.
 bool parse_port_list(const std::string &text, iflist *out);    // "fa1/0/1-4,gi1/0/25"
 bool parse_vlan_list(const std::string &text, vlanlist *out);  // "1-10,20"
-bool parse_vlan_id(const std::string &text, uint32_t *vid);    // 1 to 3000
+bool parse_vlan_id(const std::string &text, uint32_t *vid);    // 1 to 4094
 
 // Text forms of lists, which the parsers read back: "fa1/0/1-24,gi1/0/25"
 // (short names, consecutive ports of one media word as ranges; "-" for none)

@@ -1,6 +1,15 @@
-// lists.cpp - kelctl's port lists, VLAN lists and VLAN ids: read through the
-// library's parsers, with one message per kind of mistake, and written back
-// in the same grammar.
+// lists.cpp - kelctl's port lists, VLAN lists and VLAN ids: checked whole
+// against a strict grammar, then read through the library's parsers, with
+// one message per kind of mistake, and written back in the same grammar.
+//
+// The library reads an item only as far as its grammar goes ("20-22-99" is
+// 20-22 to it, "fa1/0/1-2/3" is fa1/0/1-2) and skips blanks; kelctl takes a
+// list only when every character of it belongs to this grammar:
+//   PORTLIST := PORTS { ',' PORTS }     PORTS := MEDIA N '/' N '/' N [ '-' N ]
+//   VLANLIST := VLANS { ',' VLANS }     VLANS := VID [ '-' VID ]
+// MEDIA is two or more lower-case letters that begin "fastethernet" or
+// "gigabitethernet"; N and VID are decimal without sign or leading zero, VID
+// 1 to 4094; a range runs upwards (a port range over two ports at least).
 #include <cstdio>
 #include <cstring>
 
@@ -10,22 +19,82 @@ namespace kelctl {
 
 namespace {
 
-void complain(const char *fmt, const std::string &text) {
-    std::fprintf(stderr, "kelctl: ");
-    std::fprintf(stderr, fmt, text.c_str());
-    std::fprintf(stderr, "\n");
+std::vector<std::string> items_of(const std::string &text) {
+    std::vector<std::string> items;
+    size_t start = 0, end;
+    while ((end = text.find(',', start)) != std::string::npos) {
+        items.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    items.push_back(text.substr(start));
+    return items;
+}
+
+// Reads "0" or digits without a leading zero at text[*at]; the value in
+// full precision (saturated far beyond any range).
+bool read_decimal(const std::string &text, size_t *at, uint64_t *value) {
+    size_t i = *at;
+    uint64_t v = 0;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+        v = v > UINT32_MAX ? v : v * 10 + static_cast<unsigned>(text[i] - '0');
+        ++i;
+    }
+    if (i == *at || (text[*at] == '0' && i - *at > 1)) return false;
+    *at = i;
+    *value = v;
+    return true;
+}
+
+// Why an item is not a PORTS of the grammar ("" when it is one).
+std::string port_item_fault(const std::string &item) {
+    if (item.empty()) return "an empty item (a comma too many)";
+    size_t at = 0;
+    while (at < item.size() && item[at] >= 'a' && item[at] <= 'z') ++at;
+    if (!kel_is_portname_prefix(item.c_str()))
+        return "'" + item + "' does not begin with fa or gi (fastethernet, gigabitethernet, in lower case)";
+    uint64_t n[4];
+    for (int i = 0; i < 3; ++i)
+        if ((i && (at >= item.size() || item[at++] != '/')) || !read_decimal(item, &at, &n[i]))
+            return "'" + item + "' is not a port like fa1/0/3 (decimal numbers, no leading zeros)";
+    if (at < item.size() && item[at] == '-') {
+        ++at;
+        if (!read_decimal(item, &at, &n[3])) return "'" + item + "' does not end a range with a port number";
+        if (n[3] <= n[2]) return "the range '" + item + "' does not run upwards";
+    }
+    if (at < item.size()) return "'" + item + "' goes on after its port or range";
+    return "";
+}
+
+// Why an item is not a VLANS of the grammar ("" when it is one).
+std::string vlan_item_fault(const std::string &item) {
+    if (item.empty()) return "an empty item (a comma too many)";
+    size_t at = 0;
+    uint64_t first, last;
+    if (!read_decimal(item, &at, &first))
+        return "'" + item + "' is not a VLAN id (decimal, no leading zeros)";
+    last = first;
+    if (at < item.size() && item[at] == '-') {
+        ++at;
+        if (!read_decimal(item, &at, &last)) return "'" + item + "' does not end a range with a VLAN id";
+    }
+    if (at < item.size()) return "'" + item + "' goes on after its VLAN id or range";
+    if (first < KEL_VLAN_MIN || last > KEL_VLAN_MAX) return "'" + item + "' is out of range 1-4094";
+    if (last < first) return "the range '" + item + "' runs backwards";
+    return "";
+}
+
+template <typename Check>
+std::string list_fault(const std::string &text, Check item_fault) {
+    for (const std::string &item : items_of(text))
+        if (std::string why = item_fault(item); !why.empty()) return why;
+    return "";
 }
 
 // The first item of a port list that names no port of this switch.
 std::string unknown_port(const std::string &text) {
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.find(',', start);
-        std::string item = text.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    for (const std::string &item : items_of(text)) {
         iflist one;
         if (kel_cli_iflist_get(item.c_str(), &one) == KEL_ERR_NO_IF) return item;
-        if (end == std::string::npos) break;
-        start = end + 1;
     }
     return text;
 }
@@ -33,45 +102,31 @@ std::string unknown_port(const std::string &text) {
 }  // namespace
 
 bool parse_port_list(const std::string &text, iflist *out) {
+    if (std::string why = list_fault(text, port_item_fault); !why.empty())
+        return complain("bad port list '" + text + "': " + why);
     switch (kel_cli_iflist_get(text.c_str(), out)) {
         case 0:
             return true;
         case KEL_ERR_NO_IF:
-            complain("no such interface: '%s' names no port of this switch (see kelctl show interfaces)",
-                     unknown_port(text));
-            return false;
+            if (driver_silent("reading the port list '" + text + "'")) return false;
+            return complain("no such interface: '" + unknown_port(text) +
+                            "' names no port of this switch (see kelctl show interfaces)");
         case KEL_ERR_FORMAT:
-            complain(
-                "bad port list '%s': write ports as fa1/0/1 and ranges as fa1/0/1-4 (first port "
-                "below last), separated by commas without blanks",
-                text);
-            return false;
+            return complain("bad port list '" + text + "': an item of it is too long or too short");
         default:
-            complain("cannot read the port list '%s'", text);
-            return false;
+            return complain("cannot read the port list '" + text + "'");
     }
 }
 
 bool parse_vlan_list(const std::string &text, vlanlist *out) {
-    switch (kel_cli_vlanlist_get(text.c_str(), out)) {
-        case 0:
-            return true;
-        case KEL_ERR_FORMAT:
-            complain(
-                "bad VLAN list '%s': write VLAN ids from 1 to 4094 and ranges as 1-10, separated by "
-                "commas without blanks",
-                text);
-            return false;
-        default:
-            complain("cannot read the VLAN list '%s'", text);
-            return false;
-    }
+    if (std::string why = list_fault(text, vlan_item_fault); !why.empty())
+        return complain("bad VLAN list '" + text + "': " + why);
+    if (kel_cli_vlanlist_get(text.c_str(), out) == 0) return true;
+    return complain("cannot read the VLAN list '" + text + "'");
 }
 
 bool parse_vlan_id(const std::string &text, uint32_t *vid) {
-    if (kel_cli_vlan_id_get(text.c_str(), vid) == 0) return true;
-    complain("VLAN id '%s' is out of range: give a number from 1 to 3000", text);
-    return false;
+    return parse_number(text, KEL_VLAN_MIN, KEL_VLAN_MAX, "VLAN id", vid);
 }
 
 std::string port_list_text(const iflist &ports) {

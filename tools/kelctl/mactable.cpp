@@ -23,33 +23,39 @@ struct Options {
 bool one_port(const std::string &text, ifport *out) {
     iflist l;
     if (!parse_port_list(text, &l)) return false;
-    if (kel_iflist_port_count(&l) != 1 || kel_iflist_port_get1st(&l, out) != 0) {
-        std::fprintf(stderr, "kelctl: '%s' must name one port\n", text.c_str());
-        return false;
-    }
-    return true;
+    if (kel_iflist_port_count(&l) == 1 && kel_iflist_port_get1st(&l, out) == 0) return true;
+    return complain("'" + text + "' must name one port");
 }
 
 bool mac_address(const std::string &text, uint8_t mac[6]) {
     if (kel_mac_addr_get(text.c_str(), mac) == 0) return true;
-    std::fprintf(stderr, "kelctl: bad MAC address '%s': write it as 0012.3456.789a\n", text.c_str());
+    return complain("bad MAC address '" + text + "': write it as 0012.3456.789a");
+}
+
+// Refuses the command line (with the command's usage); false.
+bool misused(const std::string &message) {
+    usage_error(message);
     return false;
 }
 
-// Reads the options that `allowed` lists ("vlan interface address static dynamic").
+// Reads the options that `allowed` lists ("vlan interface address static
+// dynamic"), each at most once.
 bool read_options(const Args &args, const std::string &allowed, Options *o) {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string &k = args[i];
-        bool known = (" " + allowed + " ").find(" " + k + " ") != std::string::npos;
-        if (known && (k == "static" || k == "dynamic")) {
+        bool kind = k == "static" || k == "dynamic";
+        if ((" " + allowed + " ").find(" " + k + " ") == std::string::npos)
+            return misused("'" + k + "' is not one of: " + allowed);
+        bool seen = kind               ? o->has_kind
+                    : k == "vlan"      ? o->has_vlan
+                    : k == "interface" ? o->has_port
+                                       : o->has_mac;
+        if (seen) return misused((kind ? std::string("static or dynamic") : k) + " given twice");
+        if (kind) {
             o->has_kind = code_of(kEntryKinds, k, &o->kind);
             continue;
         }
-        if (!known || i + 1 >= args.size()) {
-            std::fprintf(stderr, "kelctl: expected one of: %s (each but static/dynamic with a value)\n",
-                         allowed.c_str());
-            return false;
-        }
+        if (i + 1 >= args.size()) return misused(k + " needs a value");
         const std::string &v = args[++i];
         if (k == "vlan" && !(o->has_vlan = parse_vlan_id(v, &o->vid))) return false;
         if (k == "interface" && !(o->has_port = one_port(v, &o->port))) return false;
@@ -58,7 +64,9 @@ bool read_options(const Args &args, const std::string &allowed, Options *o) {
     return true;
 }
 
-std::string age_text(const ArlEntry &e) { return e.kind == kEntryDynamic ? std::to_string(e.age) : "-"; }
+std::string age_text(const kel_drv_arl_entry &e) {
+    return e.kind == KEL_DRV_ARL_DYNAMIC ? std::to_string(e.age) : "-";
+}
 
 std::string port_text(uint32_t unit, uint32_t port) {
     ifport p{static_cast<int32_t>(unit), 0, static_cast<int32_t>(port)};
@@ -69,9 +77,9 @@ std::string port_text(uint32_t unit, uint32_t port) {
 int show_table(const Args &args) {
     Options o;
     if (!read_options(args, "vlan interface address static dynamic", &o)) return kExitUsage;
-    std::vector<ArlEntry> entries;
+    std::vector<kel_drv_arl_entry> entries;
     uint32_t index = 0;
-    ArlEntry e;
+    kel_drv_arl_entry e;
     int32_t rc;
     int32_t walk_kind = o.has_kind ? static_cast<int32_t>(o.kind) : KEL_ARL_WALK_4;
     while ((rc = kel_arl_getnext(&index, walk_kind, &e)) == 0) {
@@ -82,19 +90,19 @@ int show_table(const Args &args) {
         entries.push_back(e);
     }
     if (rc != KEL_ERR_NOT_FOUND) return fail("reading the MAC address table", rc);
-    std::sort(entries.begin(), entries.end(), [](const ArlEntry &a, const ArlEntry &b) {
+    std::sort(entries.begin(), entries.end(), [](const kel_drv_arl_entry &a, const kel_drv_arl_entry &b) {
         return std::tie(a.vid, a.mac[0], a.mac[1], a.mac[2], a.mac[3], a.mac[4], a.mac[5]) <
                std::tie(b.vid, b.mac[0], b.mac[1], b.mac[2], b.mac[3], b.mac[4], b.mac[5]);
     });
     uint32_t ageing = 0;
     if (int32_t arc = kel_arl_age_time_get(&ageing)) return fail("reading the ageing time", arc);
     Table t({"VLAN", "MAC address", "Type", "Port", "Age"});
-    for (const ArlEntry &x : entries)
+    for (const kel_drv_arl_entry &x : entries)
         t.add({std::to_string(x.vid), mac(x.mac), word_of(kEntryKinds, x.kind), port_text(x.unit, x.port),
                age_text(x)});
     t.print();
-    std::printf("%zu %s; ageing time %u seconds\n", entries.size(), entries.size() == 1 ? "entry" : "entries",
-                ageing);
+    write_out(std::to_string(entries.size()) + (entries.size() == 1 ? " entry" : " entries") +
+              "; ageing time " + std::to_string(ageing) + " seconds\n");
     return kExitOk;
 }
 
@@ -102,11 +110,7 @@ int show_table(const Args &args) {
 bool static_key(const Args &args, Options *o) {
     if (args.empty() || !mac_address(args[0], o->mac)) return false;
     if (!read_options(Args(args.begin() + 1, args.end()), "vlan interface", o)) return false;
-    if (!o->has_vlan || !o->has_port) {
-        std::fprintf(stderr, "kelctl: give the entry as MAC vlan VID interface PORT\n");
-        return false;
-    }
-    return true;
+    return (o->has_vlan && o->has_port) || misused("give the entry as MAC vlan VID interface PORT");
 }
 
 int add_static(const Args &args) {
@@ -136,11 +140,11 @@ int clear_dynamic(const Args &args) {
 }
 
 int ageing_time(const Args &args) {
-    int32_t seconds;
-    if (args.size() != 1 || kel_atoi(args[0].c_str(), &seconds) != 0 || seconds < 0)
+    uint32_t seconds;
+    if (args.size() != 1)
         return usage_error("mac-address-table aging-time takes a number of seconds (0: never)");
-    if (int32_t rc = kel_arl_age_time_set(static_cast<uint32_t>(seconds)))
-        return fail("setting the ageing time", rc);
+    if (!parse_number(args[0], 0, UINT32_MAX, "ageing time", &seconds)) return kExitUsage;
+    if (int32_t rc = kel_arl_age_time_set(seconds)) return fail("setting the ageing time", rc);
     return kExitOk;
 }
 
@@ -149,12 +153,12 @@ int show_multicast(const Args &args) {
     if (!read_options(args, "vlan static", &o)) return kExitUsage;
     Table t({"VLAN", "Group", "Type", "Priority", "Ports"});
     uint32_t cursor = 0;
-    McastEntry e;
+    kel_drv_mcast_entry e;
     int32_t rc;
     while ((rc = o.has_kind ? kel_static_mcast_getnext(&cursor, &e) : kel_mcast_getnext(&cursor, &e)) == 0)
         if (!o.has_vlan || e.vid == o.vid)
-            t.add({std::to_string(e.vid), mac(e.mac), e.kind == kEntryStatic ? "static" : "learned",
-                   e.kind == kEntryStatic ? std::to_string(e.priority) : "-", port_list_text(e.ports)});
+            t.add({std::to_string(e.vid), mac(e.mac), e.kind == KEL_DRV_ARL_STATIC ? "static" : "learned",
+                   e.kind == KEL_DRV_ARL_STATIC ? std::to_string(e.priority) : "-", port_list_text(e.ports)});
     if (rc != KEL_ERR_NOT_FOUND) return fail("reading the multicast table", rc);
     t.print();
     return kExitOk;
@@ -165,20 +169,22 @@ int change_group(const Args &args, bool add) {
     uint8_t group[6];
     uint32_t vid = 0, prio = 0;
     iflist ports;
-    bool has_vid = false, has_ports = false;
+    bool has_vid = false, has_ports = false, has_prio = false;
     if (args.empty() || !mac_address(args[0], group)) return kExitUsage;
     for (size_t i = 1; i < args.size(); i += 2) {
         if (i + 1 >= args.size()) return usage_error("options come as keyword and value");
         const std::string &k = args[i], &v = args[i + 1];
-        if (k == "vlan") {
-            if (!(has_vid = parse_vlan_id(v, &vid))) return kExitUsage;
-        } else if (k == "interface") {
-            if (!(has_ports = parse_port_list(v, &ports))) return kExitUsage;
-        } else if (k == "priority" && add) {
-            if (kel_cli_cosq_prio_get(v.c_str(), &prio) != 0) return usage_error("a priority is 0 to 7");
-        } else {
-            return usage_error("expected vlan, interface or priority");
-        }
+        bool *seen = k == "vlan"              ? &has_vid
+                     : k == "interface"       ? &has_ports
+                     : add && k == "priority" ? &has_prio
+                                              : nullptr;
+        if (!seen)
+            return usage_error(add ? "expected vlan, interface or priority" : "expected vlan or interface");
+        if (*seen) return usage_error(k + " given twice");
+        bool ok = k == "vlan"        ? parse_vlan_id(v, &vid)
+                  : k == "interface" ? parse_port_list(v, &ports)
+                                     : parse_number(v, 0, 7, "priority", &prio);
+        if (!(*seen = ok)) return kExitUsage;
     }
     if (!has_vid || (add && !has_ports)) return usage_error("give the group's vlan (and, to add, its ports)");
     int32_t rc = add         ? kel_static_mcast_add(group, vid, prio, &ports)

@@ -11,8 +11,7 @@ namespace {
 const std::vector<const char *> kPairStates = {"ok", "open", "short", "not tested"};
 const std::vector<const char *> kLeds = {"off", "on", "blinking"};
 
-int show_watchdog(const Args &args) {
-    if (!args.empty()) return usage_error("show watchdog takes no argument");
+int show_watchdog(const Args &) {
     uint32_t timeout = 0, resets = 0;
     int32_t rc = kel_watchdog_get(&timeout);
     if (!rc) rc = kel_watchdog_stat_get(&resets);
@@ -32,15 +31,13 @@ int watchdog(const Args &args) {
     return kExitOk;
 }
 
-int watchdog_reset(const Args &args) {
-    if (!args.empty()) return usage_error("watchdog reset takes no argument");
+int watchdog_reset(const Args &) {
     if (int32_t rc = kel_watchdog_timer_reset())
         return fail("resetting the watchdog timer (is it enabled?)", rc);
     return kExitOk;
 }
 
-int watchdog_clear(const Args &args) {
-    if (!args.empty()) return usage_error("watchdog clear-statistics takes no argument");
+int watchdog_clear(const Args &) {
     if (int32_t rc = kel_watchdog_stat_reset()) return fail("clearing the watchdog statistics", rc);
     return kExitOk;
 }
@@ -52,14 +49,14 @@ int cable(const Args &args) {
     Table t({"Port", "Result", "Pair 1", "Pair 2", "Pair 3", "Pair 4"});
     int status = kExitOk;
     for (const ifport &p : ports_in(ports)) {
-        CableDiagRecord r;
+        kel_drv_cable_diag r;
         if (int32_t rc = kel_cablediag_get(&p, &r)) {
             status = fail(("testing the cable of " + port_name(p)).c_str(), rc);
             continue;
         }
         std::vector<std::string> row = {port_name(p), name_of(kPairStates, r.status)};
         for (uint32_t i = 0; i < 4; ++i)
-            row.push_back(r.pair_status[i] == kPairNotTested
+            row.push_back(r.pair_status[i] == KEL_DRV_PAIR_NOT_TESTED
                               ? "-"
                               : std::string(name_of(kPairStates, r.pair_status[i])) + " " +
                                     std::to_string(r.pair_length[i]) + " m");
@@ -69,20 +66,18 @@ int cable(const Args &args) {
     return status;
 }
 
-int show_led(const Args &args) {
-    if (!args.empty()) return usage_error("show led takes no argument");
-    LedRecord r;
+int show_led(const Args &) {
+    kel_drv_led r;
     if (int32_t rc = kel_show_private_led(&r, sizeof r)) return fail("reading the LEDs", rc);
     Table t({"Port", "LED"});
-    for (const ifport &p : ports_in(all_ports()))
+    for (const ifport &p : ports_in(every_port()))
         if (p.unit <= 8 && p.port <= 32) t.add({port_name(p), name_of(kLeds, r.led[p.unit - 1][p.port - 1])});
     t.print();
     return kExitOk;
 }
 
-int show_health(const Args &args) {
-    if (!args.empty()) return usage_error("show health takes no argument");
-    HealthRecord r;
+int show_health(const Args &) {
+    kel_drv_health r;
     if (int32_t rc = kel_show_private_health(&r, sizeof r)) return fail("reading the health record", rc);
     Table t({"Health", ""});
     t.add({"Temperature", std::to_string(r.temperature) + " C"});
@@ -95,9 +90,8 @@ int show_health(const Args &args) {
     return kExitOk;
 }
 
-int show_model(const Args &args) {
-    if (!args.empty()) return usage_error("show model takes no argument");
-    ModelRecord r;
+int show_model(const Args &) {
+    kel_drv_model_info r;
     std::memset(&r, 0, sizeof r);
     if (int32_t rc = kel_show_private_model(&r, sizeof r)) return fail("reading the model record", rc);
     r.model[sizeof r.model - 1] = r.serial[sizeof r.serial - 1] = r.firmware[sizeof r.firmware - 1] = '\0';

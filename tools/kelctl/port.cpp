@@ -30,23 +30,20 @@ bool one_keyword(const Args &v, Apply *apply) {
     return true;
 }
 
-bool number(const std::string &text, uint32_t max, uint32_t *out) {
-    int32_t v;
-    if (kel_atoi(text.c_str(), &v) != 0 || v < 0 || static_cast<uint32_t>(v) > max) return false;
-    *out = static_cast<uint32_t>(v);
-    return true;
-}
+// Largest values: a rate up to the line rate of a Gigabit port, a burst, a
+// storm limit up to a Gigabit port's minimum-size frames per second.
+constexpr uint32_t kMaxKbps = 1000000, kMaxBurstKB = 16384, kMaxPps = 1488095;
 
 bool priority(const Args &v, Apply *apply) {
     uint32_t prio;
-    if (v.size() != 1 || kel_cli_cosq_prio_get(v[0].c_str(), &prio) != 0) return false;
+    if (v.size() != 1 || !parse_number(v[0], 0, 7, "priority", &prio)) return false;
     *apply = [prio](const ifport *p) { return kel_port_priority_set(p, prio); };
     return true;
 }
 
 bool lacp_priority(const Args &v, Apply *apply) {
     uint32_t prio;
-    if (v.size() != 1 || !number(v[0], 65535, &prio)) return false;
+    if (v.size() != 1 || !parse_number(v[0], 0, 65535, "priority", &prio)) return false;
     *apply = [prio](const ifport *p) { return kel_lacp_port_prio_set(p, prio); };
     return true;
 }
@@ -80,8 +77,9 @@ bool allowed_vlan(const Args &v, Apply *apply) {
 
 bool rate(const Args &v, Apply *apply) {
     uint32_t kbps, burst = 0;
-    if (v.size() < 2 || v.size() > 3 || (v[0] != "tx" && v[0] != "rx") || !number(v[1], 0x7FFFFFFF, &kbps) ||
-        (v.size() == 3 && !number(v[2], 0x7FFFFFFF, &burst)))
+    if (v.size() < 2 || v.size() > 3 || (v[0] != "tx" && v[0] != "rx") ||
+        !parse_number(v[1], 0, kMaxKbps, "rate", &kbps) ||
+        (v.size() == 3 && !parse_number(v[2], 0, kMaxBurstKB, "burst", &burst)))
         return false;
     auto set = v[0] == "tx" ? kel_qos_tx_rate_set : kel_qos_rx_rate_set;
     *apply = [set, kbps, burst](const ifport *p) { return set(p, kbps, burst); };
@@ -90,7 +88,8 @@ bool rate(const Args &v, Apply *apply) {
 
 bool storm_control(const Args &v, Apply *apply) {
     uint32_t type, pps;
-    if (v.size() != 2 || !code_of(kStormTypes, v[0], &type) || !number(v[1], 0x7FFFFFFF, &pps)) return false;
+    if (v.size() != 2 || !code_of(kStormTypes, v[0], &type) || !parse_number(v[1], 0, kMaxPps, "rate", &pps))
+        return false;
     *apply = [type, pps](const ifport *p) { return kel_storm_ctrl_set(p, type, pps); };
     return true;
 }
@@ -104,13 +103,13 @@ const PortSetting kPortSettings[] = {
     {"mdix", words_of(kMdix), one_keyword<kMdix, kel_port_mdix_set>},
     {"ingress-filter", words_of(kOnOff), one_keyword<kOnOff, kel_port_ifilter_set>},
     {"discard", words_of(kDiscard), one_keyword<kDiscard, kel_port_discard_set>},
-    {"priority", "0..7", priority},
+    {"priority", "0-7", priority},
     {"block", words_of(kBlockTypes) + " on|off", block},
     {"vlan-mode", words_of(kVlanModes) + " VID", vlan_mode},
     {"allowed-vlan", "add VLANLIST [tagged|untagged] | remove VLANLIST", allowed_vlan},
-    {"rate", "tx|rx KBPS [BURST-KB]", rate},
-    {"storm-control", words_of(kStormTypes) + " PPS", storm_control},
-    {"lacp-priority", "0..65535", lacp_priority},
+    {"rate", "tx|rx KBPS [BURST-KB] (0-1000000, 0-16384; 0: no limit)", rate},
+    {"storm-control", words_of(kStormTypes) + " PPS (0-1488095; 0: no limit)", storm_control},
+    {"lacp-priority", "0-65535", lacp_priority},
 };
 
 std::string port_name(const ifport &p) {
@@ -118,10 +117,12 @@ std::string port_name(const ifport &p) {
     return kel_ifname_short_get(&p, name, sizeof name) == 0 ? name : ifport_text(p);
 }
 
-int list_settings(const char *why) {
-    std::fprintf(stderr, "kelctl: %s; settings and their values:\n", why);
-    for (const PortSetting &row : kPortSettings)
-        std::fprintf(stderr, "  %-15s %s\n", row.name, row.usage.c_str());
+int list_settings(const std::string &why) {
+    say(why + "; settings and their values:");
+    for (const PortSetting &row : kPortSettings) {
+        std::string name = row.name;
+        write_err("  " + name + std::string(name.size() < 15 ? 16 - name.size() : 1, ' ') + row.usage);
+    }
     return kExitUsage;
 }
 
@@ -130,18 +131,18 @@ int set_ports(const Args &args) {
     const PortSetting *s = nullptr;
     for (const PortSetting &row : kPortSettings)
         if (args[1] == row.name) s = &row;
-    if (!s) return list_settings(("unknown setting '" + args[1] + "'").c_str());
+    if (!s) return list_settings("unknown setting '" + args[1] + "'");
     iflist ports;
     Apply apply;
     if (!parse_port_list(args[0], &ports)) return kExitUsage;
     if (!s->parse(Args(args.begin() + 2, args.end()), &apply)) {
-        std::fprintf(stderr, "kelctl: %s takes %s\n", s->name, s->usage.c_str());
+        write_err("usage: kelctl interface PORTLIST " + std::string(s->name) + " " + s->usage);
         return kExitUsage;
     }
     int status = kExitOk;
     ifport p{0, 0, 0};
     while (kel_iflist_port_getnext(&ports, &p) == 0)
-        if (int32_t rc = apply(&p)) status = fail((std::string(s->name) + " of " + port_name(p)).c_str(), rc);
+        if (int32_t rc = apply(&p)) status = fail(std::string(s->name) + " of " + port_name(p), rc);
     return status;
 }
 
@@ -183,7 +184,8 @@ std::string mirror_of(const ifport &p) {
     uint32_t session, role;
     if (kel_port_mirror_get(&p, &session, &role) != 0) return "?";
     if (!session) return "-";
-    return std::to_string(session) + " " + (role == kMirrorMonitor ? "monitor" : word_of(kMirrorModes, role));
+    return std::to_string(session) + " " +
+           (role == KEL_DRV_MIRROR_MONITOR ? "monitor" : word_of(kMirrorModes, role));
 }
 
 iflist ports_or_all(const Args &args, bool *ok) {
@@ -198,7 +200,8 @@ int show_settings(const Args &args) {
     bool ok;
     iflist ports = ports_or_all(args, &ok);
     if (!ok)
-        return args.size() > 1 ? usage_error("show interfaces settings takes one port list") : kExitUsage;
+        return args.size() > 1 ? usage_error("show interfaces settings takes at most one port list")
+                               : kExitUsage;
     Table t({"Port", "Admin", "Link", "Uptime", "Medium", "Speed", "Duplex", "Autoneg", "Flow", "MDI-X",
              "Prio", "VLAN", "Trunk", "Mirror"});
     ifport p{0, 0, 0};
@@ -279,7 +282,7 @@ std::string counter(const CounterRow &c, const ifport &p) {
 int show_statistics(const Args &args) {
     bool ok;
     iflist ports = ports_or_all(args, &ok);
-    if (!ok) return args.size() > 1 ? usage_error("show statistics takes one port list") : kExitUsage;
+    if (!ok) return args.size() > 1 ? usage_error("show statistics takes at most one port list") : kExitUsage;
     std::vector<std::string> heading{"Port"};
     for (const CounterRow &c : kSummary) heading.push_back(c.name);
     Table t(heading);
@@ -294,14 +297,14 @@ int show_statistics(const Args &args) {
     if (kel_iflist_port_count(&ports) != 1) return kExitOk;
     Table detail({"Counter of " + port_name(only), "Value"});
     for (const CounterRow &c : kDetail) detail.add({c.name, counter(c, only)});
-    std::printf("\n");
+    write_out("\n");
     detail.print();
     return kExitOk;
 }
 
 const Subcommand kRows[] = {
     {"interface", "PORTLIST SETTING VALUE...",
-     "change a setting of every port of a list (kelctl interface PORTLIST lists them)", set_ports},
+     "change a setting of every port of a list (kelctl interface PORTLIST lists the settings)", set_ports},
     {"show interfaces settings", "[PORTLIST]", "every setting and the state of ports", show_settings},
     {"show statistics", "[PORTLIST]", "traffic counters of ports (all of them for a single port)",
      show_statistics},

@@ -20,7 +20,7 @@ int show_portsecu(const Args &args) {
     Table addrs({"Port", "Address", "Type"});
     int status = kExitOk;
     for (const ifport &p : ports_in(ports)) {
-        PortSecuRecord r;
+        kel_drv_portsecu r;
         if (int32_t rc = kel_portsecu_info_get(&p, &r)) {
             status = fail(("reading port " + port_name(p)).c_str(), rc);
             continue;
@@ -31,12 +31,12 @@ int show_portsecu(const Args &args) {
                r.shutdown_time ? std::to_string(r.shutdown_time) + " s" : "-", r.shut ? "shut down" : "up",
                std::to_string(r.violations)});
         uint32_t cursor = 0;
-        SecureAddrRecord a;
-        while (kel_portsecu_mac_getnext(&cursor, &p, kSecureAll, &a) == 0)
+        kel_drv_secure_addr a;
+        while (kel_portsecu_mac_getnext(&cursor, &p, KEL_DRV_SECURE_ALL, &a) == 0)
             addrs.add({port_name(p), mac(a.mac), name_of(kAddrTypes, a.type)});
     }
     t.print();
-    std::printf("\n");
+    write_out("\n");
     addrs.print();
     return status;
 }

@@ -11,8 +11,6 @@ namespace kelctl {
 
 namespace {
 
-void complain(const std::string &message) { std::fprintf(stderr, "kelctl: %s\n", message.c_str()); }
-
 std::string choices_text(const std::vector<const char *> &words) {
     std::string out;
     for (const char *w : words)
@@ -22,22 +20,9 @@ std::string choices_text(const std::vector<const char *> &words) {
 
 }  // namespace
 
-bool parse_number(const std::string &text, uint32_t lo, uint32_t hi, const char *what, uint32_t *out) {
-    int32_t v = 0;
-    if (text.empty() || text[0] == '-' || kel_atoi(text.c_str(), &v) != 0 || static_cast<uint32_t>(v) < lo ||
-        static_cast<uint32_t>(v) > hi) {
-        complain(std::string(what) + " '" + text + "' must be a number from " + std::to_string(lo) + " to " +
-                 std::to_string(hi));
-        return false;
-    }
-    *out = static_cast<uint32_t>(v);
-    return true;
-}
-
 bool parse_on_off(const std::string &text, uint32_t *on) {
-    if (kel_cli_enable_get(text.c_str(), on) == 0) return true;
-    complain("'" + text + "' is neither enable nor disable");
-    return false;
+    if ((text == "enable" || text == "disable") && kel_cli_enable_get(text.c_str(), on) == 0) return true;
+    return complain("'" + text + "' is neither enable nor disable");
 }
 
 bool parse_word(const std::string &text, const std::vector<const char *> &words, const char *what,
@@ -47,20 +32,19 @@ bool parse_word(const std::string &text, const std::vector<const char *> &words,
             *out = static_cast<uint32_t>(i);
             return true;
         }
-    complain(std::string(what) + " '" + text + "' is not one of " + choices_text(words));
-    return false;
+    return complain(std::string(what) + " '" + text + "' is not one of " + choices_text(words));
 }
 
 bool parse_port(const std::string &text, ifport *p) {
-    if (kel_ifname2ifport(text.c_str(), p) == 0) return true;
-    complain("'" + text + "' names no port of this switch (see kelctl show interfaces)");
-    return false;
+    int32_t rc = kel_ifname2ifport(text.c_str(), p);
+    if (rc == 0) return true;
+    if (rc == KEL_ERR_NO_IF && driver_silent("reading the port '" + text + "'")) return false;
+    return complain("'" + text + "' names no port of this switch (see kelctl show interfaces)");
 }
 
 bool parse_mac(const std::string &text, uint8_t mac[6]) {
     if (kel_mac_addr_get(text.c_str(), mac) == 0) return true;
-    complain("'" + text + "' is not a MAC address like 0011.2233.4455");
-    return false;
+    return complain("'" + text + "' is not a MAC address like 0011.2233.4455");
 }
 
 const char *name_of(const std::vector<const char *> &names, uint32_t v) {
@@ -73,18 +57,6 @@ std::string port_name(const ifport &p) {
     return name;
 }
 
-iflist all_ports() {
-    iflist l;
-    std::memset(&l, 0, sizeof l);
-    for (uint32_t u = 1; u <= KEL_IFLIST_WORDS; ++u) {
-        uint32_t n = 0;
-        kel_stack_nr_ports_get(u, &n);
-        n = std::min(n, 32u);
-        l.word[u - 1] = n == 32 ? 0xFFFFFFFFu : (1u << n) - 1;
-    }
-    return l;
-}
-
 std::vector<ifport> ports_in(const iflist &l) {
     std::vector<ifport> out;
     ifport p{0, 0, 0};
@@ -95,7 +67,7 @@ std::vector<ifport> ports_in(const iflist &l) {
 
 bool ports_argument(const Args &args, size_t at, iflist *out) {
     if (args.size() <= at) {
-        *out = all_ports();
+        *out = every_port();
         return true;
     }
     return parse_port_list(args[at], out);
@@ -104,16 +76,15 @@ bool ports_argument(const Args &args, size_t at, iflist *out) {
 int run_port_setting(const Args &args, const std::vector<PortSetting> &table, const char *what) {
     std::string words;
     for (const PortSetting &s : table) words += (words.empty() ? "" : "|") + std::string(s.word);
-    if (args.size() < 2) return usage_error((std::string(what) + " takes PORTS " + words).c_str());
+    if (args.size() < 2) return usage_error(std::string(what) + " takes PORTS " + words);
     const PortSetting *s = nullptr;
     for (const PortSetting &row : table)
         if (args[1] == row.word) s = &row;
-    if (!s) return usage_error(("'" + args[1] + "' is not one of " + words).c_str());
+    if (!s) return usage_error("'" + args[1] + "' is not one of " + words);
     size_t want = s->value == Value::none ? 2 : 3;
     if (args.size() != want)
-        return usage_error(
-            (std::string(what) + " " + s->word + (want == 3 ? " takes one value" : " takes no value"))
-                .c_str());
+        return usage_error(std::string(what) + " " + s->word +
+                           (want == 3 ? " takes one value" : " takes no value"));
     iflist ports;
     if (!parse_port_list(args[0], &ports)) return kExitUsage;
     uint32_t value = 0;
@@ -126,11 +97,9 @@ int run_port_setting(const Args &args, const std::vector<PortSetting> &table, co
             break;
         case Value::number:
             ok = parse_number(args[2], s->lo, s->hi, s->word, &value);
-            if (ok && value % s->step) {
-                complain(std::string(s->word) + " " + args[2] + " is not a multiple of " +
-                         std::to_string(s->step));
-                ok = false;
-            }
+            if (ok && value % s->step)
+                ok = complain(std::string(s->word) + " " + args[2] + " is not a multiple of " +
+                              std::to_string(s->step));
             break;
         case Value::choice:
             ok = parse_word(args[2], s->choices, s->word, &value);
@@ -140,7 +109,7 @@ int run_port_setting(const Args &args, const std::vector<PortSetting> &table, co
     int status = kExitOk;
     for (const ifport &p : ports_in(ports))
         if (int32_t rc = s->set(&p, value))
-            status = fail((std::string(what) + " " + s->word + " on " + port_name(p)).c_str(), rc);
+            status = fail(std::string(what) + " " + s->word + " on " + port_name(p), rc);
     return status;
 }
 
@@ -148,13 +117,9 @@ bool read_secret(const std::string &arg, const char *what, std::string *out) {
     if (arg != "-") {
         *out = arg;
     } else if (!std::getline(std::cin, *out)) {
-        complain(std::string("no ") + what + " on standard input");
-        return false;
+        return complain(std::string("no ") + what + " on standard input");
     }
-    if (out->empty()) {
-        complain(std::string("the ") + what + " may not be empty");
-        return false;
-    }
+    if (out->empty()) return complain(std::string("the ") + what + " may not be empty");
     return true;
 }
 

@@ -7,22 +7,18 @@
 #include <string>
 #include <vector>
 
-#include "../../sim/records.h"  // the layouts of the records the driver fills
+#include "kel_driver.h"
 #include "kelctl.h"
 
 namespace kelctl {
 
-// The driver's records and value codes, by their own names.
-using namespace kelsim;
-
-// A decimal number from lo to hi; false, with a message naming it, otherwise.
-bool parse_number(const std::string &text, uint32_t lo, uint32_t hi, const char *what, uint32_t *out);
-// "enable" or "disable" (as the library's keyword parser reads them): 1 or 0.
+// "enable" or "disable", the whole word (the library's keyword parser reads
+// two letters): 1 or 0.
 bool parse_on_off(const std::string &text, uint32_t *on);
 // One word of a list, exactly; its position.
 bool parse_word(const std::string &text, const std::vector<const char *> &words, const char *what,
                 uint32_t *out);
-// One port, "fa1/0/3" or "fastethernet1/0/3".
+// One port, "fa1/0/3" or "fastethernet1/0/3" (also when no driver answers: see driver_silent).
 bool parse_port(const std::string &text, ifport *p);
 // A MAC address, "0011.2233.4455".
 bool parse_mac(const std::string &text, uint8_t mac[6]);
@@ -33,8 +29,7 @@ const char *name_of(const std::vector<const char *> &names, uint32_t v);
 // The short name of a port ("fa1/0/3"), or "1/0/3" when it has none.
 std::string port_name(const ifport &p);
 
-// Every port of the switch, and the ports of a list in order.
-iflist all_ports();
+// The ports of a list in order.
 std::vector<ifport> ports_in(const iflist &l);
 // The ports an optional argument names: every port when it is absent.
 bool ports_argument(const Args &args, size_t at, iflist *out);
@@ -51,7 +46,9 @@ struct PortSetting {
     int32_t (*set)(const ifport *p, uint32_t value);
     uint32_t step = 1;  // Value::number: the value is a multiple of it
 };
-// Runs "PORTS WORD [VALUE]" against a table; what names the command in messages.
+// Runs "PORTS WORD [VALUE]" against a table; what names the command in
+// messages. The ports and the value are read first; a port the driver then
+// refuses is reported on a line of its own and the others go on.
 int run_port_setting(const Args &args, const std::vector<PortSetting> &table, const char *what);
 
 // A secret (key, password): the argument itself, or one line of standard

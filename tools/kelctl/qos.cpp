@@ -11,14 +11,10 @@ namespace kelctl {
 
 namespace {
 
+constexpr uint32_t kMaxWeight = 255;
+
 bool session_id(const std::string &text, uint32_t *id) {
-    int32_t v;
-    if (kel_atoi(text.c_str(), &v) == 0 && v >= 1) {
-        *id = static_cast<uint32_t>(v);
-        return true;
-    }
-    std::fprintf(stderr, "kelctl: bad session number '%s'\n", text.c_str());
-    return false;
+    return parse_number(text, 1, KEL_DRV_MIRROR_SESSIONS, "session", id);
 }
 
 // S destination PORT|none
@@ -48,7 +44,7 @@ int source(uint32_t id, const Args &args) {
     ifport p{0, 0, 0};
     while (kel_iflist_port_getnext(&ports, &p) == 0)
         if (int32_t rc = kel_mirror_mirrored_set(id, &p, mode))
-            status = fail(("mirroring " + ifport_text(p)).c_str(), rc);
+            status = fail("mirroring " + ifport_text(p), rc);
     return status;
 }
 
@@ -63,12 +59,12 @@ int session(const Args &args) {
 
 int show_monitor(const Args &args) {
     if (args.size() > 1) return usage_error("show monitor takes at most a session number");
-    uint32_t first = 1, last = kMirrorSessions;
+    uint32_t first = 1, last = KEL_DRV_MIRROR_SESSIONS;
     if (args.size() == 1 && !session_id(args[0], &first)) return kExitUsage;
     if (args.size() == 1) last = first;
     Table t({"Session", "Destination", "Received", "Sent", "Active"});
     for (uint32_t id = first; id <= last; ++id) {
-        MirrorData d;
+        kel_drv_mirror_session d;
         if (int32_t rc = kel_mirror_session_get(id, &d))
             return fail(("reading session " + std::to_string(id)).c_str(), rc);
         ifport dest{static_cast<int32_t>(d.monitor_unit), 0, static_cast<int32_t>(d.monitor_port)};
@@ -86,46 +82,41 @@ int map(const Args &args) {
         if (int32_t rc = kel_cosq_map_reset()) return fail("resetting the queue map", rc);
         return kExitOk;
     }
-    uint32_t prio;
-    int32_t queue;
-    if (args.size() != 2 || kel_cli_cosq_prio_get(args[0].c_str(), &prio) != 0 ||
-        kel_atoi(args[1].c_str(), &queue) != 0 || queue < 0)
-        return usage_error("qos map takes a priority 0 to 7 and a queue, or reset");
-    if (int32_t rc = kel_cosq_map_set(prio, static_cast<uint32_t>(queue)))
-        return fail("mapping the priority", rc);
+    uint32_t prio, queue;
+    if (args.size() != 2) return usage_error("qos map takes a priority 0-7 and a queue 0-3, or reset");
+    if (!parse_number(args[0], 0, 7, "priority", &prio) ||
+        !parse_number(args[1], 0, KEL_DRV_COS_QUEUES - 1, "queue", &queue))
+        return kExitUsage;
+    if (int32_t rc = kel_cosq_map_set(prio, queue)) return fail("mapping the priority", rc);
     return kExitOk;
 }
 
 // qos policy strict|wrr [WEIGHT...]
 int policy(const Args &args) {
-    uint32_t code, weights[kCosQueues];
-    if (args.empty() || args.size() > 1 + kCosQueues || !code_of(kQueuePolicies, args[0], &code))
+    uint32_t code, weights[KEL_DRV_COS_QUEUES];
+    if (args.empty() || args.size() > 1 + KEL_DRV_COS_QUEUES || !code_of(kQueuePolicies, args[0], &code))
         return usage_error("qos policy takes strict or wrr and up to 4 queue weights");
-    for (size_t i = 1; i < args.size(); ++i) {
-        int32_t w;
-        if (kel_atoi(args[i].c_str(), &w) != 0 || w < 0) return usage_error("a weight is a number");
-        weights[i - 1] = static_cast<uint32_t>(w);
-    }
+    for (size_t i = 1; i < args.size(); ++i)
+        if (!parse_number(args[i], 1, kMaxWeight, "weight", &weights[i - 1])) return kExitUsage;
     auto len = static_cast<uint32_t>((args.size() - 1) * sizeof weights[0]);
     if (int32_t rc = kel_cosq_policy_set(code, weights, len)) return fail("setting the queue policy", rc);
     return kExitOk;
 }
 
-int show_qos(const Args &args) {
-    if (!args.empty()) return usage_error("show qos takes no arguments");
+int show_qos(const Args &) {
     Table map({"Priority", "Queue"});
     for (uint32_t prio = 0; prio < 8; ++prio) {
         uint32_t q = 0;
         if (int32_t rc = kel_cosq_map_get(prio, &q)) return fail("reading the queue map", rc);
         map.add({std::to_string(prio), std::to_string(q)});
     }
-    uint32_t code = 0, weights[kCosQueues] = {};
+    uint32_t code = 0, weights[KEL_DRV_COS_QUEUES] = {};
     if (int32_t rc = kel_cosq_policy_get(&code, weights, sizeof weights))
         return fail("reading the queue policy", rc);
     map.print();
-    std::printf("\nQueue policy %s, weights", word_of(kQueuePolicies, code).c_str());
-    for (uint32_t w : weights) std::printf(" %u", w);
-    std::printf("\n");
+    std::string line = "\nQueue policy " + word_of(kQueuePolicies, code) + ", weights";
+    for (uint32_t w : weights) line += " " + std::to_string(w);
+    write_out(line + "\n");
     return kExitOk;
 }
 
@@ -162,12 +153,14 @@ int show_limits(const Args &args) {
 }
 
 const Subcommand kRows[] = {
-    {"monitor session", "S destination PORT|none", "the port that gets a session's copies", session},
+    {"monitor session", "S destination PORT|none", "the port that gets a session's copies (S 1-4)", session},
     {"monitor session", "S source PORTLIST MODE",
      "ports whose traffic a session copies: rx, tx, both or none", session},
     {"show monitor", "[S]", "mirror sessions", show_monitor},
-    {"qos map", "PRIORITY QUEUE | reset", "the queue of a priority, or the map as it started", map},
-    {"qos policy", "strict|wrr [WEIGHT...]", "how queues are served, with each queue's weight", policy},
+    {"qos map", "PRIORITY QUEUE | reset", "the queue (0-3) of a priority (0-7), or the map as it started",
+     map},
+    {"qos policy", "strict|wrr [WEIGHT...]", "how queues are served, with each queue's weight (1-255)",
+     policy},
     {"show qos", "", "the priority-to-queue map and the queue policy", show_qos},
     {"show rate-limit", "[PORTLIST]", "transmit and receive rates and storm limits of ports", show_limits},
 };

@@ -26,13 +26,13 @@ int show_gvrp(const Args &args) {
     if (!ports_argument(args, 0, &ports)) return kExitUsage;
     uint32_t on = 0;
     if (int32_t rc = kel_gvrp_status_get(&on)) return fail("reading GVRP", rc);
-    std::printf("GVRP %s\n\n", enabled(on));
+    write_out(std::string("GVRP ") + enabled(on) + "\n\n");
     Table t({"Port", "GVRP", "Mode", "Join", "Leave", "Leave all", "Joins in", "Leaves in", "Failed"});
     int status = kExitOk;
     for (const ifport &p : ports_in(ports)) {
         uint32_t port_on = 0, mode = 0;
-        GarpTimesRecord times;
-        GvrpStatsRecord s;
+        kel_drv_garp_times times;
+        kel_drv_gvrp_stats s;
         int32_t rc = kel_gvrp_port_get(&p, &port_on);
         if (!rc) rc = kel_gvrp_port_mode_get(&p, &mode);
         if (!rc) rc = kel_garp_port_times_get(&p, &times);
@@ -43,8 +43,9 @@ int show_gvrp(const Args &args) {
         }
         t.add({port_name(p), enabled(port_on), name_of(kGvrpModes, mode), std::to_string(times.join) + " cs",
                std::to_string(times.leave) + " cs", std::to_string(times.leave_all) + " cs",
-               std::to_string(s.rx[kJoinEmpty] + s.rx[kJoinIn]),
-               std::to_string(s.rx[kLeaveIn] + s.rx[kLeaveEmpty] + s.rx[kLeaveAll]),
+               std::to_string(s.rx[KEL_DRV_GVRP_JOIN_EMPTY] + s.rx[KEL_DRV_GVRP_JOIN_IN]),
+               std::to_string(s.rx[KEL_DRV_GVRP_LEAVE_IN] + s.rx[KEL_DRV_GVRP_LEAVE_EMPTY] +
+                              s.rx[KEL_DRV_GVRP_LEAVE_ALL]),
                std::to_string(s.failed_registrations)});
     }
     t.print();
@@ -65,7 +66,7 @@ int gvrp_port(const Args &args) { return run_port_setting(args, kGvrpSettings, "
 int garp_timers(const Args &args) {
     if (args.size() != 4) return usage_error("gvrp timers takes PORTS JOIN LEAVE LEAVE-ALL (centiseconds)");
     iflist ports;
-    GarpTimesRecord t;
+    kel_drv_garp_times t;
     if (!parse_port_list(args[0], &ports) || !parse_number(args[1], 1, 65535, "join time", &t.join) ||
         !parse_number(args[2], 1, 65535, "leave time", &t.leave) ||
         !parse_number(args[3], 1, 655350, "leave-all time", &t.leave_all))
@@ -87,8 +88,7 @@ std::string vlans_or_none(const vlanlist &l) {
     return text.empty() ? "-" : text;
 }
 
-int show_igmp(const Args &args) {
-    if (!args.empty()) return usage_error("show igmp-snooping takes no argument");
+int show_igmp(const Args &) {
     uint32_t on = 0, lmqi = 0;
     vlanlist snooping, ileave;
     int32_t rc = kel_igmpsnoop_status_get(&on);
@@ -134,8 +134,7 @@ int igmp_ileave(const Args &args) {
 
 // ---- DHCP snooping ---------------------------------------------------------
 
-int show_dhcp(const Args &args) {
-    if (!args.empty()) return usage_error("show dhcp-snooping takes no argument");
+int show_dhcp(const Args &) {
     uint32_t on = 0;
     vlanlist vlans;
     int32_t rc = kel_dhcpsnoop_status_get(&on);
@@ -143,7 +142,7 @@ int show_dhcp(const Args &args) {
     if (rc) return fail("reading DHCP snooping", rc);
     iflist trusted;
     std::memset(&trusted, 0, sizeof trusted);
-    for (const ifport &p : ports_in(all_ports())) {
+    for (const ifport &p : ports_in(every_port())) {
         uint32_t t = 0;
         if (kel_dhcpsnoop_trust_get(&p, &t) == 0 && t) trusted.word[p.unit - 1] |= 1u << (p.port - 1);
     }
@@ -152,10 +151,10 @@ int show_dhcp(const Args &args) {
     t.add({"VLANs", vlans_or_none(vlans)});
     t.add({"Trusted ports", port_list_text(trusted)});
     t.print();
-    std::printf("\n");
+    write_out("\n");
     Table b({"Client", "Address", "VLAN", "Port", "Lease"});
     uint32_t cursor = 0;
-    DhcpBindingRecord r;
+    kel_drv_dhcp_binding r;
     while (kel_dhcpsnoop_bind_getnext(&cursor, &r) == 0) {
         ifport p{static_cast<int32_t>(r.unit), 0, static_cast<int32_t>(r.port)};
         b.add({mac(r.mac), ipv4(r.ip), std::to_string(r.vid), port_name(p), std::to_string(r.lease) + " s"});

@@ -13,6 +13,7 @@ const std::vector<const char *> kLinkTypes = {"auto", "point-to-point", "shared"
 const std::vector<const char *> kStates = {"disabled", "blocking", "listening", "learning", "forwarding"};
 const std::vector<const char *> kRoles = {"disabled", "root", "designated", "alternate", "backup"};
 constexpr uint32_t kBridgePrioStep = 4096, kPortPrioStep = 16;
+constexpr size_t kRegionNameMax = 32;
 
 std::string bridge_id(uint32_t prio, const uint8_t m[6]) { return std::to_string(prio) + "/" + mac(m); }
 std::string seconds(uint32_t s) { return std::to_string(s) + " s"; }
@@ -20,15 +21,14 @@ std::string seconds(uint32_t s) { return std::to_string(s) + " s"; }
 bool parse_priority(const std::string &text, uint32_t max, uint32_t step, uint32_t *out) {
     if (!parse_number(text, 0, max, "priority", out)) return false;
     if (*out % step == 0) return true;
-    std::fprintf(stderr, "kelctl: priority %u is not a multiple of %u\n", *out, step);
-    return false;
+    return complain("priority " + text + " is not a multiple of " + std::to_string(step));
 }
 
 int show_stp(const Args &args) {
     if (args.size() > 1) return usage_error("show spanning-tree takes at most one port list");
     iflist ports;
     if (!ports_argument(args, 0, &ports)) return kExitUsage;
-    StpBridgeRecord br;
+    kel_drv_stp_bridge br;
     if (int32_t rc = kel_stp_bridge_info_get(&br)) return fail("reading the bridge", rc);
     Table t({"Spanning tree", ""});
     t.add({"State", enabled(br.enabled)});
@@ -41,11 +41,11 @@ int show_stp(const Args &args) {
     t.add({"Transmit hold count", std::to_string(br.tx_hold_count)});
     t.add({"Uplink fast", enabled(br.uplink_fast)});
     t.print();
-    std::printf("\n");
+    write_out("\n");
     Table pt({"Port", "Priority", "Cost", "Edge", "Link type", "BPDU guard", "State", "Role"});
     int status = kExitOk;
     for (const ifport &p : ports_in(ports)) {
-        StpPortRecord r;
+        kel_drv_stp_port r;
         if (int32_t rc = kel_stp_port_info_get(&p, &r)) {
             status = fail(("reading port " + port_name(p)).c_str(), rc);
             continue;
@@ -139,7 +139,7 @@ int show_mst(const Args &args) {
     if (args.size() > 1) return usage_error("show mst takes at most one instance");
     uint32_t only = 0;
     if (!args.empty() && !parse_instance(args[0], 0, &only)) return kExitUsage;
-    MstRegionRecord region;
+    kel_drv_mst_region region;
     if (int32_t rc = kel_mst_info_get(&region)) return fail("reading the MST region", rc);
     region.name[sizeof region.name - 1] = '\0';
     Table t({"MST region", ""});
@@ -148,11 +148,11 @@ int show_mst(const Args &args) {
     t.add({"Max hops", std::to_string(region.max_hops)});
     t.add({"Instances", std::to_string(region.instances)});
     t.print();
-    std::printf("\n");
+    write_out("\n");
     Table it({"Instance", "Priority", "VLANs"});
     for (uint32_t i = 0; i < 16; ++i) {
         if (!((region.instance_mask >> i) & 1u) || (!args.empty() && i != only)) continue;
-        MstInstanceRecord r;
+        kel_drv_mst_instance r;
         if (int32_t rc = kel_mst_instance_get(i, &r))
             return fail(("reading instance " + std::to_string(i)).c_str(), rc);
         it.add({std::to_string(i), std::to_string(r.priority), r.vlan_count ? vlan_list_text(r.vlans) : "-"});
@@ -160,13 +160,13 @@ int show_mst(const Args &args) {
     it.print();
     if (args.empty()) return kExitOk;
     if (!((region.instance_mask >> only) & 1u)) {
-        std::fprintf(stderr, "kelctl: MST instance %u does not exist\n", only);
+        say("MST instance " + std::to_string(only) + " does not exist");
         return kExitFailed;
     }
-    std::printf("\n");
+    write_out("\n");
     Table pt({"Port", "Priority", "Cost", "State", "Role"});
-    for (const ifport &p : ports_in(all_ports())) {
-        MstPortRecord r;
+    for (const ifport &p : ports_in(every_port())) {
+        kel_drv_mst_port r;
         if (kel_mst_port_info_get(only, &p, &r) != 0) continue;
         pt.add({port_name(p), std::to_string(r.priority),
                 std::to_string(r.oper_cost) + (r.path_cost ? "" : " (auto)"), name_of(kStates, r.state),
@@ -178,6 +178,7 @@ int show_mst(const Args &args) {
 
 int mst_name(const Args &args) {
     if (args.size() != 1) return usage_error("mst name takes one name");
+    if (!parse_name(args[0], kRegionNameMax, "MST region name")) return kExitUsage;
     if (int32_t rc = kel_mst_name_set(args[0].c_str())) return fail("naming the MST region", rc);
     return kExitOk;
 }
@@ -195,7 +196,7 @@ int mst_instance(const Args &args) {
     if (args.size() != 2)
         return usage_error("mst instance takes an instance (1 to 15) and a VLAN list or none");
     if (!parse_instance(args[0], 1, &id)) return kExitUsage;
-    MstInstanceRecord r;
+    kel_drv_mst_instance r;
     std::memset(&r, 0, sizeof r);
     if (args[1] != "none" && !parse_vlan_list(args[1], &r.vlans)) return kExitUsage;
     if (int32_t rc = kel_mst_instance_set(id, &r))

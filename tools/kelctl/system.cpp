@@ -48,7 +48,7 @@ int show_stack(const Args &) {
         }
     }
     units.print();
-    std::printf("\n");
+    write_out("\n");
     ports.print();
     return kExitOk;
 }

@@ -11,13 +11,7 @@ namespace kelctl {
 namespace {
 
 bool trunk_id(const std::string &text, uint32_t *id) {
-    int32_t v;
-    if (kel_atoi(text.c_str(), &v) == 0 && v >= 1) {
-        *id = static_cast<uint32_t>(v);
-        return true;
-    }
-    std::fprintf(stderr, "kelctl: bad trunk id '%s'\n", text.c_str());
-    return false;
+    return parse_number(text, 1, KEL_DRV_TRUNKS, "trunk id", id);
 }
 
 int set_members(const Args &args, int32_t (*set)(uint32_t, const iflist *), const char *kind) {
@@ -53,13 +47,16 @@ int criteria(const Args &args) {
 
 // The trunks to show: the one given, or every id the driver knows.
 bool wanted(const Args &args, std::vector<uint32_t> *ids) {
-    if (args.size() > 1) return false;
+    if (args.size() > 1) {
+        usage_error(command_words() + " takes at most one trunk id");
+        return false;
+    }
     uint32_t id;
     if (args.size() == 1) {
         if (!trunk_id(args[0], &id)) return false;
         ids->push_back(id);
     } else {
-        for (id = 1; id <= kTrunks; ++id) ids->push_back(id);
+        for (id = 1; id <= KEL_DRV_TRUNKS; ++id) ids->push_back(id);
     }
     return true;
 }
@@ -69,7 +66,7 @@ int show_trunk(const Args &args) {
     if (!wanted(args, &ids)) return kExitUsage;
     Table t({"Trunk", "Type", "Criteria", "Ports", "Members"});
     for (uint32_t id : ids) {
-        TrunkData d;
+        kel_drv_trunk d;
         int32_t rc = kel_trunk_get(id, &d);
         if (rc && args.size() == 1) return fail(("reading trunk " + args[0]).c_str(), rc);
         if (rc) continue;  // no such trunk
@@ -100,10 +97,10 @@ int show_lacp(const Args &args) {
     if (!wanted(args, &ids)) return kExitUsage;
     uint32_t prio = 0;
     if (int32_t rc = kel_lacp_sys_prio_get(&prio)) return fail("reading the LACP system priority", rc);
-    std::printf("LACP system priority %u\n\n", prio);
+    write_out("LACP system priority " + std::to_string(prio) + "\n\n");
     Table t({"Trunk", "Port", "Priority", "State"});
     for (uint32_t id : ids) {
-        LacpData d;
+        kel_drv_lacp d;
         int32_t rc = kel_lacp_info_get(id, &d);
         if (rc && args.size() == 1) return fail(("reading the LACP data of trunk " + args[0]).c_str(), rc);
         if (rc) continue;  // no dynamic trunk of that id
@@ -116,22 +113,21 @@ int show_lacp(const Args &args) {
 }
 
 int system_priority(const Args &args) {
-    int32_t v;
-    if (args.size() != 1 || kel_atoi(args[0].c_str(), &v) != 0 || v < 0 || v > 65535)
-        return usage_error("lacp system-priority takes a number from 0 to 65535");
-    if (int32_t rc = kel_lacp_sys_prio_set(static_cast<uint32_t>(v)))
-        return fail("setting the LACP system priority", rc);
+    uint32_t v;
+    if (args.size() != 1) return usage_error("lacp system-priority takes a number from 0 to 65535");
+    if (!parse_number(args[0], 0, 65535, "system priority", &v)) return kExitUsage;
+    if (int32_t rc = kel_lacp_sys_prio_set(v)) return fail("setting the LACP system priority", rc);
     return kExitOk;
 }
 
 const Subcommand kRows[] = {
-    {"trunk static", "ID PORTLIST", "make trunk ID of these ports, without LACP", set_static},
+    {"trunk static", "ID PORTLIST", "make trunk ID (1-8) of these ports, without LACP", set_static},
     {"trunk dynamic", "ID PORTLIST", "make trunk ID of these ports, negotiated by LACP", set_dynamic},
     {"trunk destroy", "ID", "take a trunk apart", destroy},
     {"trunk criteria", "ID CRITERIA",
      "how traffic is spread: src-mac, dst-mac, src-dst-mac, src-ip, dst-ip or src-dst-ip", criteria},
     {"show trunk", "[ID]", "trunks with their kind, criteria and ports", show_trunk},
-    {"lacp system-priority", "PRIORITY", "the switch's LACP priority", system_priority},
+    {"lacp system-priority", "PRIORITY", "the switch's LACP priority (0-65535)", system_priority},
     {"show lacp", "[ID]", "the LACP priority and every member of dynamic trunks", show_lacp},
 };
 

@@ -8,6 +8,10 @@ namespace kelctl {
 
 namespace {
 
+constexpr size_t kVlanNameMax = 32;
+
+bool has(const vlanlist &l, int32_t vid) { return (l.word[(vid - 1) / 32] >> ((vid - 1) % 32)) & 1u; }
+
 std::string vlan_name(uint32_t vid) {
     char name[64] = "";
     if (kel_vlan_name_get(vid, name, sizeof name) != 0) return "?";
@@ -34,7 +38,7 @@ int show_vlan(const Args &args) {
     vlanlist shown;
     std::memset(&shown, 0, sizeof shown);
     for (const Vlan &v : vlans) {
-        if (!args.empty() && !((wanted.word[(v.vid - 1) / 32] >> ((v.vid - 1) % 32)) & 1u)) continue;
+        if (!args.empty() && !has(wanted, static_cast<int32_t>(v.vid))) continue;
         shown.word[(v.vid - 1) / 32] |= 1u << ((v.vid - 1) % 32);
         char ifname[9] = "-";
         kel_vlan2ifname(static_cast<int32_t>(v.vid), ifname);
@@ -45,43 +49,68 @@ int show_vlan(const Args &args) {
     int status = kExitOk;
     if (!args.empty())
         for (int32_t vid : vlan_ids(wanted))
-            if (!((shown.word[(vid - 1) / 32] >> ((vid - 1) % 32)) & 1u)) {
-                std::fprintf(stderr, "kelctl: VLAN %d does not exist\n", vid);
+            if (!has(shown, vid)) {
+                say("VLAN " + std::to_string(vid) + " does not exist");
                 status = kExitFailed;
             }
     return status;
 }
 
-// Runs one command per VLAN of a list; a failure is reported and the rest go on.
-int for_each_vlan(const Args &args, const char *verb, int32_t (*command)(uint32_t)) {
-    if (args.size() != 1) return usage_error((std::string("vlan ") + verb + " takes one VLAN list").c_str());
-    vlanlist vlans;
+// Why a VLAN cannot be created or destroyed, as far as the VLANs that exist
+// tell; "" when nothing stands in the way.
+std::string obstacle(bool create, int32_t vid, const vlanlist &existing, uint32_t management) {
+    if (create) return has(existing, vid) ? "exists already" : "";
+    if (!has(existing, vid)) return "does not exist";
+    if (vid == 1) return "cannot be destroyed (the default VLAN)";
+    return static_cast<uint32_t>(vid) == management ? "cannot be destroyed (the management VLAN)" : "";
+}
+
+// vlan create and vlan destroy: the whole list is checked against the VLANs
+// that exist first, and a list with a VLAN in the way changes nothing; a
+// VLAN the driver still refuses is reported and the others go on.
+int change_vlans(const Args &args, bool create) {
+    std::string verb = create ? "create" : "destroy";
+    if (args.size() != 1) return usage_error("vlan " + verb + " takes one VLAN list");
+    vlanlist vlans, existing;
+    std::memset(&existing, 0, sizeof existing);
+    uint32_t management = 0;
     if (!parse_vlan_list(args[0], &vlans)) return kExitUsage;
+    if (int32_t rc = kel_vlanlist_get(&existing)) return fail("reading the list of VLANs", rc);
+    if (int32_t rc = create ? 0 : kel_system_vlan_id_get(&management))
+        return fail("reading the management VLAN", rc);
     int status = kExitOk;
     for (int32_t vid : vlan_ids(vlans))
-        if (int32_t rc = command(static_cast<uint32_t>(vid)))
-            status = fail((std::string(verb) + " VLAN " + std::to_string(vid)).c_str(), rc);
+        if (std::string why = obstacle(create, vid, existing, management); !why.empty()) {
+            complain("VLAN " + std::to_string(vid) + " " + why +
+                     (create ? "; nothing created" : "; nothing destroyed"));
+            status = kExitFailed;
+        }
+    if (status != kExitOk) return status;
+    for (int32_t vid : vlan_ids(vlans))
+        if (int32_t rc = (create ? kel_vlan_create : kel_vlan_destroy)(static_cast<uint32_t>(vid)))
+            status = fail("vlan " + verb + " " + std::to_string(vid), rc);
     return status;
 }
 
-int create(const Args &args) { return for_each_vlan(args, "create", kel_vlan_create); }
-int destroy(const Args &args) { return for_each_vlan(args, "destroy", kel_vlan_destroy); }
+int create(const Args &args) { return change_vlans(args, true); }
+int destroy(const Args &args) { return change_vlans(args, false); }
 
 int name(const Args &args) {
     if (args.size() != 2) return usage_error("vlan name takes a VLAN id and a name");
     uint32_t vid;
-    if (!parse_vlan_id(args[0], &vid)) return kExitUsage;
     const std::string &text = args[1];
+    if (!parse_vlan_id(args[0], &vid) || !parse_name(text, kVlanNameMax, "VLAN name")) return kExitUsage;
     if (int32_t rc = kel_vlan_name_set(vid, text.c_str(), static_cast<uint32_t>(text.size())))
-        return fail(("naming VLAN " + std::to_string(vid)).c_str(), rc);
+        return fail("vlan name " + std::to_string(vid), rc);
     return kExitOk;
 }
 
 const Subcommand kRows[] = {
     {"show vlan", "[VLANLIST]", "VLANs with their names, interfaces and ports", show_vlan},
-    {"vlan create", "VLANLIST", "create VLANs, e.g. 10-20,30", create},
-    {"vlan destroy", "VLANLIST", "destroy VLANs (not VLAN 1 or the management VLAN)", destroy},
-    {"vlan name", "VID NAME", "name a VLAN (VID 1 to 3000)", name},
+    {"vlan create", "VLANLIST", "create VLANs, e.g. 10-20,30 (none of them may exist)", create},
+    {"vlan destroy", "VLANLIST", "destroy VLANs (all must exist; not VLAN 1 or the management VLAN)",
+     destroy},
+    {"vlan name", "VID NAME", "name a VLAN (VID 1-4094; 1 to 32 printable characters)", name},
 };
 
 }  // namespace

@@ -132,9 +132,10 @@ enum {
     PORT_SPEED = 1u << 3,
     PORT_KIND = 1u << 4, /* medium and stack port */
     PORT_UPTIME = 1u << 5,
-    PORT_VLAN = 1u << 6, /* own VLAN (in effect), ingress filter, frame discard */
-    PORT_GVRP = 1u << 7, /* GVRP on the port */
-    PORT_SHORT = 1u << 8 /* the short name */
+    PORT_VLAN = 1u << 6,    /* own VLAN (in effect), ingress filter, frame discard */
+    PORT_GVRP = 1u << 7,    /* GVRP on the port */
+    PORT_SHORT = 1u << 8,   /* the short name */
+    PORT_COUNTERS = 1u << 9 /* every counter (view_counter) */
 };
 typedef struct port_view {
     unsigned stamp;
@@ -143,12 +144,11 @@ typedef struct port_view {
     char name[32], short_name[16];
     uint32_t admin, link, speed, medium, stack, uptime;
     uint32_t pvid, ifilter, discard, gvrp;
-    uint32_t counters_have;
-    uint32_t counter[DRV_COUNTERS];
+    uint32_t counter[KEL_DRV_COUNTERS];
 } port_view;
 /* The port of flat index idx with at least the parts `want`; null when no such port. */
 port_view *view_port(uint32_t idx, uint32_t want);
-/* One counter of a port (DRV_CTR_*), read once per PDU. */
+/* One counter of a port (KEL_DRV_CTR_*), read once per PDU. */
 uint32_t view_counter(port_view *pv, unsigned counter);
 /* Bridge ports are the ports that are not stack ports. */
 long view_first_bridge_port(unsigned long from);

@@ -69,9 +69,9 @@ static int base_port_read(const mib_index *row, oid col, netsnmp_variable_list *
         case 3:
             return mib_oid(vb, zero_dot_zero, OIDLEN(zero_dot_zero));
         case 4:
-            return mib_uint(vb, ASN_COUNTER, view_counter(pv, DRV_CTR_DELAY_EXCEED));
+            return mib_uint(vb, ASN_COUNTER, view_counter(pv, KEL_DRV_CTR_DELAY_EXCEED));
         case 5:
-            return mib_uint(vb, ASN_COUNTER, view_counter(pv, DRV_CTR_MTU_EXCEED));
+            return mib_uint(vb, ASN_COUNTER, view_counter(pv, KEL_DRV_CTR_MTU_EXCEED));
     }
     return MIB_NONE;
 }
@@ -126,7 +126,7 @@ static const mib_column tp_port_cols[] = {{1, ASN_INTEGER, MIB_RO},
 static int tp_port_read(const mib_index *row, oid col, netsnmp_variable_list *vb) {
     port_view *pv = bridge_port(row);
     if (!pv) return MIB_NONE;
-    static const unsigned counter[] = {DRV_CTR_IN_FRAME, DRV_CTR_OUT_FRAME, DRV_CTR_IN_DISCARD};
+    static const unsigned counter[] = {KEL_DRV_CTR_IN_FRAME, KEL_DRV_CTR_OUT_FRAME, KEL_DRV_CTR_IN_DISCARD};
     if (col == 1) return mib_int(vb, (long)mib_int_index(row));
     if (col == 2) return mib_int(vb, MAX_INFO);
     if (col >= 3 && col <= 5) return mib_uint(vb, ASN_COUNTER, view_counter(pv, counter[col - 3]));

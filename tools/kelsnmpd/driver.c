@@ -1,45 +1,83 @@
 /*
- * driver.c - the driver's records and counters in the agent's terms; the
- * one file of kelsnmpd that knows how the driver lays out what it fills.
+ * driver.c - the driver's records in the agent's terms; the one file of
+ * kelsnmpd that reads how the driver lays out what it fills.
  */
+#include <string.h>
+
 #include "driver.h"
 
-typedef int32_t (*counter_get)(const ifport *, uint32_t *);
-
-static const counter_get counters[DRV_COUNTERS] = {
-    [DRV_CTR_RX_OCTETS] = kel_stats_rxocts_get,
-    [DRV_CTR_RX_UCAST] = kel_stats_rxucast_pkts_get,
-    [DRV_CTR_RX_NUCAST] = kel_stats_rxnucast_pkts_get,
-    [DRV_CTR_RX_DISCARD] = kel_stats_rxdiscard_pkts_get,
-    [DRV_CTR_RX_ERROR] = kel_stats_rxerror_pkts_get,
-    [DRV_CTR_UNKNOWN_PROTO] = kel_stats_unknownproto_pkts_get,
-    [DRV_CTR_TX_OCTETS] = kel_stats_txocts_get,
-    [DRV_CTR_TX_UCAST] = kel_stats_txucast_pkts_get,
-    [DRV_CTR_TX_NUCAST] = kel_stats_txnucast_pkts_get,
-    [DRV_CTR_TX_DISCARD] = kel_stats_txdiscard_pkts_get,
-    [DRV_CTR_TX_ERROR] = kel_stats_txerror_pkts_get,
-    [DRV_CTR_RX_MCAST] = kel_stats_rxmcast_pkts_get,
-    [DRV_CTR_RX_BCAST] = kel_stats_rxbcast_pkts_get,
-    [DRV_CTR_DELAY_EXCEED] = kel_stats_delay_exceed_discard_get,
-    [DRV_CTR_MTU_EXCEED] = kel_stats_mtu_exceed_discard_get,
-    [DRV_CTR_IN_FRAME] = kel_stats_in_frame_get,
-    [DRV_CTR_OUT_FRAME] = kel_stats_out_frame_get,
-    [DRV_CTR_IN_DISCARD] = kel_stats_in_discard_get,
-    [DRV_CTR_TX_QLEN] = kel_stats_txqlen_get,
-};
-
-uint32_t drv_counter(const ifport *p, unsigned counter) {
-    uint32_t v = 0;
-    if (counter < DRV_COUNTERS) counters[counter](p, &v);
-    return v;
+void drv_port_counters(const ifport *p, uint32_t counter[KEL_DRV_COUNTERS]) {
+    kel_drv_stats s;
+    memset(&s, 0, sizeof s);
+    kel_stats_port_get(p, &s); /* a port that cannot be read counts 0 */
+    memcpy(counter, s.counter, sizeof s.counter);
 }
 
-/* The VLAN record's four port sets: members, untagged members, forbidden
- * ports and the ports whose native VLAN it is. */
-enum { SET_MEMBERS, SET_UNTAGGED, SET_FORBIDDEN };
-
 void drv_vlan_sets(const vlaninfo *info, iflist *egress, iflist *untagged, iflist *forbidden) {
-    if (egress) *egress = info->set[SET_MEMBERS];
-    if (untagged) *untagged = info->set[SET_UNTAGGED];
-    if (forbidden) *forbidden = info->set[SET_FORBIDDEN];
+    if (egress) *egress = info->set[KEL_DRV_VLAN_MEMBERS];
+    if (untagged) *untagged = info->set[KEL_DRV_VLAN_UNTAGGED];
+    if (forbidden) *forbidden = info->set[KEL_DRV_VLAN_FORBIDDEN];
+}
+
+size_t drv_fdb_read(drv_fdb *out, size_t max) {
+    static kel_drv_arl_page page;
+    uint32_t index = 0;
+    size_t n = 0;
+    for (;;) {
+        memset(&page, 0, sizeof page);
+        uint32_t at = index;
+        int32_t st = kel_arl_getpage(&index, KEL_DRV_ARL_WALK_ALL, &page);
+        for (uint32_t i = 0; i < page.count && i < KEL_DRV_ARL_PAGE_ENTRIES && n < max; ++i, ++n) {
+            const kel_drv_arl_entry *e = &page.entry[i];
+            memcpy(out[n].mac, e->mac, sizeof out[n].mac);
+            out[n].vid = (uint16_t)e->vid;
+            out[n].port.unit = (int32_t)e->unit;
+            out[n].port.slot = 0;
+            out[n].port.port = (int32_t)e->port;
+            out[n].is_static = e->kind == KEL_DRV_ARL_STATIC;
+        }
+        if (st != 0 || page.count == 0 || n >= max || index == at) return n;
+    }
+}
+
+int drv_stp_bridge_get(drv_stp_bridge *b) {
+    kel_drv_stp_bridge r;
+    memset(&r, 0, sizeof r);
+    int st = kel_stp_bridge_info_get(&r);
+    memset(b, 0, sizeof *b);
+    if (st != 0) return st;
+    b->enabled = r.enabled;
+    b->mode = r.mode;
+    b->priority = r.priority;
+    b->max_age = r.max_age;
+    b->hello_time = r.hello_time;
+    b->forward_delay = r.forward_delay;
+    b->tx_hold_count = r.tx_hold_count;
+    b->root_priority = r.root_priority;
+    b->root_cost = r.root_cost;
+    b->root_port = r.root_port;
+    memcpy(b->mac, r.mac, sizeof b->mac);
+    memcpy(b->root_mac, r.root_mac, sizeof b->root_mac);
+    return 0;
+}
+
+int drv_stp_times_set(uint32_t max_age, uint32_t hello_time, uint32_t forward_delay) {
+    /* The bridge-times record holds max age, hello time, forward delay in this order. */
+    return kel_stp_bridge_times_set(max_age, hello_time, forward_delay);
+}
+
+int drv_stp_port_get(const ifport *p, drv_stp_port *sp) {
+    kel_drv_stp_port r;
+    memset(&r, 0, sizeof r);
+    int st = kel_stp_port_info_get(p, &r);
+    memset(sp, 0, sizeof *sp);
+    if (st != 0) return st;
+    sp->priority = r.priority;
+    sp->path_cost = r.path_cost;
+    sp->oper_cost = r.oper_cost;
+    sp->edge = r.edge;
+    sp->link_type = r.link_type;
+    sp->state = r.state;
+    sp->role = r.role;
+    return 0;
 }

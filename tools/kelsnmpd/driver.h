@@ -1,9 +1,10 @@
 /*
- * driver.h - what kelsnmpd knows of the switch driver beyond the library's
- * own contract: the driver's value codes for the port and VLAN settings it
- * maps to MIB objects, and readers that turn the driver's records into the
- * agent's terms. The library passes these values and records through
- * unchanged; driver.c is the one place that reads a record's layout.
+ * driver.h - what kelsnmpd reads of the switch driver beyond the library's
+ * own contract, in the agent's terms: the records of the counters, the
+ * VLANs, the MAC address table and the spanning tree. Their layouts and
+ * the value codes of the driver's words are the driver's header's
+ * (kel_driver.h); driver.c is the one file of the agent that reads a
+ * record's layout.
  */
 #ifndef KELSNMPD_DRIVER_H
 #define KELSNMPD_DRIVER_H
@@ -11,57 +12,41 @@
 #include <stdint.h>
 
 #include "kel.h"
+#include "kel_driver.h"
 
-/* Values of the port commands. */
-enum {
-    DRV_ADMIN_DOWN = 0,
-    DRV_ADMIN_UP = 1,
-    DRV_LINK_UP = 1,   /* kel_port_linkstat_get: anything else is down */
-    DRV_MEDIUM_FE = 1, /* kel_port_medium_get */
-    DRV_MEDIUM_GE = 2,
-    DRV_SPEED_AUTO = 0, /* kel_port_speed_get: else the speed in Mb/s */
-    DRV_ON = 1,         /* ingress filtering, GVRP: on; 0 off */
-    DRV_OFF = 0,
-    DRV_DISCARD_NONE = 0, /* kel_port_discard_get: which frames a port drops */
-    DRV_DISCARD_UNTAGGED = 1,
-    DRV_DISCARD_TAGGED = 2,
-    DRV_MODE_ACCESS = 1, /* kel_port_vlan_mode_set */
-    DRV_MODE_TRUNK = 2,
-    DRV_MODE_HYBRID = 3,
-    DRV_ALLOW_TAGGED = 1, /* kel_port_allow_vlans_add/get */
-    DRV_ALLOW_UNTAGGED = 2
-};
+/* Words the driver's header describes without a name of their own. */
+enum { DRV_OFF = 0, DRV_ON = 1, DRV_ADMIN_DOWN = 0, DRV_ADMIN_UP = 1, DRV_LINK_UP = 1 };
 
-/* The longest VLAN name the driver keeps. */
-#define DRV_VLAN_NAME_MAX 32
+/* Every counter of a port, by KEL_DRV_CTR_* (all 0 when they cannot be read). */
+void drv_port_counters(const ifport *p, uint32_t counter[KEL_DRV_COUNTERS]);
 
-/* The counters the agent reads, in its own numbering. */
-enum {
-    DRV_CTR_RX_OCTETS,
-    DRV_CTR_RX_UCAST,
-    DRV_CTR_RX_NUCAST,
-    DRV_CTR_RX_DISCARD,
-    DRV_CTR_RX_ERROR,
-    DRV_CTR_UNKNOWN_PROTO,
-    DRV_CTR_TX_OCTETS,
-    DRV_CTR_TX_UCAST,
-    DRV_CTR_TX_NUCAST,
-    DRV_CTR_TX_DISCARD,
-    DRV_CTR_TX_ERROR,
-    DRV_CTR_RX_MCAST,
-    DRV_CTR_RX_BCAST,
-    DRV_CTR_DELAY_EXCEED,
-    DRV_CTR_MTU_EXCEED,
-    DRV_CTR_IN_FRAME,
-    DRV_CTR_OUT_FRAME,
-    DRV_CTR_IN_DISCARD,
-    DRV_CTR_TX_QLEN,
-    DRV_COUNTERS
-};
-/* One counter of a port (0 when it cannot be read). */
-uint32_t drv_counter(const ifport *p, unsigned counter);
-
-/* The three port sets of a VLAN record as the bridge MIBs see them. */
+/* The port sets of a VLAN record as the bridge MIBs see them. */
 void drv_vlan_sets(const vlaninfo *info, iflist *egress, iflist *untagged, iflist *forbidden);
+
+/* One entry of the MAC address table. */
+typedef struct drv_fdb {
+    uint8_t mac[6];
+    uint16_t vid;
+    ifport port;
+    int is_static;
+} drv_fdb;
+/* The whole table, at most max entries: how many were read. */
+size_t drv_fdb_read(drv_fdb *out, size_t max);
+#define DRV_FDB_MAX 8192
+
+/* The spanning tree's bridge and one port; times in seconds. */
+typedef struct drv_stp_bridge {
+    uint32_t enabled, mode, priority, max_age, hello_time, forward_delay, tx_hold_count;
+    uint32_t root_priority, root_cost, root_port;
+    uint8_t mac[6], root_mac[6];
+} drv_stp_bridge;
+int drv_stp_bridge_get(drv_stp_bridge *b);
+/* The three bridge times at once, as the driver checks them together. */
+int drv_stp_times_set(uint32_t max_age, uint32_t hello_time, uint32_t forward_delay);
+
+typedef struct drv_stp_port {
+    uint32_t priority, path_cost, oper_cost, edge, link_type, state, role;
+} drv_stp_port;
+int drv_stp_port_get(const ifport *p, drv_stp_port *sp);
 
 #endif

@@ -30,8 +30,9 @@ enum { UP = 1, DOWN = 2, TRUE_V = 1, FALSE_V = 2, ETHERNET_CSMACD = 6, MTU = 150
 /* The agent's own per-port state: what the link watch last saw, when it
  * changed, whether to tell, and the high halves of the HC counters. */
 enum { HC_RX_OCTETS, HC_RX_UCAST, HC_RX_MCAST, HC_RX_BCAST, HC_TX_OCTETS, HC_TX_UCAST, HC_COUNT };
-static const unsigned hc_counter[HC_COUNT] = {DRV_CTR_RX_OCTETS, DRV_CTR_RX_UCAST,  DRV_CTR_RX_MCAST,
-                                              DRV_CTR_RX_BCAST,  DRV_CTR_TX_OCTETS, DRV_CTR_TX_UCAST};
+static const unsigned hc_counter[HC_COUNT] = {KEL_DRV_CTR_RX_OCTETS, KEL_DRV_CTR_RX_UCAST,
+                                              KEL_DRV_CTR_RX_MCAST,  KEL_DRV_CTR_RX_BCAST,
+                                              KEL_DRV_CTR_TX_OCTETS, KEL_DRV_CTR_TX_UCAST};
 static struct {
     int seen, up;
     uint32_t changed;
@@ -57,8 +58,8 @@ static uint32_t counter(port_view *pv, uint32_t idx, unsigned ctr) {
 static int oper_up(const port_view *pv) { return pv->admin == DRV_ADMIN_UP && pv->link == DRV_LINK_UP; }
 
 static uint32_t mbps(const port_view *pv) {
-    if (pv->speed != DRV_SPEED_AUTO) return pv->speed;
-    return pv->medium == DRV_MEDIUM_GE ? 1000 : 100;
+    if (pv->speed != KEL_DRV_SPEED_AUTO) return pv->speed;
+    return pv->medium == KEL_DRV_MEDIUM_GE ? 1000 : 100;
 }
 
 uint32_t if_last_change(uint32_t idx) { return idx <= MAX_PORTS ? ports[idx].changed : 0; }
@@ -99,9 +100,9 @@ static const mib_column if_cols[] = {
 };
 /* ifInOctets (10) to ifOutQLen (21). */
 static const unsigned if_counters[] = {
-    DRV_CTR_RX_OCTETS, DRV_CTR_RX_UCAST,      DRV_CTR_RX_NUCAST, DRV_CTR_RX_DISCARD,
-    DRV_CTR_RX_ERROR,  DRV_CTR_UNKNOWN_PROTO, DRV_CTR_TX_OCTETS, DRV_CTR_TX_UCAST,
-    DRV_CTR_TX_NUCAST, DRV_CTR_TX_DISCARD,    DRV_CTR_TX_ERROR,  DRV_CTR_TX_QLEN,
+    KEL_DRV_CTR_RX_OCTETS, KEL_DRV_CTR_RX_UCAST,      KEL_DRV_CTR_RX_NUCAST, KEL_DRV_CTR_RX_DISCARD,
+    KEL_DRV_CTR_RX_ERROR,  KEL_DRV_CTR_UNKNOWN_PROTO, KEL_DRV_CTR_TX_OCTETS, KEL_DRV_CTR_TX_UCAST,
+    KEL_DRV_CTR_TX_NUCAST, KEL_DRV_CTR_TX_DISCARD,    KEL_DRV_CTR_TX_ERROR,  KEL_DRV_CTR_TX_QLEN,
 };
 
 static int port_next(const mib_index *after, mib_index *row, int continuing) {
@@ -196,9 +197,9 @@ static int ifx_read(const mib_index *row, oid col, netsnmp_variable_list *vb) {
             pv = view_port(idx, PORT_SHORT);
             return mib_str(vb, pv->short_name, strlen(pv->short_name));
         case 2:
-            return mib_uint(vb, ASN_COUNTER, counter(pv, idx, DRV_CTR_RX_MCAST));
+            return mib_uint(vb, ASN_COUNTER, counter(pv, idx, KEL_DRV_CTR_RX_MCAST));
         case 3:
-            return mib_uint(vb, ASN_COUNTER, counter(pv, idx, DRV_CTR_RX_BCAST));
+            return mib_uint(vb, ASN_COUNTER, counter(pv, idx, KEL_DRV_CTR_RX_BCAST));
         case 6:
         case 7:
         case 8:

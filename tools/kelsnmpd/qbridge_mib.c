@@ -49,7 +49,7 @@ typedef struct vlan_view {
     unsigned stamp;
     uint32_t vid;
     int exists;
-    char name[DRV_VLAN_NAME_MAX + 1];
+    char name[KEL_DRV_VLAN_NAME_MAX + 1];
     iflist egress, untagged, forbidden;
 } vlan_view;
 
@@ -66,7 +66,7 @@ static const vlan_view *vlan_of(uint32_t vid) {
     v->vid = vid;
     v->exists = kel_vlan_get(vid, &info) == 0;
     kel_vlan_name_get(vid, v->name, sizeof v->name);
-    v->name[DRV_VLAN_NAME_MAX] = '\0';
+    v->name[KEL_DRV_VLAN_NAME_MAX] = '\0';
     drv_vlan_sets(&info, &v->egress, &v->untagged, &v->forbidden);
     return v->exists ? v : NULL;
 }
@@ -221,7 +221,7 @@ typedef struct port_setting {
 typedef struct static_image {
     int exists, name_set;
     long status;
-    char name[DRV_VLAN_NAME_MAX + 1];
+    char name[KEL_DRV_VLAN_NAME_MAX + 1];
     iflist egress, untagged, forbidden;
     port_setting port[MAX_PORTS + 1];
 } static_image;
@@ -232,8 +232,8 @@ static void port_settings(const ifport *p, uint32_t vid, port_setting *s, int *o
     kel_port_vlan_mode_get(p, &cfg, &mode);
     kel_port_oper_vlan_get(p, &oper);
     memset(lists, 0, 2 * sizeof *lists);
-    kel_port_allow_vlans_get(p, &lists[0], DRV_ALLOW_TAGGED);
-    kel_port_allow_vlans_get(p, &lists[1], DRV_ALLOW_UNTAGGED);
+    kel_port_allow_vlans_get(p, &lists[0], KEL_DRV_ALLOW_TAGGED);
+    kel_port_allow_vlans_get(p, &lists[1], KEL_DRV_ALLOW_UNTAGGED);
     s->mode = (uint8_t)mode;
     s->list = in_vlanlist(&lists[0], vid)   ? LIST_TAGGED
               : in_vlanlist(&lists[1], vid) ? LIST_UNTAGGED
@@ -250,7 +250,7 @@ static int static_load(const mib_index *row, void *image) {
     im->exists = kel_vlan_get(vid, &info) == 0;
     if (im->exists) {
         kel_vlan_name_get(vid, im->name, sizeof im->name);
-        im->name[DRV_VLAN_NAME_MAX] = '\0';
+        im->name[KEL_DRV_VLAN_NAME_MAX] = '\0';
         im->name_set = 1;
         im->status = ACTIVE;
         drv_vlan_sets(&info, &im->egress, &im->untagged, &im->forbidden);
@@ -264,8 +264,8 @@ static int static_load(const mib_index *row, void *image) {
         ifport p;
         view_ifport(i, &p);
         port_settings(&p, vid, &s, &own, lists);
-        int tagged = s.list == LIST_TAGGED && s.mode != DRV_MODE_ACCESS;
-        int untagged = own || (s.list == LIST_UNTAGGED && s.mode == DRV_MODE_HYBRID);
+        int tagged = s.list == LIST_TAGGED && s.mode != KEL_DRV_VLAN_MODE_ACCESS;
+        int untagged = own || (s.list == LIST_UNTAGGED && s.mode == KEL_DRV_VLAN_MODE_HYBRID);
         if (tagged || untagged) im->egress.word[p.unit - 1] |= 1u << (p.port - 1);
         if (untagged) im->untagged.word[p.unit - 1] |= 1u << (p.port - 1);
     }
@@ -284,7 +284,7 @@ static int static_put(void *image, oid col, const netsnmp_variable_list *vb) {
     int err;
     switch (col) {
         case 1: /* the switch names a VLAN with 1 to 32 printable characters */
-            err = mib_get_str(vb, 0, DRV_VLAN_NAME_MAX, im->name);
+            err = mib_get_str(vb, 0, KEL_DRV_VLAN_NAME_MAX, im->name);
             if (err == SNMP_ERR_NOERROR && (!im->name[0] || !printable(im->name))) err = SNMP_ERR_WRONGVALUE;
             im->name_set = 1;
             return err;
@@ -320,11 +320,12 @@ static int plan_ports(uint32_t vid, static_image *old, static_image *new_image, 
             return SNMP_ERR_INCONSISTENTVALUE;
         }
         port_setting want = {1, s.mode, (uint8_t)(!e ? LIST_NONE : u ? LIST_UNTAGGED : LIST_TAGGED)};
-        if (want.list == LIST_TAGGED && s.mode == DRV_MODE_ACCESS) want.mode = DRV_MODE_TRUNK;
-        if (want.list == LIST_UNTAGGED) want.mode = DRV_MODE_HYBRID;
+        if (want.list == LIST_TAGGED && s.mode == KEL_DRV_VLAN_MODE_ACCESS)
+            want.mode = KEL_DRV_VLAN_MODE_TRUNK;
+        if (want.list == LIST_UNTAGGED) want.mode = KEL_DRV_VLAN_MODE_HYBRID;
         /* Lists a raised mode brings into force must name no other VLAN that exists. */
-        int tagged_on = s.mode == DRV_MODE_ACCESS && want.mode != DRV_MODE_ACCESS;
-        int untagged_on = s.mode != DRV_MODE_HYBRID && want.mode == DRV_MODE_HYBRID;
+        int tagged_on = s.mode == KEL_DRV_VLAN_MODE_ACCESS && want.mode != KEL_DRV_VLAN_MODE_ACCESS;
+        int untagged_on = s.mode != KEL_DRV_VLAN_MODE_HYBRID && want.mode == KEL_DRV_VLAN_MODE_HYBRID;
         for (uint32_t w = KEL_VLAN_MIN; w <= KEL_VLAN_MAX; ++w)
             if (w != vid &&
                 ((tagged_on && in_vlanlist(&lists[0], w)) || (untagged_on && in_vlanlist(&lists[1], w))) &&
@@ -383,9 +384,10 @@ static int static_apply(const mib_index *row, const void *from, const void *to) 
         uint32_t cfg = 0, mode = 0;
         kel_port_vlan_mode_get(&p, &cfg, &mode);
         uint8_t list = b->port[i].list;
-        st = list == LIST_NONE ? kel_port_allow_vlans_del(&p, &one)
-                               : kel_port_allow_vlans_add(
-                                     &p, &one, list == LIST_TAGGED ? DRV_ALLOW_TAGGED : DRV_ALLOW_UNTAGGED);
+        st = list == LIST_NONE
+                 ? kel_port_allow_vlans_del(&p, &one)
+                 : kel_port_allow_vlans_add(
+                       &p, &one, list == LIST_TAGGED ? KEL_DRV_ALLOW_TAGGED : KEL_DRV_ALLOW_UNTAGGED);
         if (st == 0 && mode != b->port[i].mode) st = kel_port_vlan_mode_set(&p, cfg, b->port[i].mode);
         if (st != 0) return st;
     }
@@ -408,9 +410,9 @@ static int bridge_port_next(const mib_index *after, mib_index *row, int continui
 }
 
 static long frames_of(uint32_t discard) {
-    return discard == DRV_DISCARD_UNTAGGED ? ADMIT_TAGGED
-           : discard == DRV_DISCARD_TAGGED ? ADMIT_UNTAGGED
-                                           : ADMIT_ALL;
+    return discard == KEL_DRV_DISCARD_UNTAGGED ? ADMIT_TAGGED
+           : discard == KEL_DRV_DISCARD_TAGGED ? ADMIT_UNTAGGED
+                                               : ADMIT_ALL;
 }
 
 static int port_vlan_read(const mib_index *row, oid col, netsnmp_variable_list *vb) {
@@ -496,9 +498,9 @@ static int port_vlan_apply(const mib_index *row, const void *from, const void *t
         if ((st = kel_port_vlan_mode_set(&p, (uint32_t)b->pvid, mode)) != 0) return st;
     }
     if (a->frames != b->frames) {
-        uint32_t discard = b->frames == ADMIT_TAGGED     ? DRV_DISCARD_UNTAGGED
-                           : b->frames == ADMIT_UNTAGGED ? DRV_DISCARD_TAGGED
-                                                         : DRV_DISCARD_NONE;
+        uint32_t discard = b->frames == ADMIT_TAGGED     ? KEL_DRV_DISCARD_UNTAGGED
+                           : b->frames == ADMIT_UNTAGGED ? KEL_DRV_DISCARD_TAGGED
+                                                         : KEL_DRV_DISCARD_NONE;
         if ((st = kel_port_discard_set(&p, discard)) != 0) return st;
     }
     if (a->ifilter != b->ifilter && (st = kel_port_ifilter_set(&p, b->ifilter == 1 ? DRV_ON : DRV_OFF)) != 0)

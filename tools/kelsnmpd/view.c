@@ -97,7 +97,7 @@ port_view *view_port(uint32_t idx, uint32_t want) {
     port_view *pv = &ports[idx];
     if (pv->stamp != view.stamp) {
         pv->stamp = view.stamp;
-        pv->have = pv->counters_have = 0;
+        pv->have = 0;
         view_ifport(idx, &pv->p);
     }
     uint32_t missing = want & ~pv->have;
@@ -129,11 +129,11 @@ port_view *view_port(uint32_t idx, uint32_t want) {
 }
 
 uint32_t view_counter(port_view *pv, unsigned counter) {
-    if (!(pv->counters_have & (1u << counter))) {
-        pv->counter[counter] = drv_counter(&pv->p, counter);
-        pv->counters_have |= 1u << counter;
+    if (!(pv->have & PORT_COUNTERS)) {
+        drv_port_counters(&pv->p, pv->counter); /* every counter in one request */
+        pv->have |= PORT_COUNTERS;
     }
-    return pv->counter[counter];
+    return counter < KEL_DRV_COUNTERS ? pv->counter[counter] : 0;
 }
 
 long view_first_port(unsigned long from) {
