@@ -41,7 +41,7 @@ walk() { snmp snmpbulkwalk public -Oq "$@"; }
 set_() { snmp snmpset private "$@"; }
 
 IF=.1.3.6.1.2.1.2.2.1 IFX=.1.3.6.1.2.1.31.1.1.1 Q=.1.3.6.1.2.1.17.7.1 STATIC=.1.3.6.1.2.1.17.7.1.4.3.1
-PVID=.1.3.6.1.2.1.17.7.1.4.5.1.1 AGING=.1.3.6.1.2.1.17.4.2.0
+PVID=.1.3.6.1.2.1.17.7.1.4.5.1.1 AGING=.1.3.6.1.2.1.17.4.2.0 STP=.1.3.6.1.2.1.17.2
 
 start_snmpd() {
     cat >"$dir/snmpd.conf" <<EOF
@@ -134,6 +134,27 @@ check "dot1qPvid" 0 "^20$" -- get $PVID.3
 last() { walk "$1" | tail -1; }
 check "VLAN walk ends at the last VLAN" 0 "^$STATIC.1.20 " -- last $STATIC.1
 
+# The MAC address table: learned and static entries against kelctl's, by
+# VLAN and address (dot1qTpFdbTable) and by address (dot1dTpFdbTable).
+sim learn 0012.3456.789a 10 fa1/0/2 >/dev/null
+sim learn 0012.3456.0002 1 fa1/0/9 >/dev/null
+k mac-address-table static 0012.3456.0001 vlan 1 interface fa1/0/6 >/dev/null
+fdb_kelctl() {  # "VID.b0...b5 PORT-INDEX STATUS" per entry, from kelctl's table and names
+    k show mac-address-table | awk -v by="${1:-}" 'NR == FNR {index_of[$3] = $1; next}
+        $2 ~ /\./ {
+            h = $2; gsub(/\./, "", h); key = by == "vlan" ? $1 : ""
+            for (i = 0; i < 6; i++) key = key (key == "" ? "" : ".") (index("0123456789abcdef", substr(h, 2 * i + 1, 1)) - 1) * 16 + index("0123456789abcdef", substr(h, 2 * i + 2, 1)) - 1
+            print key, index_of[$4], $3 == "static" ? 5 : 3
+        }' "$dir/names.kelctl" - | sort
+}
+fdb_snmp() {  # the same from the port and status columns of a table
+    paste -d' ' <(walk "$1.2" | sed "s/^$1.2.//") <(walk "$1.3" | awk '{print $2}') | sort
+}
+check "dot1qTpFdbTable" 0 "" -- diff <(fdb_kelctl vlan) <(fdb_snmp $Q.2.2.1)
+check "dot1dTpFdbTable" 0 "" -- diff <(fdb_kelctl) <(fdb_snmp .1.3.6.1.2.1.17.4.3.1)
+check "an entry by its index" 0 "^2$" -- get $Q.2.2.1.2.10.0.18.52.86.120.154
+check "no such entry" 0 "No Such Instance" -- get $Q.2.2.1.2.20.0.18.52.86.120.154
+
 # ---- SETs, read back through kelctl -----------------------------------------
 
 check "ifAdminStatus down" 0 "INTEGER: 2" -- set_ $IF.7.4 i 2
@@ -153,10 +174,20 @@ check "ageing time" 0 "" -- set_ $AGING i 600
 check "ageing in kelctl" 0 "ageing time 600 seconds" -- k show mac-address-table
 check "GVRP on" 0 "" -- set_ $Q.1.5.0 i 1
 check "GVRP in kelctl" 0 "enabled" -- k show gvrp
+check "bridge priority and times" 0 "" -- set_ $STP.2.0 i 4096 $STP.12.0 i 1800 $STP.13.0 i 300 $STP.14.0 i 1200
+check "priority in kelctl" 0 "^Bridge +4096/" -- k show spanning-tree
+check "times in kelctl" 0 "^Max age +18 s" -- k show spanning-tree
+check "hello in kelctl" 0 "^Hello time +3 s" -- k show spanning-tree
+check "port priority and cost" 0 "" -- set_ $STP.15.1.2.3 i 64 $STP.15.1.11.3 i 1000
+check "port in kelctl" 0 "^fa1/0/3 +64 +1000 " -- k show spanning-tree fa1/0/3
+check "port state forwarding" 0 "^5$" -- get $STP.15.1.3.3
 
 # ---- bad SETs: the MIB's error, and nothing changes ---------------------------
 
-snapshot() { k show interfaces settings | awk '{$4 = ""; print}'; k show interfaces; k show vlan; k show gvrp; k show mac-address-table; }
+snapshot() {
+    k show interfaces settings | awk '{$4 = ""; print}'
+    k show interfaces; k show vlan; k show gvrp; k show mac-address-table | awk '{$5 = ""; print}'; k show spanning-tree
+}
 snapshot >"$dir/before"
 while read -r name error args; do
     check "$name" 2 "Reason: $error" -- eval "set_ $args"
@@ -178,6 +209,10 @@ own-VLAN-left              inconsistentValue   $STATIC.2.20 x 00 $STATIC.4.20 x 
 forbidden-ports            inconsistentValue   $STATIC.3.10 x 80
 no-such-port-in-a-list     wrongValue          $STATIC.2.10 x 0000000000000080
 ageing-too-short           wrongValue          $AGING i 5
+priority-not-in-steps      wrongValue          $STP.2.0 i 1000
+time-not-whole-seconds     wrongValue          $STP.13.0 i 250
+times-that-do-not-fit      inconsistentValue   $STP.12.0 i 3000
+port-priority-not-in-steps wrongValue          $STP.15.1.2.3 i 20
 refused-part-way-undone    commitFailed        $IF.7.5 i 2 $STATIC.1.10 s default
 EOF
 snapshot >"$dir/after"

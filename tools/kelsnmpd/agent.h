@@ -167,6 +167,14 @@ void portlist_from(const iflist *l, uint8_t *out);
 /* MIB_NONE when a set bit names no bridge port. */
 int portlist_to(const uint8_t *in, size_t n, iflist *l);
 
+/* The MAC address table sorted by VLAN and address (with_vlan) or by
+ * address and VLAN, read at most once per PDU; a walk that goes on
+ * (continuing) may use the reading of an earlier PDU of the last second. */
+int mib_index_cmp(const mib_index *a, const mib_index *b);
+void fdb_key(const drv_fdb *e, int with_vlan, mib_index *key);
+const drv_fdb *view_fdb_next(int with_vlan, const mib_index *after, int continuing);
+const drv_fdb *view_fdb_find(int with_vlan, const mib_index *key);
+
 /* The agent's own uptime in hundredths of a second. */
 uint32_t agent_ticks(void);
 

@@ -24,6 +24,7 @@
 
 static const oid qbridge_mib_oid[] = {1, 3, 6, 1, 2, 1, 17, 7};
 static const oid qbase_oid[] = {1, 3, 6, 1, 2, 1, 17, 7, 1, 1};
+static const oid qfdb_oid[] = {1, 3, 6, 1, 2, 1, 17, 7, 1, 2, 2, 1};
 static const oid current_oid[] = {1, 3, 6, 1, 2, 1, 17, 7, 1, 4, 2, 1};
 static const oid static_oid[] = {1, 3, 6, 1, 2, 1, 17, 7, 1, 4, 3, 1};
 static const oid port_vlan_oid[] = {1, 3, 6, 1, 2, 1, 17, 7, 1, 4, 5, 1};
@@ -129,6 +130,26 @@ static int qbase_apply(const mib_index *row, const void *from, const void *to) {
 
 static const mib_table qbase = MIB_TABLE_RW("dot1qBase", qbase_oid, qbase_cols, mib_scalar_next, qbase_read,
                                             qbase_image, qbase_load, qbase_put, NULL, qbase_apply);
+
+/* ---- dot1qTpFdbTable: (FDB id = VLAN id, address) ------------------------- */
+
+static const mib_column qfdb_cols[] = {{2, ASN_INTEGER, MIB_RO}, {3, ASN_INTEGER, MIB_RO}};
+
+static int qfdb_next(const mib_index *after, mib_index *row, int continuing) {
+    const drv_fdb *e = view_fdb_next(1, after, continuing);
+    if (!e) return MIB_NONE;
+    fdb_key(e, 1, row);
+    return 0;
+}
+
+static int qfdb_read(const mib_index *row, oid col, netsnmp_variable_list *vb) {
+    const drv_fdb *e = row->len == 7 ? view_fdb_find(1, row) : NULL;
+    if (!e) return MIB_NONE;
+    if (col == 2) return mib_int(vb, (long)view_index(&e->port));
+    return mib_int(vb, e->is_static ? 5 : 3); /* mgmt(5), learned(3) */
+}
+
+static const mib_table qfdb = MIB_TABLE_RO("dot1qTpFdbTable", qfdb_oid, qfdb_cols, qfdb_next, qfdb_read);
 
 /* ---- dot1qVlanCurrentTable: (time mark 0, VLAN id) ------------------------- */
 
@@ -515,6 +536,7 @@ static const mib_table port_vlan =
 
 void qbridge_mib_init(void) {
     mib_register(&qbase);
+    mib_register(&qfdb);
     mib_register(&current);
     mib_register(&static_table);
     mib_register(&port_vlan);

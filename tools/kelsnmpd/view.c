@@ -9,6 +9,7 @@
  * walk of one column reads only that column's part of each port. Flat port
  * indices follow the library's numbering: unit 1's ports first.
  */
+#include <stdlib.h>
 #include <string.h>
 #include <time.h>
 
@@ -200,3 +201,90 @@ int portlist_to(const uint8_t *in, size_t n, iflist *l) {
 }
 
 uint32_t agent_ticks(void) { return (uint32_t)netsnmp_get_agent_uptime(); }
+
+/* ---- the MAC address table ------------------------------------------------- */
+
+/* A walk of the table reads it whole, and from another position than the
+ * driver's: the table is read once per PDU, and a walk that goes on asks
+ * no more than once a second. */
+#define FDB_LIFETIME_MS 1000
+
+static struct {
+    unsigned stamp;
+    long read_ms;
+    size_t n;
+    drv_fdb by_vlan[DRV_FDB_MAX], by_mac[DRV_FDB_MAX];
+} fdb = {.stamp = 0, .read_ms = 0};
+
+void fdb_key(const drv_fdb *e, int with_vlan, mib_index *key) {
+    key->len = 0;
+    if (with_vlan) key->o[key->len++] = e->vid;
+    for (int i = 0; i < 6; ++i) key->o[key->len++] = e->mac[i];
+}
+
+int mib_index_cmp(const mib_index *a, const mib_index *b) {
+    for (size_t i = 0; i < a->len && i < b->len; ++i)
+        if (a->o[i] != b->o[i]) return a->o[i] < b->o[i] ? -1 : 1;
+    return a->len < b->len ? -1 : a->len > b->len ? 1 : 0;
+}
+
+static int by_vlan(const void *x, const void *y) {
+    const drv_fdb *a = x, *b = y;
+    if (a->vid != b->vid) return a->vid < b->vid ? -1 : 1;
+    return memcmp(a->mac, b->mac, sizeof a->mac);
+}
+
+static int by_mac(const void *x, const void *y) {
+    const drv_fdb *a = x, *b = y;
+    int c = memcmp(a->mac, b->mac, sizeof a->mac);
+    return c ? c : a->vid < b->vid ? -1 : a->vid > b->vid;
+}
+
+const drv_fdb *view_fdb(int with_vlan, int continuing, size_t *n) {
+    int fresh = fdb.stamp == view.stamp || (continuing && now_ms() - fdb.read_ms <= FDB_LIFETIME_MS);
+    if (!fresh) {
+        fdb.n = drv_fdb_read(fdb.by_vlan, DRV_FDB_MAX);
+        memcpy(fdb.by_mac, fdb.by_vlan, fdb.n * sizeof *fdb.by_vlan);
+        qsort(fdb.by_vlan, fdb.n, sizeof *fdb.by_vlan, by_vlan);
+        qsort(fdb.by_mac, fdb.n, sizeof *fdb.by_mac, by_mac);
+        fdb.stamp = view.stamp;
+        fdb.read_ms = now_ms();
+    }
+    *n = fdb.n;
+    return with_vlan ? fdb.by_vlan : fdb.by_mac;
+}
+
+/* The first entry whose key is greater than after (strictly) or equal. */
+static size_t fdb_lower(const drv_fdb *t, size_t n, int with_vlan, const mib_index *after, int strictly) {
+    size_t lo = 0, hi = n;
+    while (lo < hi) {
+        size_t mid = lo + (hi - lo) / 2;
+        mib_index k;
+        fdb_key(&t[mid], with_vlan, &k);
+        int c = mib_index_cmp(&k, after);
+        if (c < 0 || (strictly && c == 0))
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    return lo;
+}
+
+const drv_fdb *view_fdb_next(int with_vlan, const mib_index *after, int continuing) {
+    size_t n;
+    const drv_fdb *t = view_fdb(with_vlan, continuing, &n);
+    /* Equal keys (an address in several VLANs, by address alone) are
+     * passed over together: the address shows once, in its lowest VLAN. */
+    size_t i = fdb_lower(t, n, with_vlan, after, 1);
+    return i < n ? &t[i] : NULL;
+}
+
+const drv_fdb *view_fdb_find(int with_vlan, const mib_index *key) {
+    size_t n;
+    const drv_fdb *t = view_fdb(with_vlan, 0, &n);
+    size_t i = fdb_lower(t, n, with_vlan, key, 0);
+    if (i >= n) return NULL;
+    mib_index k;
+    fdb_key(&t[i], with_vlan, &k);
+    return mib_index_cmp(&k, key) == 0 ? &t[i] : NULL;
+}
