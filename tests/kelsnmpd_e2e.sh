@@ -181,6 +181,12 @@ check "hello in kelctl" 0 "^Hello time +3 s" -- k show spanning-tree
 check "port priority and cost" 0 "" -- set_ $STP.15.1.2.3 i 64 $STP.15.1.11.3 i 1000
 check "port in kelctl" 0 "^fa1/0/3 +64 +1000 " -- k show spanning-tree fa1/0/3
 check "port state forwarding" 0 "^5$" -- get $STP.15.1.3.3
+check "version and hold count" 0 "" -- set_ $STP.16.0 i 0 $STP.17.0 i 4
+check "mode in kelctl" 0 "^Mode +stp$" -- k show spanning-tree
+check "hold count in kelctl" 0 "^Transmit hold count +4$" -- k show spanning-tree
+check "edge and shared link" 0 "" -- set_ $STP.19.1.2.3 i 1 $STP.19.1.4.3 i 1
+check "edge in kelctl" 0 "^fa1/0/3 +64 +1000 +yes +shared " -- k show spanning-tree fa1/0/3
+check "not point to point" 0 "^2$" -- get $STP.19.1.5.3
 
 # ---- bad SETs: the MIB's error, and nothing changes ---------------------------
 
@@ -213,6 +219,8 @@ priority-not-in-steps      wrongValue          $STP.2.0 i 1000
 time-not-whole-seconds     wrongValue          $STP.13.0 i 250
 times-that-do-not-fit      inconsistentValue   $STP.12.0 i 3000
 port-priority-not-in-steps wrongValue          $STP.15.1.2.3 i 20
+no-version-1               wrongValue          $STP.16.0 i 1
+protocol-migration         notWritable         $STP.19.1.1.3 i 1
 refused-part-way-undone    commitFailed        $IF.7.5 i 2 $STATIC.1.10 s default
 EOF
 snapshot >"$dir/after"

@@ -183,6 +183,7 @@ uint32_t agent_ticks(void);
 void if_mib_init(void);
 void bridge_mib_init(void);
 void qbridge_mib_init(void);
+void rstp_mib_init(void);
 /* Watches the ports' links for the notifications and ifLastChange. */
 void if_mib_poll(unsigned int reg, void *arg);
 /* The moment (agent_ticks) a port's link last changed, 0 when not seen. */

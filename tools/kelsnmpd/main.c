@@ -132,6 +132,7 @@ int main(int argc, char **argv) {
     if_mib_init();
     bridge_mib_init();
     qbridge_mib_init();
+    rstp_mib_init();
     init_snmp("kelsnmpd");
     snmp_alarm_register((unsigned)watch, SA_REPEAT, if_mib_poll, NULL);
 
