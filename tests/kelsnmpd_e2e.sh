@@ -42,6 +42,7 @@ set_() { snmp snmpset private "$@"; }
 
 IF=.1.3.6.1.2.1.2.2.1 IFX=.1.3.6.1.2.1.31.1.1.1 Q=.1.3.6.1.2.1.17.7.1 STATIC=.1.3.6.1.2.1.17.7.1.4.3.1
 PVID=.1.3.6.1.2.1.17.7.1.4.5.1.1 AGING=.1.3.6.1.2.1.17.4.2.0 STP=.1.3.6.1.2.1.17.2
+LAG=.1.2.840.10006.300.43 PAE=.1.0.8802.1.1.1
 
 start_snmpd() {
     cat >"$dir/snmpd.conf" <<EOF
@@ -188,11 +189,23 @@ check "edge and shared link" 0 "" -- set_ $STP.19.1.2.3 i 1 $STP.19.1.4.3 i 1
 check "edge in kelctl" 0 "^fa1/0/3 +64 +1000 +yes +shared " -- k show spanning-tree fa1/0/3
 check "not point to point" 0 "^2$" -- get $STP.19.1.5.3
 
+# Trunks and 802.1X.
+k trunk dynamic 2 gi1/0/25-26 >/dev/null
+check "aggregator of trunk 2" 0 "^$LAG.1.1.1.1.6.25 2$" -- walk $LAG.1.1.1.1.6
+check "members attached" 0 "^2$" -- bash -c "$(declare -f snmp walk); port=$port; walk $LAG.1.2.1.1.13 | grep -c ' 25$'"
+check "actor state" 0 '^"3D ?"$' -- getx $LAG.1.2.1.1.21.26
+check "LACP port priority" 0 "" -- set_ $LAG.1.2.1.1.15.26 i 7
+check "priority in kelctl" 0 "^2 +gi1/0/26 +7 " -- k show lacp
+check "802.1X on" 0 "" -- set_ $PAE.1.1.1.0 i 1 $PAE.1.2.1.1.6.4 i 2 $PAE.1.2.1.1.7.4 u 30 $PAE.1.2.1.1.13.4 i 1
+check "802.1X in kelctl" 0 "^State +enabled$" -- k show dot1x
+check "port in kelctl" 0 "^fa1/0/4 +auto +unauthorized +no +enabled +3600 s +30 s " -- k show dot1x fa1/0/4
+check "PAE state connecting" 0 "^3$" -- get $PAE.1.2.1.1.1.4
+
 # ---- bad SETs: the MIB's error, and nothing changes ---------------------------
 
 snapshot() {
     k show interfaces settings | awk '{$4 = ""; print}'
-    k show interfaces; k show vlan; k show gvrp; k show mac-address-table | awk '{$5 = ""; print}'; k show spanning-tree
+    k show interfaces; k show vlan; k show gvrp; k show mac-address-table | awk '{$5 = ""; print}'; k show spanning-tree; k show lacp; k show dot1x
 }
 snapshot >"$dir/before"
 while read -r name error args; do
@@ -220,6 +233,9 @@ time-not-whole-seconds     wrongValue          $STP.13.0 i 250
 times-that-do-not-fit      inconsistentValue   $STP.12.0 i 3000
 port-priority-not-in-steps wrongValue          $STP.15.1.2.3 i 20
 no-version-1               wrongValue          $STP.16.0 i 1
+quiet-period-too-long      wrongValue          $PAE.1.2.1.1.7.4 u 70000
+port-control-unknown       wrongValue          $PAE.1.2.1.1.6.4 i 4
+lacp-priority-too-high     wrongValue          $LAG.1.2.1.1.15.26 i 70000
 protocol-migration         notWritable         $STP.19.1.1.3 i 1
 refused-part-way-undone    commitFailed        $IF.7.5 i 2 $STATIC.1.10 s default
 EOF

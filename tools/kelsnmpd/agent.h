@@ -184,6 +184,8 @@ void if_mib_init(void);
 void bridge_mib_init(void);
 void qbridge_mib_init(void);
 void rstp_mib_init(void);
+void lag_mib_init(void);
+void pae_mib_init(void);
 /* Watches the ports' links for the notifications and ifLastChange. */
 void if_mib_poll(unsigned int reg, void *arg);
 /* The moment (agent_ticks) a port's link last changed, 0 when not seen. */

@@ -81,3 +81,49 @@ int drv_stp_port_get(const ifport *p, drv_stp_port *sp) {
     sp->role = r.role;
     return 0;
 }
+
+int drv_trunk_get(uint32_t id, drv_trunk *t) {
+    kel_drv_trunk r;
+    memset(&r, 0, sizeof r);
+    memset(t, 0, sizeof *t);
+    int st = kel_trunk_get(id, &r);
+    if (st != 0) return st;
+    t->dynamic = r.kind == KEL_DRV_TRUNK_DYNAMIC;
+    t->members = r.members;
+    return 0;
+}
+
+int drv_lacp_member(uint32_t trunk, const ifport *p, uint32_t *state, uint32_t *priority) {
+    kel_drv_lacp r;
+    memset(&r, 0, sizeof r);
+    int st = kel_lacp_info_get(trunk, &r);
+    if (st != 0) return st;
+    for (uint32_t i = 0; i < r.count && i < KEL_DRV_LACP_MEMBERS; ++i)
+        if (r.member[i].unit == (uint32_t)p->unit && r.member[i].port == (uint32_t)p->port) {
+            *state = r.member[i].state;
+            *priority = r.member[i].priority;
+            return 0;
+        }
+    return KEL_ERR_NOT_FOUND;
+}
+
+int drv_dot1x_enabled(void) {
+    kel_drv_dot1x_sys r;
+    memset(&r, 0, sizeof r);
+    return kel_dot1x_sys_info_get(&r) == 0 && r.enabled;
+}
+
+int drv_dot1x_port_get(const ifport *p, drv_dot1x_port *d) {
+    kel_drv_dot1x_port r;
+    memset(&r, 0, sizeof r);
+    memset(d, 0, sizeof *d);
+    int st = kel_dot1x_port_info_get(p, &r);
+    if (st != 0) return st;
+    d->control = r.control;
+    d->auth_state = r.auth_state;
+    d->reauth = r.reauth;
+    d->reauth_period = r.reauth_period;
+    d->quiet_period = r.quiet_period;
+    d->server_timeout = r.server_timeout;
+    return 0;
+}

@@ -49,4 +49,20 @@ typedef struct drv_stp_port {
 } drv_stp_port;
 int drv_stp_port_get(const ifport *p, drv_stp_port *sp);
 
+/* A trunk: 0 and its kind and members, or the driver's status. */
+typedef struct drv_trunk {
+    int dynamic;
+    iflist members;
+} drv_trunk;
+int drv_trunk_get(uint32_t id, drv_trunk *t);
+/* A member's LACP actor state and priority in a dynamic trunk: 0, or the driver's status. */
+int drv_lacp_member(uint32_t trunk, const ifport *p, uint32_t *state, uint32_t *priority);
+
+/* 802.1X: the switch-wide switch and one port's settings and state. */
+int drv_dot1x_enabled(void);
+typedef struct drv_dot1x_port {
+    uint32_t control, auth_state, reauth, reauth_period, quiet_period, server_timeout;
+} drv_dot1x_port;
+int drv_dot1x_port_get(const ifport *p, drv_dot1x_port *d);
+
 #endif

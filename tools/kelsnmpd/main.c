@@ -133,6 +133,8 @@ int main(int argc, char **argv) {
     bridge_mib_init();
     qbridge_mib_init();
     rstp_mib_init();
+    lag_mib_init();
+    pae_mib_init();
     init_snmp("kelsnmpd");
     snmp_alarm_register((unsigned)watch, SA_REPEAT, if_mib_poll, NULL);
 
