@@ -25,6 +25,7 @@
 #include <thread>
 #include <vector>
 
+#include "area_forwarding.h"
 #include "compare.h"
 #include "model.h"
 #include "state.h"
@@ -34,6 +35,7 @@ extern char **environ;
 namespace {
 
 constexpr const char *kTopology = "32ge;32ge;32ge;32ge;32ge;32ge;32ge;32ge";
+constexpr uint32_t kEntries = 4096;
 
 // Runs a program and waits for it; its standard output goes to out.
 int run(const std::vector<std::string> &args, const std::string &out = "/dev/null", pid_t *bg = nullptr) {
@@ -101,6 +103,14 @@ struct Rig {
         if (!model) {
             error = "no simulated switch";
             return;
+        }
+        for (uint32_t n = 0; n < kEntries; ++n) {
+            uint8_t mac[6] = {0x00, 0x10, 0x20, 0x00, static_cast<uint8_t>(n >> 8), static_cast<uint8_t>(n)};
+            kelsim::Lock lock(*model);
+            if (kelsim::learn(*model, mac, 1, 1 + n % 8, 1 + n % 32) != 0) {
+                error = "the MAC address table would not take the entries";
+                return;
+            }
         }
         port = std::to_string(20000 + getpid() % 20000);
         std::ofstream(dir + "/snmpd.conf") << "agentaddress udp:127.0.0.1:" << port << "\nmaster agentx\n"
@@ -175,5 +185,9 @@ void BM_WalkIfTables(benchmark::State &state) {
     walk(state, {".1.3.6.1.2.1.2.2", ".1.3.6.1.2.1.31.1.1"}, 256 * (22 + 15));
 }
 BENCHMARK(BM_WalkIfTables)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+// The port and status columns of 4096 learned entries.
+void BM_WalkFdb(benchmark::State &state) { walk(state, {".1.3.6.1.2.1.17.7.1.2.2"}, 2 * kEntries); }
+BENCHMARK(BM_WalkFdb)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

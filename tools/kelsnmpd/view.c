@@ -247,9 +247,9 @@ const drv_fdb *view_fdb(int with_vlan, int continuing, size_t *n) {
         memcpy(fdb.by_mac, fdb.by_vlan, fdb.n * sizeof *fdb.by_vlan);
         qsort(fdb.by_vlan, fdb.n, sizeof *fdb.by_vlan, by_vlan);
         qsort(fdb.by_mac, fdb.n, sizeof *fdb.by_mac, by_mac);
-        fdb.stamp = view.stamp;
         fdb.read_ms = now_ms();
     }
+    fdb.stamp = view.stamp; /* this PDU's reading from here on */
     *n = fdb.n;
     return with_vlan ? fdb.by_vlan : fdb.by_mac;
 }
