@@ -1,7 +1,7 @@
 /*
  * main.c - kelsnmpd: the switch's SNMP agent, an AgentX subagent of the
- * master agent (snmpd) that answers the interface and bridge MIBs from
- * libkel.
+ * master agent (snmpd) that answers the interface, bridge, VLAN,
+ * spanning-tree, link-aggregation and 802.1X MIBs from libkel.
  *
  *   kelsnmpd [-f] [-x AGENTX-ADDRESS] [-p PIDFILE] [-r SECONDS] [-w SECONDS] [-D TOKENS] [-L...]
  *
@@ -30,8 +30,9 @@ static void usage(FILE *out) {
             "usage: kelsnmpd [-f] [-x AGENTX-ADDRESS] [-p PIDFILE] [-r SECONDS] [-w SECONDS] [-D TOKENS] "
             "[-L...]\n"
             "\n"
-            "The switch's SNMP agent: an AgentX subagent that serves IF-MIB, BRIDGE-MIB and\n"
-            "Q-BRIDGE-MIB objects from the switch through libkel.\n"
+            "The switch's SNMP agent: an AgentX subagent that serves IF-MIB, BRIDGE-MIB,\n"
+            "Q-BRIDGE-MIB, RSTP-MIB, IEEE8023-LAG-MIB and IEEE8021-PAE-MIB objects from the\n"
+            "switch through libkel.\n"
             "\n"
             "  -f                  stay in the foreground\n"
             "  -x AGENTX-ADDRESS   the master agent's AgentX socket (default %s)\n"
