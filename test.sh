@@ -4,6 +4,8 @@
 #   host        -Wall -Wextra -Werror build (static library and benchmarks too), all its tests
 #   asan-ubsan  the same tests under AddressSanitizer and UndefinedBehaviorSanitizer
 #   tsan        the same tests under ThreadSanitizer
+#   valgrind    memcheck over every host test executable, and over kelctl run under kelsim
+#               by the end-to-end scripts (the host build; any error fails the leg)
 #   fuzz        each libFuzzer target for KEL_FUZZ_SECONDS (default 10) from its corpus (clang)
 #   ppc         the powerpc-linux-gnu build, its tests under qemu-ppc (when the cross
 #               compiler and qemu-ppc are installed; skipped, with a note, otherwise)
@@ -16,7 +18,7 @@ set -uo pipefail
 cd "$(dirname "$0")"
 
 legs=("$@")
-[ ${#legs[@]} -gt 0 ] || legs=(format host asan-ubsan tsan fuzz ppc)
+[ ${#legs[@]} -gt 0 ] || legs=(format host asan-ubsan tsan valgrind fuzz ppc)
 fuzz_seconds=${KEL_FUZZ_SECONDS:-10}
 
 failed=() skipped=() timing=()
@@ -39,6 +41,38 @@ run_leg() {
     rm -f "$log"
     failed+=("$preset")
     timing+=("$preset $((SECONDS - start))s (failed)")
+}
+
+# run_valgrind: memcheck over the host build's test executables and over
+# kelctl in the end-to-end scripts, where kelsim launches it under valgrind.
+# The counting allocator of the tests stays in place (nouserintercepts):
+# valgrind checks the C library's allocator beneath it.
+run_valgrind() {
+    local start=$SECONDS log ok=1 t script
+    local vg=(valgrind -q --error-exitcode=99 --leak-check=full --errors-for-leak-kinds=definite
+        --soname-synonyms=somalloc=nouserintercepts)
+    say "valgrind: memcheck over the host tests and kelctl under kelsim"
+    log=$(mktemp -d)
+    if cmake --preset host >"$log/configure" 2>&1 && cmake --build --preset host; then
+        for t in build/host/tests/test_*; do
+            [ -x "$t" ] || continue
+            "${vg[@]}" "$t" >"$log/out" 2>&1 || { cat "$log/out"; echo "valgrind: $t failed"; ok=0; }
+        done
+        printf '#!/bin/sh\nexec %s "%s" "$@"\n' "${vg[*]}" "$PWD/build/host/tools/kelctl/kelctl" >"$log/kelctl"
+        chmod +x "$log/kelctl"
+        for script in tests/kelctl_*e2e.sh; do
+            bash "$script" build/host/sim/kelsim "$log/kelctl" >"$log/out" 2>&1 ||
+                { cat "$log/out"; echo "valgrind: $script failed"; ok=0; }
+        done
+    else
+        cat "$log/configure"
+        ok=0
+    fi
+    rm -rf "$log"
+    if [ $ok = 1 ]; then timing+=("valgrind $((SECONDS - start))s"); else
+        failed+=(valgrind)
+        timing+=("valgrind $((SECONDS - start))s (failed)")
+    fi
 }
 
 # skip LEG REASON: a leg that cannot run here; an error when
@@ -66,6 +100,11 @@ for leg in "${legs[@]}"; do
         fi
         ;;
     host | asan-ubsan | tsan) run_leg "$leg" ;;
+    valgrind)
+        if have valgrind; then run_valgrind; else
+            skip valgrind "valgrind not found; install it with: sudo apt-get install valgrind"
+        fi
+        ;;
     fuzz)
         if have clang++; then
             targets=(fuzz/fuzz_*.cpp)
@@ -85,7 +124,7 @@ for leg in "${legs[@]}"; do
         fi
         ;;
     *)
-        echo "test.sh: unknown leg '$leg' (format host asan-ubsan tsan fuzz ppc)" >&2
+        echo "test.sh: unknown leg '$leg' (format host asan-ubsan tsan valgrind fuzz ppc)" >&2
         exit 2
         ;;
     esac

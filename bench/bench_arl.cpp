@@ -1,7 +1,8 @@
 // bench_arl.cpp - a full walk of a MAC address table of 4096 entries through
 // kel_arl_getnext, in-process against kelsim (goal: under 5 ms per walk),
 // beside the same walk handed straight to the driver entry, which shows
-// what the library and the interposed system call add.
+// what the library and the interposed system call add: each request through
+// the library checks its descriptor with one system call, as the kernel does.
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
@@ -69,6 +70,7 @@ void BM_ArlWalkDriverEntry(benchmark::State &state) {
 BENCHMARK(BM_ArlWalkDriverEntry)->Unit(benchmark::kMillisecond);
 
 // The walk itself must stay under 5 ms (the time column of the first).
-KEL_BENCH_COMPARE("BM_ArlWalkThroughLibrary", "BM_ArlWalkDriverEntry", "at most 1.5");
+KEL_BENCH_COMPARE("BM_ArlWalkThroughLibrary", "BM_ArlWalkDriverEntry",
+                  "reported: 4096 system calls more (was at most 1.5 without them)");
 
 }  // namespace

@@ -25,8 +25,9 @@ struct Model;
 
 // One port beyond its settings.
 struct PortState {
-    uint32_t unplugged;   // 1 when its cable is pulled (test control)
-    uint32_t link_since;  // clock second at which the link last came up
+    uint32_t unplugged;  // 1 when its cable is pulled (test control)
+    uint32_t pad;
+    uint64_t link_since;  // clock second at which the link last came up
     vlanlist allowed[2];  // allowed VLANs: [0] tagged, [1] untagged
     uint32_t counter[KEL_DRV_COUNTERS];
 };
@@ -41,14 +42,15 @@ struct ArlSlot {
     uint8_t kind;  // 0 free, KEL_DRV_ARL_STATIC, KEL_DRV_ARL_DYNAMIC
     uint8_t unit;
     uint8_t port;
-    uint8_t pad;
-    uint32_t learned;  // clock second of the last learning (dynamic)
+    uint8_t pad[5];
+    uint64_t learned;  // clock second of the last learning (dynamic)
 };
 
 struct ArlTable {
     uint32_t used;        // positions in use
     uint32_t first_free;  // no position below it is free
-    uint32_t aged_at;     // clock second of the last ageing pass
+    uint32_t pad;
+    uint64_t aged_at;  // clock second of the last ageing pass
     ArlSlot slot[kArlCapacity];
     uint16_t index[kArlIndexCells];  // linear-probing index by (MAC, VLAN): position + 1, 0 empty
 };
@@ -75,7 +77,8 @@ struct MirrorSession {
 };
 
 struct ForwardingState {
-    int32_t clock_offset;  // seconds added to the wall clock (test control)
+    uint64_t clock_offset;  // seconds added to the wall clock (test control), saturating
+    uint64_t clock_last;    // the clock's last reading: it never goes back from there
     PortState port[kMaxUnits][kMaxPorts];
     ArlTable arl;
     McastGroup mcast[kMcastCapacity];
@@ -88,9 +91,17 @@ struct ForwardingState {
 
 // ---- Test control ------------------------------------------------------------
 
-// The switch's clock in seconds: the wall clock plus what advance_clock added.
-uint32_t clock_now(const Model &m);
-void advance_clock(Model &m, uint32_t seconds);
+// The switch's clock in seconds: the wall clock plus what advance_clock added,
+// never less than its last reading (the wall clock may be set back) and
+// stopping at its largest value rather than wrapping.
+uint64_t clock_now(Model &m);
+void advance_clock(Model &m, uint64_t seconds);
+// a + b, or the largest value when that does not fit.
+inline uint64_t add_saturating(uint64_t a, uint64_t b) { return a + b < a ? UINT64_MAX : a + b; }
+// A span of the clock as a 32-bit answer word, the largest value when longer.
+inline uint32_t clock_span(uint64_t since, uint64_t now) {
+    return now <= since ? 0 : now - since > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(now - since);
+}
 
 // Plugs or pulls the cable of a port; the link follows.
 int32_t set_cable(Model &m, uint32_t unit, uint32_t port, bool plugged);

@@ -28,11 +28,14 @@ void set_port_bit(iflist &l, uint32_t unit, uint32_t port, bool on) {
 
 bool port_bit(const iflist &l, uint32_t unit, uint32_t port) { return (l.word[unit - 1] >> (port - 1)) & 1u; }
 
-// A list name in the caller's text: 1 to 31 characters.
-bool read_name(const Context &c, const char **name, size_t *len) {
-    *name = static_cast<const char *>(c.buf());
-    *len = strnlen(*name, KEL_DRV_ACL_NAME_MAX + 1);
-    return *len >= 1 && *len <= KEL_DRV_ACL_NAME_MAX;
+// A list name in the caller's text: 1 to 31 characters, else KEL_DRV_ERR_BAD_VALUE.
+struct Name {
+    char text[KEL_DRV_ACL_NAME_MAX + 2];
+    size_t len;
+};
+int32_t read_name(Context &c, Name *name) {
+    if (int32_t st = c.get_text(name->text, KEL_DRV_ACL_NAME_MAX + 1, &name->len)) return st;
+    return name->len >= 1 && name->len <= KEL_DRV_ACL_NAME_MAX ? KEL_DRV_OK : KEL_DRV_ERR_BAD_VALUE;
 }
 
 AclList *find_list(Model &m, const char *name, size_t len) {
@@ -44,17 +47,10 @@ AclList *find_list(Model &m, const char *name, size_t len) {
 // The named list of a request: KEL_DRV_ERR_NULL_BUFFER, KEL_DRV_ERR_BAD_VALUE or KEL_DRV_ERR_NO_SUCH_ENTRY
 // when there is none.
 AclList *named_list(Context &c, int32_t *status) {
-    const char *name;
-    size_t len;
+    Name name;
     AclList *l = nullptr;
-    if (!c.buf())
-        *status = KEL_DRV_ERR_NULL_BUFFER;
-    else if (!read_name(c, &name, &len))
-        *status = KEL_DRV_ERR_BAD_VALUE;
-    else if (!(l = find_list(c.m, name, len)))
+    if (!(*status = read_name(c, &name)) && !(l = find_list(c.m, name.text, name.len)))
         *status = KEL_DRV_ERR_NO_SUCH_ENTRY;
-    else
-        *status = KEL_DRV_OK;
     return l;
 }
 
@@ -73,18 +69,18 @@ void fill_record(const AclList &l, uint32_t number, kel_drv_acl *r) {
 }
 
 int32_t create(Context &c) {
-    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
-    const char *name;
-    size_t len;
-    if (!read_name(c, &name, &len) || !is_type(c.b.sel)) return KEL_DRV_ERR_BAD_VALUE;
-    if (find_list(c.m, name, len)) return KEL_DRV_ERR_EXISTS;
+    Name name;
+    int32_t st = read_name(c, &name);
+    if (st == KEL_DRV_ERR_NULL_BUFFER || st == kFault) return st;
+    if (st || !is_type(c.b.sel) || !printable_name(name.text, name.len)) return KEL_DRV_ERR_BAD_VALUE;
+    if (find_list(c.m, name.text, name.len)) return KEL_DRV_ERR_EXISTS;
     for (uint32_t i = 0; i < KEL_DRV_ACL_LISTS; ++i) {
         AclList &l = c.m.proto.acl[i];
         if (l.used) continue;
         std::memset(&l, 0, sizeof l);
         l.used = 1;
         l.type = c.b.sel;
-        std::memcpy(l.name, name, len);
+        std::memcpy(l.name, name.text, name.len);
         c.b.list = i + 1;
         return KEL_DRV_OK;
     }
@@ -104,11 +100,9 @@ int32_t get(Context &c) {
     int32_t st;
     AclList *l = named_list(c, &st);
     if (!l) return st;
-    if (!c.rec()) return KEL_DRV_ERR_NULL_BUFFER;
     kel_drv_acl r;
     fill_record(*l, static_cast<uint32_t>(l - c.m.proto.acl) + 1, &r);
-    std::memcpy(c.rec(), &r, sizeof r);
-    return KEL_DRV_OK;
+    return c.put_rec(&r, sizeof r);
 }
 
 int32_t next(Context &c) {
@@ -116,10 +110,9 @@ int32_t next(Context &c) {
     for (uint32_t i = c.b.index; i < KEL_DRV_ACL_LISTS; ++i) {
         const AclList &l = c.m.proto.acl[i];
         if (!l.used || l.type != c.b.sel) continue;
-        if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
         kel_drv_acl r;
         fill_record(l, i + 1, &r);
-        std::memcpy(c.buf(), &r, sizeof r);
+        if (int32_t st = answer(c, r)) return st;
         c.b.index = i + 1;
         return KEL_DRV_OK;
     }
@@ -154,8 +147,7 @@ int32_t filter_next(Context &c) {
     const AclList *l = numbered_list(c.m, c.b.list);
     if (!l) return KEL_DRV_ERR_NO_SUCH_ENTRY;
     if (c.b.index >= l->nfilters) return KEL_DRV_ERR_END_OF_TABLE;
-    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
-    std::memcpy(c.buf(), &l->filter[c.b.index], sizeof(kel_drv_acl_filter));
+    if (int32_t st = answer(c, l->filter[c.b.index])) return st;
     ++c.b.index;
     return KEL_DRV_OK;
 }
@@ -220,11 +212,11 @@ int32_t filter_request(Context &c, uint32_t kind, AclList **list, kel_drv_acl_fi
     if (!l) return KEL_DRV_ERR_NO_SUCH_ENTRY;
     if (l->type != (kind == KEL_DRV_FILTER_MAC ? KEL_DRV_ACL_TYPE_MAC : KEL_DRV_ACL_TYPE_IP))
         return KEL_DRV_ERR_BAD_VALUE;
-    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    if (!c.has_buf()) return KEL_DRV_ERR_NULL_BUFFER;
     bool egress = c.b.unit != 0 || c.b.port != 0;
     if (egress && !c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
     kel_drv_acl_filter in;
-    std::memcpy(&in, c.buf(), sizeof in);
+    if (int32_t st = c.get(in)) return st;
     if (!canonical_filter(in, kind, f)) return KEL_DRV_ERR_BAD_VALUE;
     f->egress_unit = static_cast<int32_t>(c.b.unit);
     f->egress_port = static_cast<int32_t>(c.b.port);

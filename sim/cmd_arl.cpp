@@ -87,7 +87,7 @@ void remove(ArlTable &t, uint32_t pos) {
 
 void age(Model &m) {
     ArlTable &t = m.fwd.arl;
-    uint32_t now = clock_now(m);
+    uint64_t now = clock_now(m);
     if (now == t.aged_at) return;
     t.aged_at = now;
     uint32_t limit = read_setting(m, kAgeTime, 0);
@@ -95,7 +95,7 @@ void age(Model &m) {
     for (uint32_t pos = 0; pos < kArlCapacity; ++pos) {
         const ArlSlot &s = t.slot[pos];
         if (s.kind == KEL_DRV_ARL_DYNAMIC &&
-            static_cast<int32_t>(now - s.learned) >= static_cast<int32_t>(limit))
+            now - s.learned >= limit)  // the clock never runs back: now >= learned
             remove(t, pos);
     }
 }
@@ -106,7 +106,7 @@ bool unicast_key(const uint8_t *mac, uint32_t vid) {
     return vid >= KEL_VLAN_MIN && vid <= KEL_VLAN_MAX && !(mac[0] & 1u) && std::memcmp(mac, zero, 6) != 0;
 }
 
-void fill(const Model &m, uint32_t pos, kel_drv_arl_entry &r) {
+void fill(Model &m, uint32_t pos, kel_drv_arl_entry &r) {
     const ArlSlot &s = m.fwd.arl.slot[pos];
     std::memcpy(r.mac, s.mac, 6);
     r.pad = 0;
@@ -114,7 +114,7 @@ void fill(const Model &m, uint32_t pos, kel_drv_arl_entry &r) {
     r.unit = s.unit;
     r.port = s.port;
     r.kind = s.kind;
-    r.age = s.kind == KEL_DRV_ARL_DYNAMIC ? clock_now(m) - s.learned : 0;
+    r.age = s.kind == KEL_DRV_ARL_DYNAMIC ? clock_span(s.learned, clock_now(m)) : 0;
 }
 
 // The first position at or after from holding an entry of the kinds in mask.
@@ -140,7 +140,7 @@ uint32_t walk_mask(uint32_t kind) {
 }
 
 int32_t getnext(Context &c) {
-    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    if (!c.has_buf()) return KEL_DRV_ERR_NULL_BUFFER;
     age(c.m);
     static const uint32_t kKindOfCode[] = {KEL_DRV_ARL_STATIC, KEL_DRV_ARL_DYNAMIC,
                                            KEL_DRV_ARL_WALK_ALL};  // 0x0304..0x0306
@@ -151,7 +151,7 @@ int32_t getnext(Context &c) {
     }
     kel_drv_arl_entry r;
     fill(c.m, pos, r);
-    std::memcpy(c.buf(), &r, sizeof r);
+    if (int32_t st = answer(c, r)) return st;
     c.b.index = pos + 1;
     return KEL_DRV_OK;
 }
@@ -159,14 +159,14 @@ int32_t getnext(Context &c) {
 int32_t getpage(Context &c) {
     uint32_t mask = walk_mask(c.b.sel);
     if (!mask) return KEL_DRV_ERR_BAD_VALUE;
-    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    if (!c.has_buf()) return KEL_DRV_ERR_NULL_BUFFER;
     age(c.m);
     kel_drv_arl_page page;
     std::memset(&page, 0, sizeof page);
     uint32_t pos = c.b.index;
     while (page.count < KEL_DRV_ARL_PAGE_ENTRIES && (pos = next_of(c.m.fwd.arl, pos, mask)) != kNowhere)
         fill(c.m, pos++, page.entry[page.count++]);
-    std::memcpy(c.buf(), &page, sizeof page);
+    if (int32_t st = answer(c, page)) return st;
     c.b.index = page.count ? pos : KEL_WALK_END;
     return KEL_DRV_OK;
 }

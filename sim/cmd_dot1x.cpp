@@ -109,9 +109,9 @@ int32_t radius_set(Context &c) {
     int32_t st;
     RadiusSlot *slot = radius_slot(c, &st);
     if (!slot) return st;
-    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    if (!c.has_buf()) return KEL_DRV_ERR_NULL_BUFFER;
     kel_drv_radius_set r;
-    std::memcpy(&r, c.buf(), sizeof r);
+    if (int32_t st = c.get(r)) return st;
     size_t key_len = strnlen(r.key, sizeof r.key);
     if (r.addr == 0 || r.udp_port < 1 || r.udp_port > 65535 || key_len == 0) return KEL_DRV_ERR_BAD_VALUE;
     std::memset(slot, 0, sizeof *slot);
@@ -156,12 +156,13 @@ LocalUser *find_user(Model &m, const char *name, size_t len) {
 }
 
 int32_t user_set(Context &c) {
-    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    if (!c.has_buf()) return KEL_DRV_ERR_NULL_BUFFER;
     kel_drv_user_set r;
-    std::memcpy(&r, c.buf(), sizeof r);
+    if (int32_t st = c.get(r)) return st;
     size_t name_len = strnlen(r.name, sizeof r.name), pass_len = strnlen(r.password, sizeof r.password);
     int32_t st = KEL_DRV_OK;
-    if (name_len == 0 || pass_len == 0 || r.value > kMaxPrivilege) st = KEL_DRV_ERR_BAD_VALUE;
+    if (name_len == 0 || pass_len == 0 || r.value > kMaxPrivilege || !printable_name(r.name, name_len))
+        st = KEL_DRV_ERR_BAD_VALUE;
     LocalUser *user = st ? nullptr : find_user(c.m, r.name, name_len);
     for (size_t i = 0; !st && !user && i < kLocalUsers; ++i)
         if (!c.m.proto.user[i].used) user = &c.m.proto.user[i];
@@ -178,9 +179,10 @@ int32_t user_set(Context &c) {
 }
 
 int32_t user_del(Context &c) {
-    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
-    const char *name = static_cast<const char *>(c.buf());
-    LocalUser *user = find_user(c.m, name, strnlen(name, KEL_DRV_USER_TEXT_WIDTH));
+    char name[KEL_DRV_USER_TEXT_WIDTH + 1];
+    size_t len;
+    if (int32_t st = c.get_text(name, KEL_DRV_USER_TEXT_WIDTH, &len)) return st;
+    LocalUser *user = find_user(c.m, name, len);
     if (!user) return KEL_DRV_ERR_NO_SUCH_ENTRY;
     std::memset(user, 0, sizeof *user);
     return KEL_DRV_OK;

@@ -40,7 +40,7 @@ int32_t loopback_get(Context &c) {
 
 int32_t cable_diag(Context &c) {
     if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
-    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    if (!c.has_buf()) return KEL_DRV_ERR_NULL_BUFFER;
     uint32_t u = c.b.unit, p = c.b.port;
     kel_drv_cable_diag r;
     std::memset(&r, 0, sizeof r);
@@ -54,8 +54,7 @@ int32_t cable_diag(Context &c) {
         r.pair_status[i] = i >= r.pairs ? KEL_DRV_PAIR_NOT_TESTED : r.status;
         r.pair_length[i] = i >= r.pairs ? 0 : length;
     }
-    std::memcpy(c.buf(), &r, sizeof r);
-    return KEL_DRV_OK;
+    return answer(c, r);
 }
 
 int32_t watchdog_kick(Context &c) {
@@ -91,10 +90,9 @@ int32_t crash_test_restart(Context &c) {
 // The first len bytes of a record (all of it when len is larger).
 template <class Record>
 int32_t show(Context &c, const Record &r) {
-    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    if (!c.has_buf()) return KEL_DRV_ERR_NULL_BUFFER;
     if (c.b.len == 0) return KEL_DRV_ERR_BUFFER_TOO_SMALL;
-    std::memcpy(c.buf(), &r, c.b.len < sizeof r ? c.b.len : sizeof r);
-    return KEL_DRV_OK;
+    return c.put(&r, c.b.len < sizeof r ? c.b.len : sizeof r);
 }
 
 int32_t show_led(Context &c) {

@@ -49,7 +49,7 @@ McastGroup *static_group(Context &c) {
     return i != kNowhere && c.m.fwd.mcast[i].kind == KEL_DRV_ARL_STATIC ? &c.m.fwd.mcast[i] : nullptr;
 }
 
-void fill(const McastGroup &g, void *out) {
+int32_t answer_group(Context &c, const McastGroup &g) {
     kel_drv_mcast_entry r;
     std::memcpy(r.mac, g.mac, 6);
     r.pad = 0;
@@ -58,19 +58,19 @@ void fill(const McastGroup &g, void *out) {
     r.priority = g.priority;
     r.count = count_ports(g.ports);
     r.ports = g.ports;
-    std::memcpy(out, &r, sizeof r);
+    return answer(c, r);
 }
 
 int32_t add(Context &c) {
     if (!group_key(c.b.mac, c.b.vid) || c.b.prio > 7) return KEL_DRV_ERR_BAD_VALUE;
-    const iflist *ports = list_of(c);
-    if (!ports) return KEL_DRV_ERR_NULL_BUFFER;
-    if (int32_t st = check_ports(c.m.topo, *ports)) return st;
+    iflist ports;
+    if (int32_t st = list_of(c, &ports)) return st;
+    if (int32_t st = check_ports(c.m.topo, ports)) return st;
     McastGroup *g = find_or_make(c.m, c.b.mac, c.b.vid);
     if (!g) return KEL_DRV_ERR_TABLE_FULL;
     g->kind = KEL_DRV_ARL_STATIC;
     g->priority = c.b.prio;
-    for (uint32_t w = 0; w < KEL_IFLIST_WORDS; ++w) g->ports.word[w] |= ports->word[w];
+    for (uint32_t w = 0; w < KEL_IFLIST_WORDS; ++w) g->ports.word[w] |= ports.word[w];
     return KEL_DRV_OK;
 }
 
@@ -84,28 +84,27 @@ int32_t del(Context &c) {
 int32_t ports_del(Context &c) {
     McastGroup *g = static_group(c);
     if (!g) return KEL_DRV_ERR_NO_SUCH_ENTRY;
-    const iflist *ports = list_of(c);
-    if (!ports) return KEL_DRV_ERR_NULL_BUFFER;
-    if (int32_t st = check_ports(c.m.topo, *ports)) return st;
-    for (uint32_t w = 0; w < KEL_IFLIST_WORDS; ++w) g->ports.word[w] &= ~ports->word[w];
+    iflist ports;
+    if (int32_t st = list_of(c, &ports)) return st;
+    if (int32_t st = check_ports(c.m.topo, ports)) return st;
+    for (uint32_t w = 0; w < KEL_IFLIST_WORDS; ++w) g->ports.word[w] &= ~ports.word[w];
     if (!count_ports(g->ports)) std::memset(g, 0, sizeof *g);
     return KEL_DRV_OK;
 }
 
 int32_t get(Context &c) {
-    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    if (!c.has_buf()) return KEL_DRV_ERR_NULL_BUFFER;
     uint32_t i = find(c.m, c.b.mac, c.b.vid);
     if (i == kNowhere) return KEL_DRV_ERR_NO_SUCH_ENTRY;
-    fill(c.m.fwd.mcast[i], c.buf());
-    return KEL_DRV_OK;
+    return answer_group(c, c.m.fwd.mcast[i]);
 }
 
 int32_t getnext(Context &c) {
-    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    if (!c.has_buf()) return KEL_DRV_ERR_NULL_BUFFER;
     uint32_t want = c.b.cmd == 0x0406 ? KEL_DRV_ARL_STATIC : KEL_DRV_ARL_STATIC | KEL_DRV_ARL_DYNAMIC;
     for (uint32_t i = c.b.index; i < kMcastCapacity; ++i)
         if (c.m.fwd.mcast[i].kind & want) {
-            fill(c.m.fwd.mcast[i], c.buf());
+            if (int32_t st = answer_group(c, c.m.fwd.mcast[i])) return st;
             c.b.index = i + 1;
             return KEL_DRV_OK;
         }

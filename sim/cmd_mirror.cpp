@@ -66,19 +66,18 @@ int32_t mirrored_get(Context &c) {
     const MirrorSession *s = session(c);
     if (!s) return KEL_DRV_ERR_NO_SUCH_ENTRY;
     if (c.b.sel < 1 || c.b.sel > kModeMax) return KEL_DRV_ERR_BAD_VALUE;
-    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    if (!c.has_buf()) return KEL_DRV_ERR_NULL_BUFFER;
     iflist out;
     for (uint32_t w = 0; w < KEL_IFLIST_WORDS; ++w)
         out.word[w] = (c.b.sel & KEL_DRV_MIRROR_RX ? s->rx.word[w] : ~0u) &
                       (c.b.sel & KEL_DRV_MIRROR_TX ? s->tx.word[w] : ~0u);
-    std::memcpy(c.buf(), &out, sizeof out);
-    return KEL_DRV_OK;
+    return answer(c, out);
 }
 
 int32_t session_get(Context &c) {
     const MirrorSession *s = session(c);
     if (!s) return KEL_DRV_ERR_NO_SUCH_ENTRY;
-    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    if (!c.has_buf()) return KEL_DRV_ERR_NULL_BUFFER;
     kel_drv_mirror_session r;
     r.session = c.b.session;
     r.monitor_unit = s->monitor_unit;
@@ -86,8 +85,7 @@ int32_t session_get(Context &c) {
     r.active = s->monitor_port && (count_ports(s->rx) || count_ports(s->tx)) ? 1 : 0;
     r.rx = s->rx;
     r.tx = s->tx;
-    std::memcpy(c.buf(), &r, sizeof r);
-    return KEL_DRV_OK;
+    return answer(c, r);
 }
 
 const Command kMirror[] = {

@@ -102,8 +102,10 @@ int32_t watching_link(Model &m, uint32_t unit, uint32_t port, F change) {
 
 int32_t uptime(Context &c) {
     if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
-    uint32_t now = clock_now(c.m), since = port_state(c.m, c.b.unit, c.b.port).link_since;
-    c.b.count = link_up(c.m, c.b.unit, c.b.port) && now > since ? now - since : 0;
+    uint64_t now = clock_now(c.m);
+    c.b.count = link_up(c.m, c.b.unit, c.b.port)
+                    ? clock_span(port_state(c.m, c.b.unit, c.b.port).link_since, now)
+                    : 0;
     return KEL_DRV_OK;
 }
 
@@ -170,11 +172,11 @@ int32_t allow_add(Context &c) {
     if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
     vlanlist *to = allowed_list(c);
     if (!to) return KEL_DRV_ERR_BAD_VALUE;
-    const auto *in = static_cast<const vlanlist *>(c.buf());
-    if (!in) return KEL_DRV_ERR_NULL_BUFFER;
+    vlanlist in;
+    if (int32_t st = c.get(in)) return st;
     vlanlist &other = port_state(c.m, c.b.unit, c.b.port).allowed[c.b.sel == KEL_DRV_ALLOW_TAGGED ? 1 : 0];
     for (uint32_t i = 0; i < KEL_VLANLIST_WORDS; ++i) {
-        uint32_t w = in->word[i] & (i + 1 == KEL_VLANLIST_WORDS ? kVlanBitsMask : ~0u);
+        uint32_t w = in.word[i] & (i + 1 == KEL_VLANLIST_WORDS ? kVlanBitsMask : ~0u);
         to->word[i] |= w;
         other.word[i] &= ~w;
     }
@@ -184,10 +186,10 @@ int32_t allow_add(Context &c) {
 
 int32_t allow_del(Context &c) {
     if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
-    const auto *in = static_cast<const vlanlist *>(c.buf());
-    if (!in) return KEL_DRV_ERR_NULL_BUFFER;
+    vlanlist in;
+    if (int32_t st = c.get(in)) return st;
     for (vlanlist &l : port_state(c.m, c.b.unit, c.b.port).allowed)
-        for (uint32_t i = 0; i < KEL_VLANLIST_WORDS; ++i) l.word[i] &= ~in->word[i];
+        for (uint32_t i = 0; i < KEL_VLANLIST_WORDS; ++i) l.word[i] &= ~in.word[i];
     sync_port_vlans(c.m, c.b.unit, c.b.port);
     return KEL_DRV_OK;
 }
@@ -196,9 +198,7 @@ int32_t allow_get(Context &c) {
     if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
     const vlanlist *from = allowed_list(c);
     if (!from) return KEL_DRV_ERR_BAD_VALUE;
-    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
-    *static_cast<vlanlist *>(c.buf()) = *from;
-    return KEL_DRV_OK;
+    return answer(c, *from);
 }
 
 int32_t speed_set(Context &c) {
@@ -284,11 +284,16 @@ bool link_up(const Model &m, uint32_t unit, uint32_t port) {
            read_setting(m, kAdmin, port_key(unit, port)) == 1;
 }
 
-uint32_t clock_now(const Model &m) {
-    return static_cast<uint32_t>(std::time(nullptr)) + static_cast<uint32_t>(m.fwd.clock_offset);
+uint64_t clock_now(Model &m) {
+    std::time_t wall = std::time(nullptr);
+    uint64_t now = add_saturating(wall > 0 ? static_cast<uint64_t>(wall) : 0, m.fwd.clock_offset);
+    if (now > m.fwd.clock_last) m.fwd.clock_last = now;
+    return m.fwd.clock_last;
 }
 
-void advance_clock(Model &m, uint32_t seconds) { m.fwd.clock_offset += static_cast<int32_t>(seconds); }
+void advance_clock(Model &m, uint64_t seconds) {
+    m.fwd.clock_offset = add_saturating(m.fwd.clock_offset, seconds);
+}
 
 int32_t set_cable(Model &m, uint32_t unit, uint32_t port, bool plugged) {
     if (!m.topo.exists(unit, port)) return KEL_DRV_ERR_NO_SUCH_PORT;
@@ -306,7 +311,7 @@ void port_vlans_attach(Model &m, uint32_t vid) {
 }
 
 void init_forwarding_area(Model &m) {
-    uint32_t now = clock_now(m);
+    uint64_t now = clock_now(m);
     for (uint32_t u = 1; u <= kMaxUnits; ++u)
         for (uint32_t p = 1; p <= m.topo.nports[u - 1]; ++p) {
             port_state(m, u, p).link_since = now;

@@ -95,14 +95,14 @@ int32_t mac_next(Context &c) {
     for (uint32_t i = c.b.index; i < kSecureAddrs; ++i) {
         const SecureAddr &a = c.m.proto.secure[i];
         if (!a.used || a.unit != c.b.unit || a.port != c.b.port || (c.b.sel && a.type != c.b.sel)) continue;
-        if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+        if (!c.has_buf()) return KEL_DRV_ERR_NULL_BUFFER;
         kel_drv_secure_addr r;
         std::memset(&r, 0, sizeof r);
         std::memcpy(r.mac, a.mac, 6);
         r.type = a.type;
         r.unit = a.unit;
         r.port = a.port;
-        std::memcpy(c.buf(), &r, sizeof r);
+        if (int32_t st = answer(c, r)) return st;
         c.b.index = i + 1;
         return KEL_DRV_OK;
     }
@@ -136,7 +136,7 @@ int32_t dynamic_clear(Context &c) {
 
 int32_t info(Context &c) {
     if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
-    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    if (!c.has_buf()) return KEL_DRV_ERR_NULL_BUFFER;
     const Model &m = c.m;
     uint32_t u = c.b.unit, p = c.b.port;
     kel_drv_portsecu r;
@@ -153,8 +153,7 @@ int32_t info(Context &c) {
     r.violations = m.proto.secu[u - 1][p - 1].violations;
     r.static_count = count_addrs(m, u, p, KEL_DRV_SECURE_STATIC);
     r.dynamic_count = count_addrs(m, u, p, KEL_DRV_SECURE_DYNAMIC);
-    std::memcpy(c.buf(), &r, sizeof r);
-    return KEL_DRV_OK;
+    return answer(c, r);
 }
 
 const Command kPortSecu[] = {

@@ -44,8 +44,8 @@ int32_t policy_set(Context &c) {
     if (c.b.param != KEL_DRV_COS_STRICT && c.b.param != KEL_DRV_COS_WRR) return KEL_DRV_ERR_BAD_VALUE;
     uint32_t n = words_within(c.b.len);
     uint32_t weight[KEL_DRV_COS_QUEUES];
-    if (n && !c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
-    if (n) std::memcpy(weight, c.buf(), n * 4);
+    if (n)
+        if (int32_t st = c.get(weight, n * 4)) return st;
     for (uint32_t q = 0; q < n; ++q)
         if (weight[q] < 1 || weight[q] > kWeightMax) return KEL_DRV_ERR_BAD_VALUE;
     std::memcpy(c.m.fwd.cos_weight, weight, n * 4);
@@ -57,9 +57,7 @@ int32_t policy_get(Context &c) {
     c.b.param = c.m.fwd.cos_policy;
     uint32_t n = words_within(c.b.len);
     if (!n) return KEL_DRV_OK;
-    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
-    std::memcpy(c.buf(), c.m.fwd.cos_weight, n * 4);
-    return KEL_DRV_OK;
+    return c.put(c.m.fwd.cos_weight, n * 4);
 }
 
 // A rate within the port's line rate, then the plain setting.

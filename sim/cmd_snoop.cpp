@@ -32,9 +32,9 @@ constexpr uint32_t kGvrpForbidden = 2;
 int32_t garp_set(Context &c) {
     uint32_t key;
     if (int32_t st = setting_key(c.m, c.b, kGarpTimes, &key)) return st;
-    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    if (!c.has_buf()) return KEL_DRV_ERR_NULL_BUFFER;
     kel_drv_garp_times r;
-    std::memcpy(&r, c.buf(), sizeof r);
+    if (int32_t st = c.get(r)) return st;
     if (r.join < 10 || uint64_t{r.leave} < 3 * uint64_t{r.join} || r.leave_all <= r.leave)
         return KEL_DRV_ERR_BAD_VALUE;
     uint32_t v[3] = {r.join, r.leave, r.leave_all};
@@ -92,9 +92,9 @@ int32_t dhcp_vlan_set(Context &c) { return vlan_bit_set(c, c.m.proto.dhcp_vlans)
 int32_t dhcp_vlan_get(Context &c) { return vlan_bit_get(c, c.m.proto.dhcp_vlans); }
 
 int32_t dhcp_vlanlist_set(Context &c) {
-    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    if (!c.has_buf()) return KEL_DRV_ERR_NULL_BUFFER;
     vlanlist l;
-    std::memcpy(&l, c.buf(), sizeof l);
+    if (int32_t st = c.get(l)) return st;
     if (has_bits_beyond_vlans(l)) return KEL_DRV_ERR_BAD_VALUE;
     c.m.proto.dhcp_vlans = l;
     return KEL_DRV_OK;

@@ -93,13 +93,12 @@ int32_t counter(Context &c) {
 
 int32_t record(Context &c) {
     if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
-    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    if (!c.has_buf()) return KEL_DRV_ERR_NULL_BUFFER;
     kel_drv_stats r;
     r.unit = c.b.unit;
     r.port = c.b.port;
     std::memcpy(r.counter, port_state(c.m, c.b.unit, c.b.port).counter, sizeof r.counter);
-    std::memcpy(c.buf(), &r, sizeof r);
-    return KEL_DRV_OK;
+    return answer(c, r);
 }
 
 const Command kStats[] = {

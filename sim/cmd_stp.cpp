@@ -93,9 +93,9 @@ int32_t port_prio_set(Context &c) {
 // The three times at once, checked against each other as a bridge must:
 // 2 * (forward delay - 1) >= max age >= 2 * (hello time + 1).
 int32_t bridge_times_set(Context &c) {
-    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    if (!c.has_buf()) return KEL_DRV_ERR_NULL_BUFFER;
     kel_drv_bridge_times r;
-    std::memcpy(&r, c.buf(), sizeof r);
+    if (int32_t st = c.get(r)) return st;
     auto fits = [](const Setting &s, uint32_t v) { return v >= s.min[0] && v <= s.max[0]; };
     if (!fits(kMaxAge, r.max_age) || !fits(kHelloTime, r.hello_time) || !fits(kForwardDelay, r.forward_delay))
         return KEL_DRV_ERR_BAD_VALUE;
@@ -201,9 +201,9 @@ int32_t mst_instance_get(Context &c) {
 int32_t mst_instance_set(Context &c) {
     uint32_t instance = c.b.index;
     if (instance == 0 || instance >= KEL_DRV_MST_INSTANCES) return KEL_DRV_ERR_BAD_VALUE;
-    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    if (!c.has_buf()) return KEL_DRV_ERR_NULL_BUFFER;
     kel_drv_mst_instance r;
-    std::memcpy(&r, c.buf(), sizeof r);
+    if (int32_t st = c.get(r)) return st;
     if (has_bits_beyond_vlans(r.vlans)) return KEL_DRV_ERR_BAD_VALUE;
     MstState &mst = c.m.proto.mst;
     bool any = false;
@@ -223,10 +223,10 @@ int32_t mst_instance_set(Context &c) {
 }
 
 int32_t mst_name_set(Context &c) {
-    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
-    const char *name = static_cast<const char *>(c.buf());
-    size_t n = strnlen(name, KEL_DRV_MST_NAME_MAX + 1);
-    if (n > KEL_DRV_MST_NAME_MAX) return KEL_DRV_ERR_BAD_VALUE;
+    char name[KEL_DRV_MST_NAME_MAX + 2];
+    size_t n;
+    if (int32_t st = c.get_text(name, KEL_DRV_MST_NAME_MAX + 1, &n)) return st;
+    if (n > KEL_DRV_MST_NAME_MAX || !printable_name(name, n)) return KEL_DRV_ERR_BAD_VALUE;
     std::memset(c.m.proto.mst.name, 0, sizeof c.m.proto.mst.name);
     std::memcpy(c.m.proto.mst.name, name, n);
     return KEL_DRV_OK;

@@ -55,10 +55,9 @@ int32_t port_name(Context &c) {
     if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
     char name[32];
     int n = port_long_name(c.m.topo, c.b.unit, c.b.port, name, sizeof name);
-    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    if (!c.has_buf()) return KEL_DRV_ERR_NULL_BUFFER;
     if (n < 0 || static_cast<uint32_t>(n) >= c.b.len) return KEL_DRV_ERR_BUFFER_TOO_SMALL;
-    std::memcpy(c.buf(), name, static_cast<size_t>(n) + 1);
-    return KEL_DRV_OK;
+    return c.put(name, static_cast<size_t>(n) + 1);
 }
 
 int32_t port_count(Context &c) {
@@ -73,7 +72,7 @@ int32_t system_mac(Context &c) {
 
 int32_t port_info(Context &c) {
     if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
-    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    if (!c.has_buf()) return KEL_DRV_ERR_NULL_BUFFER;
     const Topology &t = c.m.topo;
     kel_drv_portinfo r;
     std::memset(&r, 0, sizeof r);
@@ -84,8 +83,7 @@ int32_t port_info(Context &c) {
     r.port = static_cast<int32_t>(c.b.port);
     r.flags = (r.media == kGigabit ? KEL_PORT_FLAG_GE : KEL_PORT_FLAG_FE) |
               (t.is_stack(c.b.unit, c.b.port) ? KEL_PORT_FLAG_STACK : 0u);
-    std::memcpy(c.buf(), &r, sizeof r);
-    return KEL_DRV_OK;
+    return answer(c, r);
 }
 
 int32_t reboot(Context &c) {
@@ -126,7 +124,7 @@ int32_t unit_info(Context &c) {
     const Topology &t = c.m.topo;
     uint32_t u = c.b.unit;
     if (u < 1 || u > kMaxUnits || !t.nports[u - 1]) return KEL_DRV_ERR_NO_SUCH_PORT;
-    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    if (!c.has_buf()) return KEL_DRV_ERR_NULL_BUFFER;
     kel_drv_unitinfo r;
     std::memset(&r, 0, sizeof r);
     r.unit = u;
@@ -143,8 +141,7 @@ int32_t unit_info(Context &c) {
     std::memcpy(r.mac, c.m.sys.mac, sizeof r.mac);
     r.mac[5] = static_cast<uint8_t>(r.mac[5] + u - 1);
     std::snprintf(r.model, sizeof r.model, "KS-%uFE-%uGE", r.fe_ports, r.ge_ports);
-    std::memcpy(c.buf(), &r, sizeof r);
-    return KEL_DRV_OK;
+    return answer(c, r);
 }
 
 int32_t discover(Context &c) {

@@ -39,13 +39,13 @@ int32_t check_members(const Model &m, uint32_t id, const iflist &l) {
 
 int32_t set_members(Context &c, uint32_t kind) {
     if (c.b.trunk < 1 || c.b.trunk > KEL_DRV_TRUNKS) return KEL_DRV_ERR_NO_SUCH_ENTRY;
-    const iflist *l = list_of(c);
-    if (!l) return KEL_DRV_ERR_NULL_BUFFER;
-    if (int32_t st = check_members(c.m, c.b.trunk, *l)) return st;
+    iflist l;
+    if (int32_t st = list_of(c, &l)) return st;
+    if (int32_t st = check_members(c.m, c.b.trunk, l)) return st;
     Trunk &t = c.m.fwd.trunk[c.b.trunk];
     if (!t.kind) t.criteria = kCriteriaInitial;
     t.kind = kind;
-    t.members = *l;
+    t.members = l;
     return KEL_DRV_OK;
 }
 
@@ -55,10 +55,9 @@ int32_t dynamic_set(Context &c) { return set_members(c, KEL_DRV_TRUNK_DYNAMIC); 
 int32_t get(Context &c) {
     const Trunk *t = existing(c);
     if (!t) return KEL_DRV_ERR_NO_SUCH_ENTRY;
-    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    if (!c.has_buf()) return KEL_DRV_ERR_NULL_BUFFER;
     kel_drv_trunk r{c.b.trunk, t->kind, t->criteria, count_ports(t->members), t->members};
-    std::memcpy(c.buf(), &r, sizeof r);
-    return KEL_DRV_OK;
+    return answer(c, r);
 }
 
 int32_t destroy(Context &c) {
@@ -97,7 +96,7 @@ int32_t lacp_info(Context &c) {
     const Trunk *t = existing(c);
     if (!t) return KEL_DRV_ERR_NO_SUCH_ENTRY;
     if (t->kind != KEL_DRV_TRUNK_DYNAMIC) return KEL_DRV_ERR_NOT_PERMITTED;
-    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    if (!c.has_buf()) return KEL_DRV_ERR_NULL_BUFFER;
     kel_drv_lacp r;
     std::memset(&r, 0, sizeof r);
     r.trunk = c.b.trunk;
@@ -111,8 +110,7 @@ int32_t lacp_info(Context &c) {
         e.priority = read_setting(c.m, kLacpPortPrio, port_key(u, p));
         e.state = link_up(c.m, u, p) ? KEL_DRV_LACP_ACTIVE : KEL_DRV_LACP_DEFAULTED;
     });
-    std::memcpy(c.buf(), &r, sizeof r);
-    return KEL_DRV_OK;
+    return answer(c, r);
 }
 
 constexpr uint16_t kListBytes = sizeof(iflist);

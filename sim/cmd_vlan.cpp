@@ -81,19 +81,18 @@ int32_t destroy(Context &c) {
 }
 
 int32_t list(Context &c) {
-    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    if (!c.has_buf()) return KEL_DRV_ERR_NULL_BUFFER;
     vlanlist out;
     std::memset(&out, 0, sizeof out);
     for (uint32_t vid = KEL_VLAN_MIN; vid <= KEL_VLAN_MAX; ++vid)
         if (c.m.vlan.vlan[vid].exists) out.word[(vid - 1) / 32] |= 1u << ((vid - 1) % 32);
-    std::memcpy(c.buf(), &out, sizeof out);
-    return KEL_DRV_OK;
+    return answer(c, out);
 }
 
 int32_t record(Context &c) {
     VlanEntry *e;
     if (int32_t st = existing(c, &e)) return st;
-    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    if (!c.has_buf()) return KEL_DRV_ERR_NULL_BUFFER;
     kel_drv_vlan r;
     std::memset(&r, 0, sizeof r);
     r.vid = c.b.vid;
@@ -104,24 +103,18 @@ int32_t record(Context &c) {
         for (uint32_t w : e->set[s].word) r.ports[s] += bit_count(w);
     }
     std::memcpy(r.name, e->name, sizeof e->name);
-    std::memcpy(c.buf(), &r, sizeof r);
-    return KEL_DRV_OK;
+    return answer(c, r);
 }
 
 int32_t name_set(Context &c) {
     VlanEntry *e;
     if (int32_t st = existing(c, &e)) return st;
-    const char *text = static_cast<const char *>(c.buf());
-    if (!text) return KEL_DRV_ERR_NULL_BUFFER;
-    size_t n = 0;  // the name ends at a zero byte or after len bytes
-    while (n < c.b.len && n <= KEL_DRV_VLAN_NAME_MAX && text[n]) ++n;
-    if (n == 0 || n > KEL_DRV_VLAN_NAME_MAX) return KEL_DRV_ERR_BAD_VALUE;
-    char name[KEL_DRV_VLAN_NAME_MAX + 1];
-    for (size_t i = 0; i < n; ++i) {
-        if (text[i] < ' ' || text[i] > '~') return KEL_DRV_ERR_BAD_VALUE;
-        name[i] = text[i];
-    }
-    name[n] = '\0';
+    char name[KEL_DRV_VLAN_NAME_MAX + 2];
+    size_t n;  // the name ends at a zero byte or after len bytes
+    if (int32_t st =
+            c.get_text(name, c.b.len < KEL_DRV_VLAN_NAME_MAX + 1 ? c.b.len : KEL_DRV_VLAN_NAME_MAX + 1, &n))
+        return st;
+    if (n == 0 || n > KEL_DRV_VLAN_NAME_MAX || !printable_name(name, n)) return KEL_DRV_ERR_BAD_VALUE;
     uint32_t owner = find_name(c.m, name);
     if (owner && owner != c.b.vid) return KEL_DRV_ERR_EXISTS;
     std::memcpy(e->name, name, n + 1);
@@ -131,19 +124,18 @@ int32_t name_set(Context &c) {
 int32_t name_get(Context &c) {
     VlanEntry *e;
     if (int32_t st = existing(c, &e)) return st;
-    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
+    if (!c.has_buf()) return KEL_DRV_ERR_NULL_BUFFER;
     size_t n = std::strlen(e->name) + 1;
     if (c.b.len < n) return KEL_DRV_ERR_BUFFER_TOO_SMALL;
-    std::memcpy(c.buf(), e->name, n);
-    return KEL_DRV_OK;
+    return c.put(e->name, n);
 }
 
 int32_t by_name(Context &c) {
-    const char *text = static_cast<const char *>(c.buf());
-    if (!text) return KEL_DRV_ERR_NULL_BUFFER;
-    if (strnlen(text, KEL_DRV_VLAN_NAME_MAX + 1) > KEL_DRV_VLAN_NAME_MAX)
-        return KEL_DRV_ERR_NO_SUCH_ENTRY;  // no name is that long
-    uint32_t vid = find_name(c.m, text);
+    char name[KEL_DRV_VLAN_NAME_MAX + 2];
+    size_t n;
+    if (int32_t st = c.get_text(name, KEL_DRV_VLAN_NAME_MAX + 1, &n)) return st;
+    if (n > KEL_DRV_VLAN_NAME_MAX) return KEL_DRV_ERR_NO_SUCH_ENTRY;  // no name is that long
+    uint32_t vid = find_name(c.m, name);
     if (!vid) return KEL_DRV_ERR_NO_SUCH_ENTRY;
     c.b.vid = vid;
     return KEL_DRV_OK;

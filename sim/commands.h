@@ -8,7 +8,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 
 #include "kel.h"
 #include "kel_driver.h"
@@ -18,15 +17,36 @@ namespace kelsim {
 
 struct Command;
 
+// Not a status: what the caller's memory access functions below return when
+// the caller's memory could not be read or written. The request then fails
+// with EFAULT, as the kernel's copies from and to user memory make it fail.
+constexpr int32_t kFault = INT32_MIN;
+
+// One request as a handler sees it: the model, the block (the driver's copy),
+// and the caller's buffers, reached only by copying (see usermem.h).
 struct Context {
     Model &m;
     kel_ioreq &b;
     const Command &cmd;
+    bool fault = false;  // a copy from or to the caller's memory failed
 
-    // The caller's buffer (buf, with buf_hi on 64-bit builds); null when 0.
-    void *buf() const;
-    // The second address of the block (rec, with rec_hi on 64-bit builds).
-    void *rec() const;
+    // Whether the block names a buffer (buf, with buf_hi on 64-bit builds),
+    // and a second record (rec, with rec_hi on 64-bit builds).
+    bool has_buf() const;
+    bool has_rec() const;
+    // Copies n bytes from or to the buffer: KEL_DRV_OK, KEL_DRV_ERR_NULL_BUFFER when there is
+    // none, or kFault.
+    int32_t get(void *dst, size_t n);
+    int32_t put(const void *src, size_t n);
+    int32_t put_rec(const void *src, size_t n);
+    template <class Record>
+    int32_t get(Record &r) {
+        return get(&r, sizeof r);
+    }
+    // The text in the buffer: at most max bytes up to its NUL, into dst
+    // (max + 1 bytes, always terminated); *len is its length, max when no
+    // NUL came within max bytes. KEL_DRV_OK, KEL_DRV_ERR_NULL_BUFFER or kFault.
+    int32_t get_text(char *dst, size_t max, size_t *len);
     // The port the block names, when it exists in the topology.
     bool port_exists() const { return m.topo.exists(b.unit, b.port); }
 };
@@ -35,9 +55,17 @@ struct Context {
 // commands that fill a record; a null buffer gets KEL_DRV_ERR_NULL_BUFFER.
 template <class Record>
 int32_t answer(Context &c, const Record &r) {
-    if (!c.buf()) return KEL_DRV_ERR_NULL_BUFFER;
-    std::memcpy(c.buf(), &r, sizeof r);
-    return KEL_DRV_OK;
+    return c.put(&r, sizeof r);
+}
+
+// A name the switch keeps (VLAN, access list, MST region, local user):
+// printable ASCII only, so that no name can carry a terminal's escape
+// sequence or a line break into whatever shows it.
+inline bool printable_name(const char *name, size_t len) {
+    for (size_t i = 0; i < len; ++i)
+        if (static_cast<unsigned char>(name[i]) < ' ' || static_cast<unsigned char>(name[i]) > '~')
+            return false;
+    return true;
 }
 
 using Handler = int32_t (*)(Context &);

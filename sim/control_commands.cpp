@@ -1,6 +1,7 @@
 // control_commands.cpp - kelsim's own commands on a state file: looking at
 // the switch, and moving it as the wire and the stations behind its ports
 // would (cables, traffic, learned addresses, joined groups, time).
+#include <errno.h>
 #include <strings.h>
 
 #include <cctype>
@@ -16,22 +17,24 @@ namespace kelsim {
 
 namespace {
 
+// Runs f on the model under its lock and returns its exit status; 1 when
+// the lock could not be had in time (the Lock has said why).
+template <class F>
+int locked(Model &m, F f) {
+    Lock lock(m);
+    return lock ? f() : 1;
+}
+
 int show_topology(Model &m, int, char **) {
     char layout[512];
-    {
-        Lock lock(m);
-        format_topology(m.topo, layout, sizeof layout);
-    }
+    if (locked(m, [&] { return format_topology(m.topo, layout, sizeof layout), 0; })) return 1;
     std::printf("%s\n", layout);
     return 0;
 }
 
 int show_requests(Model &m, int, char **) {
-    unsigned long long n;
-    {
-        Lock lock(m);
-        n = m.requests;
-    }
+    unsigned long long n = 0;
+    if (locked(m, [&] { return n = m.requests, 0; })) return 1;
     std::printf("%llu\n", n);
     return 0;
 }
@@ -70,11 +73,12 @@ bool parse_port(const Model &m, const char *text, uint32_t *unit, uint32_t *port
     return true;
 }
 
+// A whole number from 0 to max, written in decimal digits alone.
 bool parse_number(const char *text, uint64_t max, uint64_t *out) {
-    char *end;
-    if (!*text || *text == '-') return false;
-    unsigned long long v = std::strtoull(text, &end, 10);
-    if (*end || v > max) return false;
+    if (!*text || std::strspn(text, "0123456789") != std::strlen(text)) return false;
+    errno = 0;
+    unsigned long long v = std::strtoull(text, nullptr, 10);
+    if (errno == ERANGE || v > max) return false;
     *out = v;
     return true;
 }
@@ -117,8 +121,7 @@ int send_traffic(Model &m, int argc, char **argv) {
         else if (std::strcmp(argv[4], "unicast") != 0)
             return usage(kTrafficSynopsis);
     }
-    Lock lock(m);
-    return done("traffic", traffic(m, unit, port, t));
+    return locked(m, [&] { return done("traffic", traffic(m, unit, port, t)); });
 }
 
 int learn_address(Model &m, int argc, char **argv) {
@@ -128,8 +131,7 @@ int learn_address(Model &m, int argc, char **argv) {
     if (argc != 3 || !parse_mac(argv[0], mac) || !parse_number(argv[1], 0xFFFF, &vid) ||
         !parse_port(m, argv[2], &unit, &port))
         return usage("learn MAC VLAN PORT");
-    Lock lock(m);
-    return done("learn", learn(m, mac, static_cast<uint32_t>(vid), unit, port));
+    return locked(m, [&] { return done("learn", learn(m, mac, static_cast<uint32_t>(vid), unit, port)); });
 }
 
 int join_group(Model &m, int argc, char **argv) {
@@ -139,8 +141,8 @@ int join_group(Model &m, int argc, char **argv) {
     if (argc != 3 || !parse_mac(argv[0], mac) || !parse_number(argv[1], 0xFFFF, &vid) ||
         !parse_port(m, argv[2], &unit, &port))
         return usage("join GROUP-MAC VLAN PORT");
-    Lock lock(m);
-    return done("join", mcast_join(m, mac, static_cast<uint32_t>(vid), unit, port));
+    return locked(m,
+                  [&] { return done("join", mcast_join(m, mac, static_cast<uint32_t>(vid), unit, port)); });
 }
 
 int cable(Model &m, int argc, char **argv) {
@@ -148,16 +150,18 @@ int cable(Model &m, int argc, char **argv) {
     bool plug = argc == 2 && std::strcmp(argv[1], "plug") == 0;
     if (argc != 2 || !parse_port(m, argv[0], &unit, &port) || (!plug && std::strcmp(argv[1], "pull") != 0))
         return usage("cable PORT plug|pull");
-    Lock lock(m);
-    return done("cable", set_cable(m, unit, port, plug));
+    return locked(m, [&] { return done("cable", set_cable(m, unit, port, plug)); });
 }
 
 int pass_time(Model &m, int argc, char **argv) {
     uint64_t seconds;
-    if (argc != 1 || !parse_number(argv[0], 0x7FFFFFFF, &seconds)) return usage("wait SECONDS");
-    Lock lock(m);
-    advance_clock(m, static_cast<uint32_t>(seconds));
-    return 0;
+    if (argc != 1) return usage("wait SECONDS");
+    if (!parse_number(argv[0], UINT64_MAX, &seconds)) {
+        std::fprintf(stderr, "kelsim: wait: '%s' is not a number of seconds from 0 to %llu\n", argv[0],
+                     static_cast<unsigned long long>(UINT64_MAX));
+        return 2;
+    }
+    return locked(m, [&] { return advance_clock(m, seconds), 0; });
 }
 
 const ControlCommand kCommands[] = {

@@ -33,8 +33,8 @@ void for_each_port(const Topology &t, const iflist &l, F f) {
 // stack port (else KEL_DRV_ERR_NOT_PERMITTED).
 int32_t check_ports(const Topology &t, const iflist &l);
 
-// The list a request carries in buf, or null when buf is 0.
-inline const iflist *list_of(const Context &c) { return static_cast<const iflist *>(c.buf()); }
+// The list a request carries in buf: KEL_DRV_OK, KEL_DRV_ERR_NULL_BUFFER or kFault.
+inline int32_t list_of(Context &c, iflist *out) { return c.get(*out); }
 
 inline uint32_t port_key(uint32_t unit, uint32_t port) { return unit << 8 | port; }
 inline uint32_t port_sel_key(uint32_t unit, uint32_t port, uint32_t sel) {

@@ -2,17 +2,16 @@
  * interpose.c - kelsim's stand-in for the kernel's side of the driver channel.
  *
  * Defines ioctl() and socket(). A SIOCDEVPRIVATE request whose interface
- * request names "sw0" is answered by the simulated driver; every other call
- * goes on to the C library's own function. Linked into an executable (the
+ * request names "sw0" is answered by the simulated driver, with the errors
+ * the kernel gives for a bad descriptor or address; every other call goes on
+ * to the C library's own function. Linked into an executable (the
  * tests) or preloaded (libkelsim.so), it sits in front of the C library for
  * calls made inside libkel.so as well.
  */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <errno.h>
-#include <net/if.h>
 #include <stdarg.h>
-#include <string.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
 
@@ -20,7 +19,7 @@
 #define SIOCDEVPRIVATE 0x89F0
 #endif
 
-int kelsim_driver_request(void *data);
+int kelsim_interface_request(int fd, void *arg, int *answered);
 int kelsim_take_socket_fault(void);
 
 typedef int (*ioctl_fn)(int, unsigned long, ...);
@@ -46,14 +45,21 @@ static socket_fn next_socket(void) {
     return f;
 }
 
+/* Both are looked up at load time: a lookup later could be under way in
+ * one thread when another forks, and leave the child's loader locked. */
+__attribute__((constructor)) static void look_up_next(void) {
+    next_ioctl();
+    next_socket();
+}
+
 int ioctl(int fd, unsigned long request, ...) {
     va_list ap;
     va_start(ap, request);
     void *arg = va_arg(ap, void *);
     va_end(ap);
-    if (request == SIOCDEVPRIVATE && arg) {
-        const struct ifreq *ifr = (const struct ifreq *)arg;
-        if (strncmp(ifr->ifr_name, "sw0", IFNAMSIZ) == 0) return kelsim_driver_request(ifr->ifr_data);
+    if (request == SIOCDEVPRIVATE) {
+        int answered, rc = kelsim_interface_request(fd, arg, &answered);
+        if (answered) return rc;
     }
     ioctl_fn real = next_ioctl();
     if (!real) {

@@ -5,10 +5,13 @@
 //   kelsim [--topology LAYOUT] --state FILE [--reset] COMMAND [ARGS...]
 //
 // The program runs with libkelsim.so preloaded, so that its driver requests
-// on "sw0" reach the simulated driver; the state file, if any, is shared by
-// every program started on it.
+// on "sw0" reach the simulated driver (launch.cpp); the state file, given or
+// made for the launch, is shared by every process started on it.
+#include <errno.h>
+#include <fcntl.h>
 #include <limits.h>
 #include <link.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -32,12 +35,15 @@ const char kUsage[] =
     "       kelsim [OPTIONS] --state FILE COMMAND [ARGS...]\n"
     "\n"
     "Runs PROGRAM against a simulated switch: its driver requests on sw0 are\n"
-    "answered by kelsim instead of the kernel.\n"
+    "answered by kelsim instead of the kernel. PROGRAM and every process it\n"
+    "starts share one switch, kept for the launch only unless --state names a file.\n"
     "\n"
     "options:\n"
     "  --topology LAYOUT  units and ports of the switch (default \"24fe,2ge;24fe,2ge\")\n"
     "  --state FILE       keep the switch in FILE, shared by every program run on it;\n"
-    "                     made from the topology when it does not exist\n"
+    "                     made (mode 0600) from the topology when FILE is absent or\n"
+    "                     empty; any other file that is not a state file is refused,\n"
+    "                     and so are symbolic links, devices, FIFOs and directories\n"
     "  --reset            remake the state file from the topology\n"
     "  --trace FILE       write one decoded line per request to FILE\n"
     "  --help             show this text\n"
@@ -57,7 +63,10 @@ const char kStatusHelp[] =
     "  -201 unknown command     -202 no such unit or port   -203 bad value\n"
     "  -204 buffer too small    -205 no such entry          -206 table full\n"
     "  -207 entry exists        -208 null buffer            -209 not permitted\n"
-    "  -210 end of table\n";
+    "  -210 end of table\n"
+    "\n"
+    "A request waits at most KELSIM_LOCK_TIMEOUT seconds (default 5) for a switch\n"
+    "that another process holds, then fails naming that process.\n";
 
 void usage(FILE *out) {
     std::fputs(kUsage, out);
@@ -73,16 +82,13 @@ void usage(FILE *out) {
     std::exit(2);
 }
 
-std::string absolute(const char *path) {
-    char buf[PATH_MAX];
-    if (path[0] == '/' || !getcwd(buf, sizeof buf)) return path;
-    return std::string(buf) + "/" + path;
-}
-
 // libkelsim.so beside the launcher (build tree) or in the library directory
 // of its installation; KELSIM_LIBRARY overrides both.
 std::string find_interposer() {
-    if (const char *env = std::getenv("KELSIM_LIBRARY")) return env;
+    if (const char *env = std::getenv("KELSIM_LIBRARY")) {
+        if (access(env, R_OK) != 0) die("KELSIM_LIBRARY=%s: %s", env, std::strerror(errno));
+        return env;
+    }
     char exe[PATH_MAX];
     ssize_t n = readlink("/proc/self/exe", exe, sizeof exe - 1);
     if (n <= 0) die("cannot find its own executable%s", "");
@@ -114,6 +120,26 @@ std::string sanitizer_runtime() {
     return found;
 }
 
+// The value of the option at argv[i]: a file name (file set) or a layout.
+// A missing value is refused, and so is one that reads as an option (a
+// file whose name begins with '-' is given as ./NAME).
+const char *option_value(int argc, char **argv, int *i, bool file) {
+    const char *option = argv[*i];
+    const char *what = file ? "a file name" : "a layout";
+    if (*i + 1 >= argc) die("%s needs %s", option, what);
+    const char *v = argv[++*i];
+    if (!*v || (file && v[0] == '-') || std::strncmp(v, "--", 2) == 0)
+        die("%s needs %s (write ./NAME for a file whose name begins with '-')", option, what);
+    return v;
+}
+
+// Flushes the output: a write that failed (a full disk, say) is an error.
+int finish(int status) {
+    if (std::fflush(stdout) == 0 && !std::ferror(stdout)) return status;
+    std::fprintf(stderr, "kelsim: cannot write the output: %s\n", std::strerror(errno));
+    return status ? status : 1;
+}
+
 }  // namespace
 
 int main(int argc, char **argv) {
@@ -122,21 +148,17 @@ int main(int argc, char **argv) {
     int i = 1;
     for (; i < argc; ++i) {
         std::string a = argv[i];
-        auto value = [&]() -> const char * {
-            if (i + 1 >= argc) die("%s needs a value", argv[i]);
-            return argv[++i];
-        };
         if (a == "--topology")
-            layout = value();
+            layout = option_value(argc, argv, &i, false);
         else if (a == "--state")
-            state = value();
+            state = option_value(argc, argv, &i, true);
         else if (a == "--trace")
-            trace = value();
+            trace = option_value(argc, argv, &i, true);
         else if (a == "--reset")
             reset = true;
         else if (a == "--help" || a == "-h") {
             usage(stdout);
-            return 0;
+            return finish(0);
         } else if (a == "--") {
             ++i;
             break;
@@ -162,31 +184,33 @@ int main(int argc, char **argv) {
         m = open_state_file(state, t, reset, err, sizeof err);
         if (!m) die("%s", err);
         char made[512];
-        format_topology(m->topo, made, sizeof made);
+        {
+            Lock lock(*m);
+            if (!lock) return 1;
+            format_topology(m->topo, made, sizeof made);
+        }
         if (layout && std::strcmp(made, canonical) != 0)
             die("state file was made for topology \"%s\"; use --reset to remake it", made);
+        struct stat st;
+        if (stat(state, &st) == 0 && (st.st_mode & (S_IRGRP | S_IROTH)))
+            std::fprintf(stderr,
+                         "kelsim: warning: state file %s is readable by others (mode %04o), and it holds "
+                         "RADIUS keys and passwords in clear: chmod 600 it\n",
+                         state, static_cast<unsigned>(st.st_mode & 07777));
     }
 
     if (!program) {
         const ControlCommand *c = find_control_command(argv[i]);
         if (!c) die("unknown command %s (see kelsim --help)", argv[i]);
         if (!m) die("%s works on a state file: give --state FILE", argv[i]);
-        return c->run(*m, argc - i - 1, argv + i + 1);
+        return finish(c->run(*m, argc - i - 1, argv + i + 1));
     }
 
-    setenv("KELSIM_TOPOLOGY", canonical, 1);
-    if (state) setenv("KELSIM_STATE", absolute(state).c_str(), 1);
     if (trace) {
-        FILE *f = std::fopen(trace, "w");  // each run starts a fresh trace
-        if (!f) die("cannot write the trace %s", trace);
-        std::fclose(f);
-        setenv("KELSIM_TRACE", absolute(trace).c_str(), 1);
+        int fd =
+            open(trace, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0644);  // a fresh trace per run
+        if (fd < 0) die("cannot write the trace %s: %s", trace, std::strerror(errno));
+        close(fd);
     }
-    std::string preload = find_interposer();
-    if (std::string runtime = sanitizer_runtime(); !runtime.empty()) preload = runtime + ":" + preload;
-    if (const char *old = std::getenv("LD_PRELOAD"); old && *old) preload += std::string(":") + old;
-    setenv("LD_PRELOAD", preload.c_str(), 1);
-    execvp(argv[i], argv + i);
-    std::fprintf(stderr, "kelsim: cannot run %s: %s\n", argv[i], std::strerror(errno));
-    return 127;
+    return run_program(argv + i, t, canonical, state, trace, find_interposer(), sanitizer_runtime());
 }

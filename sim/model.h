@@ -20,7 +20,7 @@ namespace kelsim {
 
 // Bump when the layout of Model changes: a state file of another version is
 // refused, never reinterpreted.
-constexpr uint32_t kModelVersion = 3;
+constexpr uint32_t kModelVersion = 4;
 constexpr char kModelMagic[8] = {'K', 'E', 'L', 'S', 'I', 'M', '0', '1'};
 
 struct StateHeader {
@@ -45,6 +45,8 @@ struct SystemState {
 struct Model {
     StateHeader header;
     pthread_mutex_t mutex;
+    int32_t holder;  // the process holding the mutex, 0 when none (for messages)
+    uint32_t pad;
     uint64_t requests;  // requests answered since the state was made
     Topology topo;
     SystemState sys;

@@ -5,7 +5,15 @@
 // file holds the model as it is, behind a header (magic, version, size,
 // byte order) that is checked on every open: a file of another size,
 // version or byte order is refused, never reinterpreted.
+//
+// kelsim writes only files that are its own: a path that is absent, an
+// empty regular file, or a kelsim state file. Symbolic links are refused,
+// not followed; devices, FIFOs, sockets and directories are never opened.
+// State files are made mode 0600: they hold RADIUS keys and passwords in
+// clear, as the switch's own memory does.
 #pragma once
+
+#include <sys/types.h>
 
 #include <cstddef>
 
@@ -19,25 +27,38 @@ namespace kelsim {
 // reason is printed on stderr once.
 Model *current_model();
 
-// Opens a state file, creating it for topology t when it does not exist (or
-// always, when fresh is set). Null on failure, with the reason in err.
+// Opens a state file, making it for topology t when it is absent or an
+// empty regular file; fresh (--reset) remakes an existing state file of
+// any version. Null on failure, with the reason in err.
 Model *open_state_file(const char *path, const Topology &t, bool fresh, char *err, size_t err_size);
 
 // Makes the process use a private model of topology t (created once and then
-// re-initialised in place), and returns it.
+// re-initialised in place), and returns it. A child forked while another
+// thread was inside a request gets a usable copy.
 Model *use_private_model(const Topology &t);
 
+// The process id, without a system call (kept right across fork).
+pid_t own_pid();
+
+// How long a Lock waits: KELSIM_LOCK_TIMEOUT seconds, 5 when unset.
+double lock_timeout();
+
 // Holds the model's mutex. A previous owner that died while holding it leaves
-// the model as it was; the lock is then made consistent and taken.
+// the model as it was; the lock is then made consistent and taken. A holder
+// that keeps it longer than lock_timeout() (stopped, say) makes the lock
+// fail: the Lock is then false, errno is ETIMEDOUT, and stderr names the
+// process that holds the switch.
 class Lock {
 public:
     explicit Lock(Model &m);
     ~Lock();
     Lock(const Lock &) = delete;
     Lock &operator=(const Lock &) = delete;
+    explicit operator bool() const { return held_; }
 
 private:
     Model &m_;
+    bool held_;
 };
 
 }  // namespace kelsim

@@ -50,7 +50,27 @@ struct Line {
             add(" %s=%u", w.name, v);
         }
     }
+    size_t end() {
+        out[n++] = '\n';
+        out[n] = '\0';
+        return n;
+    }
     void mac(const uint8_t *m) { add(" mac=%02x%02x.%02x%02x.%02x%02x", m[0], m[1], m[2], m[3], m[4], m[5]); }
+    // A text in quotes, escaped so that nothing in it can end the quotes or
+    // the line, or reach a terminal: \" \\ and \xNN for any byte that is not
+    // printable ASCII.
+    void quoted(const uint8_t *text, size_t size) {
+        add(" text=\"");
+        for (size_t i = 0; i < size && text[i]; ++i) {
+            if (text[i] == '"' || text[i] == '\\')
+                add("\\%c", text[i]);
+            else if (text[i] < ' ' || text[i] > '~')
+                add("\\x%02x", text[i]);
+            else
+                add("%c", text[i]);
+        }
+        add("\"");
+    }
 };
 
 bool has_mac(const kel_ioreq &b) {
@@ -62,9 +82,9 @@ bool has_mac(const kel_ioreq &b) {
 
 size_t format_trace(char *out, size_t size, const Command *cmd, const kel_ioreq &sent,
                     const kel_ioreq &answer, int result, const uint8_t *record, size_t record_size) {
-    if (!size) return 0;
+    if (size < 2) return 0;
     out[0] = '\0';
-    Line line{out, size};
+    Line line{out, size - 1};  // room for the newline
     line.add("0x%04X %s", sent.cmd & 0xFFFFu, cmd ? cmd->name : "?");
     for (const NamedWord &w : kWords)
         if (sent.*w.slot) line.word(w, sent.*w.slot);
@@ -73,16 +93,14 @@ size_t format_trace(char *out, size_t size, const Command *cmd, const kel_ioreq 
         if (cmd && cmd->secret) {
             line.add(" record=<hidden>");
         } else if (cmd && cmd->in == In::text && record_size) {
-            line.add(" text=\"%.*s\"",
-                     static_cast<int>(strnlen(reinterpret_cast<const char *>(record), record_size)),
-                     reinterpret_cast<const char *>(record));
+            line.quoted(record, record_size);
         } else {
             line.add(" buf");
         }
     }
     if (result != 0 && answer.status == 0) {
-        line.add(" -> ioctl %d\n", result);
-        return line.n;
+        line.add(" -> ioctl %d", result);
+        return line.end();
     }
     line.add(" -> %d", answer.status);
     if (answer.status) {  // the status's text as one token: "no-such-entry"
@@ -94,8 +112,7 @@ size_t format_trace(char *out, size_t size, const Command *cmd, const kel_ioreq 
         if (answer.*w.slot != sent.*w.slot) line.word(w, answer.*w.slot);
     if (std::memcmp(answer.mac, sent.mac, sizeof sent.mac) != 0) line.mac(answer.mac);
     if (result != 0) line.add(" ioctl %d", result);
-    line.add("\n");
-    return line.n;
+    return line.end();
 }
 
 }  // namespace kelsim

@@ -6,8 +6,9 @@
 //   0x0516 port_speed_get unit=1 port=3 -> 0 value=100
 //   0x7777 ? -> -201 unknown-command
 //
-// Texts sent through buf are shown quoted; records that carry keys or
-// passwords are never shown.
+// Texts sent through buf are shown quoted and escaped (\" \\ \xNN), so that
+// no text can forge a line; records that carry keys or passwords are never
+// shown. A line always ends with its newline, cut short if need be.
 #pragma once
 
 #include <cstddef>

@@ -131,9 +131,8 @@ refused 2 "holds a control character" show access-lists $'a\eb'
 unchanged "class 7"
 check "message escaped" 2 "'\\\\x1b\[31m'" -- k vlan create $'\e[31m'
 check_not "no raw escape in a message" 2 $'\e' -- k vlan create $'\e[31m'
-check "a name beyond ASCII kept" 0 "" -- k access-list create $'caf\xc3\xa9' ip
-check "and shown escaped" 0 "^ip access list caf\\\\xc3\\\\xa9 " -- k show access-lists
-changed
+check "a name beyond ASCII, refused by the switch, shown escaped" 1 "creating list caf\\\\xc3\\\\xa9: driver status -203" -- \
+    k access-list create $'caf\xc3\xa9' ip
 
 # ---- Class 8: messages say what happened; lists change all or report each refusal
 check "no driver: port list" 1 "driver did not answer" -- "$kelctl" interface fa1/0/1 speed 100
