@@ -25,10 +25,10 @@
 #include <thread>
 #include <vector>
 
-#include "area_forwarding.h"
 #include "compare.h"
-#include "model.h"
-#include "state.h"
+#include "model/area_forwarding.h"
+#include "model/model.h"
+#include "model/state.h"
 
 extern char **environ;
 
