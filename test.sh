@@ -10,9 +10,16 @@
 #   ppc         the powerpc-linux-gnu build, its tests under qemu-ppc (when the cross
 #               compiler and qemu-ppc are installed; skipped, with a note, otherwise)
 # Every leg runs even after another failed; the script fails if any failed.
+# Not among the default legs, run only when named:
+#   mutation    tools/mutate.py: its self-test, then faults planted in src/ and sim/
+#               (KEL_MUTANTS, default src=20,sim=10; 'all' for every mutant;
+#               KEL_MUTATION_SEED, default 9; KEL_MUTATION_FILTER, a path regex);
+#               fails when the tool fails or src/ kills less than
+#               KEL_MUTATION_MIN_SRC percent (default 90)
 #
-#   ./test.sh                 all legs
+#   ./test.sh                 all default legs
 #   ./test.sh host ppc        only the legs named
+#   KEL_MUTANTS=src=200,sim=100 ./test.sh mutation
 # Build trees are build/<leg>; a second run rebuilds only what changed.
 set -uo pipefail
 cd "$(dirname "$0")"
@@ -123,8 +130,22 @@ for leg in "${legs[@]}"; do
                 "sudo apt-get install g++-powerpc-linux-gnu qemu-user"
         fi
         ;;
+    mutation)
+        if have python3; then
+            start=$SECONDS
+            say "mutation: tools/mutate.py --self-test, sample ${KEL_MUTANTS:-src=20,sim=10}, seed ${KEL_MUTATION_SEED:-9}"
+            if python3 tools/mutate.py --self-test --min-kill "src=${KEL_MUTATION_MIN_SRC:-90}"; then
+                timing+=("mutation $((SECONDS - start))s")
+            else
+                failed+=(mutation)
+                timing+=("mutation $((SECONDS - start))s (failed; report in build/mutation/report.txt)")
+            fi
+        else
+            skip mutation "python3 not found; install it with: sudo apt-get install python3"
+        fi
+        ;;
     *)
-        echo "test.sh: unknown leg '$leg' (format host asan-ubsan tsan valgrind fuzz ppc)" >&2
+        echo "test.sh: unknown leg '$leg' (format host asan-ubsan tsan valgrind fuzz ppc mutation)" >&2
         exit 2
         ;;
     esac
