@@ -169,6 +169,27 @@ std::string vlan_list_text(const vlanlist &vlans) {
     return out.empty() ? "-" : out;
 }
 
+std::string port_name(const ifport &p) {
+    char name[32];
+    if (kel_ifname_short_get(&p, name, sizeof name) != 0) return ifport_text(p);
+    return name;
+}
+
+Value port_value(const ifport &p) { return Value::str(port_name(p)); }
+
+Value ports_value(const iflist &ports) {
+    std::vector<std::string> names;
+    ifport p{0, 0, 0};
+    while (kel_iflist_port_getnext(&ports, &p) == 0) names.push_back(port_name(p));
+    return Value::list(std::move(names), port_list_text(ports));
+}
+
+Value vlans_value(const vlanlist &vlans) {
+    std::vector<int64_t> ids;
+    for (int32_t v : vlan_ids(vlans)) ids.push_back(v);
+    return Value::list(std::move(ids), vlan_list_text(vlans));
+}
+
 bool read_vlans(std::vector<Vlan> *out) {
     vlanlist existing;
     std::memset(&existing, 0, sizeof existing);
