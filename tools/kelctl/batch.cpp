@@ -152,7 +152,8 @@ bool read_batch_file(const std::string &path, std::string *text) {
     text->clear();
     char buf[65536];
     size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0 && text->size() <= kBatchMaxBytes) text->append(buf, n);
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0 && text->size() <= kBatchMaxBytes)
+        text->append(buf, n);
     bool failed = std::ferror(f) != 0;
     int err = errno;
     if (!in) std::fclose(f);

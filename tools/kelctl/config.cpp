@@ -32,8 +32,7 @@ void PortGroups::write(Config &c, const std::string &command) const {
 
 std::string quoted(const std::string &word) {
     bool plain = !word.empty();
-    for (unsigned char ch : word)
-        plain = plain && (std::isalnum(ch) || std::strchr("-_./:,+=@%", ch));
+    for (unsigned char ch : word) plain = plain && (std::isalnum(ch) || std::strchr("-_./:,+=@%", ch));
     if (plain) return word;
     std::string out = "'";
     for (char ch : word) out += ch == '\'' ? std::string("'\\''") : std::string(1, ch);
@@ -90,8 +89,7 @@ const Subcommand kRows[] = {
      "applies them): what differs from a switch that has just started, or all of it; with a port list, "
      "the settings of those ports alone",
      show_running_config,
-     "show running-config > switch.conf\nshow running-config all\nshow running-config fa1/0/1-4\n"
-     "-b switch.conf"},
+     "show running-config\nshow running-config all\nshow running-config fa1/0/1-4\n-b switch.conf"},
 };
 
 }  // namespace

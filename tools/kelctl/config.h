@@ -21,9 +21,9 @@ namespace kelctl {
 
 class Config {
 public:
-    bool all = false;    // also settings that are as the switch starts
-    bool whole = true;   // false: only the port settings of `ports` (show running-config PORTLIST)
-    iflist ports{};      // the ports whose settings are written
+    bool all = false;   // also settings that are as the switch starts
+    bool whole = true;  // false: only the port settings of `ports` (show running-config PORTLIST)
+    iflist ports{};     // the ports whose settings are written
     const char *area = "";
 
     struct Line {

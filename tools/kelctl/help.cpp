@@ -86,7 +86,8 @@ std::string examples(const Subcommand &s, const char *indent) {
 }
 
 std::string overview() {
-    std::string text = std::string(kUsage) + "\ncommands, by area (kelctl help AREA shows an area with examples):\n";
+    std::string text =
+        std::string(kUsage) + "\ncommands, by area (kelctl help AREA shows an area with examples):\n";
     for (size_t a = 0; a < kAreaCount; ++a) {
         text += "\n" + std::string(kAreas[a]->name) + ": " + kAreas[a]->about + "\n";
         for (size_t i = 0; i < kAreas[a]->count; ++i) text += listing(kAreas[a]->rows[i]);
@@ -100,7 +101,8 @@ std::string command_help(const Subcommand &s) {
         text += "\nsettings and their values:\n";
         for (const std::string &name : interface_settings()) {
             char line[300];
-            std::snprintf(line, sizeof line, "  %-16s %s\n", name.c_str(), interface_setting_usage(name).c_str());
+            std::snprintf(line, sizeof line, "  %-16s %s\n", name.c_str(),
+                          interface_setting_usage(name).c_str());
             text += line;
         }
     }
@@ -148,7 +150,8 @@ public:
         int depth = 0;
         for (char c : usage) {
             depth += c == '(' ? 1 : c == ')' ? -1 : 0;
-            if (depth == 0 && c != ')') plain += c == '[' || c == ']' ? std::string(" ") + c + " " : std::string(1, c);
+            if (depth == 0 && c != ')')
+                plain += c == '[' || c == ']' ? std::string(" ") + c + " " : std::string(1, c);
         }
         tokens_ = split(plain, ' ');
         root = alternatives();
@@ -189,8 +192,12 @@ private:
     }
 };
 
+// A word that stands for a value: upper case (PORTS), or a range (0-7).
 bool is_value(const std::string &w) {
-    return !w.empty() && (std::isupper(static_cast<unsigned char>(w[0])) || std::isdigit(static_cast<unsigned char>(w[0])));
+    unsigned lo, hi;
+    char tail;
+    return (!w.empty() && std::isupper(static_cast<unsigned char>(w[0]))) ||
+           std::sscanf(w.c_str(), "%u-%u%c", &lo, &hi, &tail) == 2;
 }
 
 // The positions reachable after n from each of `at`; the word nodes that may
@@ -281,12 +288,14 @@ void offer_commands(const Args &typed, Offer *o) {
     each_command([&](const Area &, const Subcommand &s) {
         std::vector<std::string> words = split(s.words, ' ');
         size_t n = typed.size();
-        if (words.size() > n && std::equal(typed.begin(), typed.end(), words.begin())) o->words.insert(words[n]);
+        if (words.size() > n && std::equal(typed.begin(), typed.end(), words.begin()))
+            o->words.insert(words[n]);
         longest = std::max(longest, match(s, typed));
     });
     if (longest == 0) return;
     each_command([&](const Area &, const Subcommand &s) {
-        if (match(s, typed) == longest) offer_arguments(s, Args(typed.begin() + static_cast<long>(longest), typed.end()), o);
+        if (match(s, typed) == longest)
+            offer_arguments(s, Args(typed.begin() + static_cast<long>(longest), typed.end()), o);
     });
 }
 
@@ -330,7 +339,8 @@ int help(const Args &words) {
     else  // commands that begin with the words given
         each_command([&](const Area &, const Subcommand &row) {
             std::vector<std::string> w = split(row.words, ' ');
-            if (w.size() >= words.size() && std::equal(words.begin(), words.end(), w.begin())) text += listing(row);
+            if (w.size() >= words.size() && std::equal(words.begin(), words.end(), w.begin()))
+                text += listing(row);
         });
     if (text.empty()) {
         say("help: no command or area '" + joined(words, words.size()) + "' (kelctl help lists them)");
@@ -370,7 +380,8 @@ int unknown_command(const Args &args) {
     if (known > 0)
         each_command([&](const Area &, const Subcommand &s) {
             std::vector<std::string> w = split(s.words, ' ');
-            if (w.size() >= known && std::equal(args.begin(), args.begin() + static_cast<long>(known), w.begin()))
+            if (w.size() >= known &&
+                std::equal(args.begin(), args.begin() + static_cast<long>(known), w.begin()))
                 write_err("usage: kelctl " + synopsis(s));
         });
     return kExitUsage;
@@ -381,8 +392,12 @@ int complete(const Args &words) {
     const std::string &current = words.back();
     Args typed(words.begin(), words.end() - 1);
     size_t at = 0;
-    while (at < typed.size() && typed[at][0] == '-') at += typed[at] == "-b" || typed[at] == "--batch" ? 2 : 1;
-    if (at > typed.size()) return kExitOk;  // the batch file's name: the shell's own completion
+    bool batch = false;
+    while (at < typed.size() && typed[at][0] == '-') {
+        batch = batch || typed[at] == "-b" || typed[at] == "--batch";
+        at += typed[at] == "-b" || typed[at] == "--batch" ? 2 : 1;
+    }
+    if (at > typed.size() || (batch && current[0] != '-')) return kExitOk;  // a file name: the shell's own
     Offer o;
     if (at == typed.size() && current[0] == '-')
         for (const char *opt : {"-j", "--json", "-p", "--pretty", "-b", "--batch", "--force", "-h", "--help"})
@@ -402,7 +417,8 @@ int complete(const Args &words) {
         offer_commands(rest, &o);
     }
     // Ports and VLANs of the switch; an item of a list is completed after its comma.
-    std::string before = current.substr(0, current.rfind(',') == std::string::npos ? 0 : current.rfind(',') + 1);
+    std::string before =
+        current.substr(0, current.rfind(',') == std::string::npos ? 0 : current.rfind(',') + 1);
     if ((o.ports || o.vlans) && kel_io_init() == 0) {
         if (o.ports)
             for (const ifport &p : ports_in(every_port())) o.words.insert(before + port_name(p));

@@ -156,7 +156,8 @@ private:
                 break;
             case Type::numbers:
                 out += '[';
-                for (size_t i = 0; i < v.numbers.size(); ++i) out += (i ? "," : "") + std::to_string(v.numbers[i]);
+                for (size_t i = 0; i < v.numbers.size(); ++i)
+                    out += (i ? "," : "") + std::to_string(v.numbers[i]);
                 out += ']';
                 break;
             case Type::texts:
@@ -255,7 +256,8 @@ size_t utf8_length(const std::string &text, size_t i) {
     for (size_t k = 1; k < n; ++k)
         if ((byte(i + k) & 0xC0) != 0x80) return 0;
     unsigned char d = byte(i + 1);
-    if ((c == 0xE0 && d < 0xA0) || (c == 0xED && d > 0x9F) || (c == 0xF0 && d < 0x90) || (c == 0xF4 && d > 0x8F))
+    if ((c == 0xE0 && d < 0xA0) || (c == 0xED && d > 0x9F) || (c == 0xF0 && d < 0x90) ||
+        (c == 0xF4 && d > 0x8F))
         return 0;  // overlong, a surrogate, or beyond U+10FFFF
     return n;
 }

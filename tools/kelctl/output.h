@@ -69,8 +69,8 @@ struct Column {
 
 struct Section {
     enum class Kind : uint8_t { table, record } kind = Kind::table;
-    const char *key = "";     // member of a document of several sections
-    std::string title;        // a record's heading line in text ("Spanning tree")
+    const char *key = "";  // member of a document of several sections
+    std::string title;     // a record's heading line in text ("Spanning tree")
     std::vector<Field> fields;
     std::vector<std::vector<Value>> rows;  // a record has one
     // Text only: a record written as one sentence instead of a table; a

@@ -352,6 +352,23 @@ void write_number(Config &c, const std::string &command, uint32_t v, uint32_t in
     if (c.all || v != initial) c.add(command + " " + std::to_string(v));
 }
 
+// The three bridge times in one command when they agree with each other as
+// that command wants; else (each was set alone) one by one.
+void write_times(Config &c, const kel_drv_stp_bridge &br) {
+    bool agree = 2 * (br.forward_delay - 1) >= br.max_age && br.max_age >= 2 * (br.hello_time + 1);
+    if (!c.all && br.max_age == kInitialMaxAge && br.hello_time == kInitialHello &&
+        br.forward_delay == kInitialDelay)
+        return;
+    if (agree) {
+        c.add("spanning-tree times " + std::to_string(br.max_age) + " " + std::to_string(br.hello_time) +
+              " " + std::to_string(br.forward_delay));
+        return;
+    }
+    write_number(c, "spanning-tree max-age", br.max_age, kInitialMaxAge);
+    write_number(c, "spanning-tree hello-time", br.hello_time, kInitialHello);
+    write_number(c, "spanning-tree forward-delay", br.forward_delay, kInitialDelay);
+}
+
 // The bridge, its ports, then the MST region, its instances with their
 // VLANs and priorities, and each instance's ports.
 bool write_config(Config &c) {
@@ -367,10 +384,7 @@ bool write_config(Config &c) {
         if (c.all || br.mode != kInitialMode)
             c.add(std::string("spanning-tree mode ") + name_of(kModes, br.mode));
         write_number(c, "spanning-tree priority", br.priority, kInitialPriority);
-        if (c.all || br.max_age != kInitialMaxAge || br.hello_time != kInitialHello ||
-            br.forward_delay != kInitialDelay)
-            c.add("spanning-tree times " + std::to_string(br.max_age) + " " + std::to_string(br.hello_time) +
-                  " " + std::to_string(br.forward_delay));
+        write_times(c, br);
         write_number(c, "spanning-tree tx-hold-count", br.tx_hold_count, kInitialTxHold);
         if (c.all || br.uplink_fast)
             c.add(std::string("spanning-tree uplink-fast ") + (br.uplink_fast ? "enable" : "disable"));
