@@ -398,7 +398,7 @@ bool write_config(Config &c) {
     for (const List &l : lists) {
         iflist on;
         for (int w = 0; w < KEL_IFLIST_WORDS; ++w) on.word[w] = l.rec.ports.word[w] & c.ports.word[w];
-        if (!kel_iflist_is_empty(&on))
+        if (!ports_in(on).empty())
             c.add("access-list install " + quoted(l.rec.name) + " " + port_list_text(on));
     }
     return true;

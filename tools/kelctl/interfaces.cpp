@@ -70,8 +70,7 @@ int show_interfaces(const Args &args) {
     std::vector<Vlan> vlans;
     if (!read_vlans(&vlans)) return kExitFailed;
     std::vector<PortView> rows;
-    ifport p{0, 0, 0};
-    while (kel_iflist_port_getnext(&ports, &p) == 0) rows.push_back(PortView{p, &vlans});
+    for (const ifport &p : ports_in(ports)) rows.push_back(PortView{p, &vlans});
     show(table_of(kColumns, rows));
     return kExitOk;
 }

@@ -174,7 +174,9 @@ struct Vlan {
 // record cannot be read is left out.
 bool read_vlans(std::vector<Vlan> *out);
 
-// Every port of the stack; the ports of a list in order.
+// Every port of the stack; the ports of a list in order (its bits, without
+// asking the driver how many ports each unit has: the lists kelctl reads
+// are the switch's own or were checked against it).
 iflist every_port();
 std::vector<ifport> ports_in(const iflist &l);
 

@@ -229,8 +229,7 @@ int set_ports(const Args &args) {
         return kExitUsage;
     }
     int status = kExitOk;
-    ifport p{0, 0, 0};
-    while (kel_iflist_port_getnext(&ports, &p) == 0)
+    for (const ifport &p : ports_in(ports))
         if (int32_t rc = apply(&p)) status = fail(std::string(s->name) + " of " + port_name(p), rc);
     return status;
 }
@@ -240,8 +239,7 @@ int set_ports(const Args &args) {
 bool write_config(Config &c) {
     constexpr size_t kCount = sizeof kPortSettings / sizeof kPortSettings[0];
     std::vector<std::vector<PortGroups>> groups(kCount);
-    ifport p{0, 0, 0};
-    while (kel_iflist_port_getnext(&c.ports, &p) == 0)
+    for (const ifport &p : ports_in(c.ports))
         for (size_t i = 0; i < kCount; ++i) {
             Readings now;
             if (int32_t rc = kPortSettings[i].read(p, &now))
@@ -436,7 +434,7 @@ int show_statistics(const Args &args) {
         detail.title = "Counter of " + port_name(p);
     }
     std::vector<Section> doc{table};
-    if (format() == Format::text && table.rows.size() == 1 && kel_iflist_port_count(&ports) == 1) {
+    if (format() == Format::text && table.rows.size() == 1 && ports_in(ports).size() == 1) {
         detail.rows.push_back(std::vector<Value>(table.rows[0].begin() + 1, table.rows[0].end()));
         doc.push_back(detail);
     }
@@ -487,13 +485,6 @@ iflist every_port() {
         all.word[u - 1] = n >= 32 ? ~0u : (1u << n) - 1u;
     }
     return all;
-}
-
-std::vector<ifport> ports_in(const iflist &l) {
-    std::vector<ifport> out;
-    ifport p{0, 0, 0};
-    while (kel_iflist_port_getnext(&l, &p) == 0) out.push_back(p);
-    return out;
 }
 
 const Area kPortArea =

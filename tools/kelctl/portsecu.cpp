@@ -160,10 +160,14 @@ int clear_learned_all(const Args &args) {
 // The ports' settings (their maximum first), then their configured
 // addresses; learned ones are the traffic's, not the configuration's.
 bool write_config(Config &c) {
-    if (!write_port_settings(c, kPortSettings)) return false;
+    std::vector<std::vector<uint32_t>> records;
+    if (!write_port_settings(c, kPortSettings, &records)) return false;
     std::vector<SecureAddr> addrs;
-    for (const ifport &p : ports_in(c.ports))
-        if (!read_addresses(p, KEL_DRV_SECURE_STATIC, &addrs)) return false;
+    std::vector<ifport> ports = ports_in(c.ports);
+    for (size_t i = 0; i < ports.size(); ++i)
+        if (records[i][offsetof(kel_drv_portsecu, static_count) / 4] &&
+            !read_addresses(ports[i], KEL_DRV_SECURE_STATIC, &addrs))
+            return false;
     for (const SecureAddr &a : addrs)
         c.add("port-security address add " + port_name(a.port) + " " + mac(a.a.mac));
     return true;

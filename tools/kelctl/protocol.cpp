@@ -116,7 +116,7 @@ std::string setting_text(const PortSetting &s, uint32_t v) {
 
 }  // namespace
 
-bool write_port_settings(Config &c, const PortSettings &table) {
+bool write_port_settings(Config &c, const PortSettings &table, std::vector<std::vector<uint32_t>> *records) {
     std::vector<PortGroups> groups(table.rows.size());
     std::vector<uint32_t> record((table.record_size + 3) / 4);
     for (const ifport &p : ports_in(c.ports)) {
@@ -131,6 +131,7 @@ bool write_port_settings(Config &c, const PortSettings &table) {
             if ((s.value != Takes::none || v == s.when) && (c.all || !initial))
                 groups[i].add(p, setting_text(s, v));
         }
+        if (records) records->push_back(record);
     }
     for (const PortGroups &g : groups) g.write(c, table.command);
     return true;

@@ -66,8 +66,10 @@ struct PortSettings {
 // own and the others go on.
 int run_port_setting(const Args &args, const PortSettings &table);
 // Writes the settings of the configuration's ports, one command per setting
-// and value: "spanning-tree port fa1/0/1-4 cost 500".
-bool write_port_settings(Config &c, const PortSettings &table);
+// and value: "spanning-tree port fa1/0/1-4 cost 500". The records it read,
+// one per port of the configuration in order, go to `records` when given.
+bool write_port_settings(Config &c, const PortSettings &table,
+                         std::vector<std::vector<uint32_t>> *records = nullptr);
 
 // A secret (key, password): the argument itself, or one line of standard
 // input when it is "-" (so that it stays out of the process list). The

@@ -45,8 +45,7 @@ int source(uint32_t id, const Args &args) {
         return usage_error(("give a port list and " + words_of(kMirrorModes)).c_str());
     if (!parse_port_list(args[0], &ports)) return kExitUsage;
     int status = kExitOk;
-    ifport p{0, 0, 0};
-    while (kel_iflist_port_getnext(&ports, &p) == 0)
+    for (const ifport &p : ports_in(ports))
         if (int32_t rc = kel_mirror_mirrored_set(id, &p, mode))
             status = fail("mirroring " + ifport_text(p), rc);
     return status;
