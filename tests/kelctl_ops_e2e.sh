@@ -11,6 +11,8 @@ state=$dir/switch
 k() { "$kelsim" --state "$state" -- "$kelctl" "$@"; }
 kin() { local input=$1; shift; "$kelsim" --state "$state" -- "$kelctl" "$@" <<<"$input"; }
 
+check_not "a switch that has just started has no running configuration" 0 "." -- k show running-config
+
 # ---- A switch set up by a batch: comments, quotes, a continued line --------
 cat >"$dir/setup" <<'EOF'
 # every area gets something to show
@@ -114,6 +116,11 @@ sort -u "$dir/keys" | while read -r key; do grep -qF "\\fB$key\\fR" "$man" || ec
     >>"$dir/undocumented"
 [ -s "$dir/undocumented" ] && report "every JSON key and command in the man page" "undocumented" \
     "$(cat "$dir/undocumented")" || report "every JSON key and command in the man page" ok ""
+
+check "running-config of ports: their settings" 0 "^interface fa1/0/3 speed 100$" -- k show running-config fa1/0/3
+check_not "running-config of ports: nothing else" 0 "^(vlan|trunk|qos|interface fa1/0/[^3])" -- k show running-config fa1/0/3
+check "running-config all: settings as they started" 0 "^interface fa1/0/1-2,fa1/0/4-24,gi1/0/25-26,fa2/0/1-24,gi2/0/25-26 speed auto$" -- \
+    k show running-config all
 
 # ---- Batches -----------------------------------------------------------------
 batch() { printf '%s\n' "$@" >"$dir/batch"; }
