@@ -84,12 +84,14 @@ std::vector<std::string> batch_commands() {
 // 802.1X, access lists, port security and snooping.
 std::vector<std::string> full_configuration() {
     std::vector<std::string> c{"vlan create 2-500"};
-    for (int v = 2; v <= 500; v += 7) c.push_back("vlan name " + std::to_string(v) + " net" + std::to_string(v));
+    for (int v = 2; v <= 500; v += 7)
+        c.push_back("vlan name " + std::to_string(v) + " net" + std::to_string(v));
     for (int u = 1; u <= 8; ++u) {
         std::string all = "gi" + std::to_string(u) + "/0/1-32", some = "gi" + std::to_string(u) + "/0/1-16";
-        for (const char *s : {"speed 1000", "duplex full", "flowcontrol on", "priority 3", "vlan-mode trunk 10",
-                              "allowed-vlan add 20-40,100 tagged", "rate tx 50000 64", "storm-control broadcast 3000",
-                              "lacp-priority 100", "block unknown-unicast on"})
+        for (const char *s :
+             {"speed 1000", "duplex full", "flowcontrol on", "priority 3", "vlan-mode trunk 10",
+              "allowed-vlan add 20-40,100 tagged", "rate tx 50000 64", "storm-control broadcast 3000",
+              "lacp-priority 100", "block unknown-unicast on"})
             c.push_back("interface " + (u % 2 ? all : some) + " " + s);
         c.push_back("spanning-tree port " + all + " cost 4000");
         c.push_back("dot1x port " + some + " control auto");
@@ -98,23 +100,37 @@ std::vector<std::string> full_configuration() {
         c.push_back("gvrp timers " + some + " 30 90 2000");
         c.push_back("dhcp-snooping trust gi" + std::to_string(u) + "/0/32 enable");
         c.push_back("trunk static " + std::to_string(u) + " gi" + std::to_string(u) + "/0/29-30");
-        c.push_back("port-security address add gi" + std::to_string(u) + "/0/2 0012.0000.000" + std::to_string(u));
+        c.push_back("port-security address add gi" + std::to_string(u) + "/0/2 0012.0000.000" +
+                    std::to_string(u));
         c.push_back("mac-address-table static 0012.3400.000" + std::to_string(u) + " vlan 10 interface gi" +
                     std::to_string(u) + "/0/3");
     }
     for (int s = 1; s <= 4; ++s)
         c.push_back("monitor session " + std::to_string(s) + " destination gi" + std::to_string(s) + "/0/31");
     for (int i = 1; i <= 4; ++i) {
-        c.push_back("mst instance " + std::to_string(i) + " " + std::to_string(100 * i) + "-" + std::to_string(100 * i + 50));
+        c.push_back("mst instance " + std::to_string(i) + " " + std::to_string(100 * i) + "-" +
+                    std::to_string(100 * i + 50));
         c.push_back("mst port " + std::to_string(i) + " gi1/0/1-32 priority 64");
     }
-    for (const char *s : {"monitor session 1 source gi1/0/5-8 both", "qos map 5 3", "qos policy strict 5 6 4 8",
-                          "spanning-tree mode mstp", "spanning-tree priority 4096", "mst name campus",
-                          "dot1x enable", "dot1x radius add 1 10.0.0.5 k3y", "dot1x user add alice pw 3",
-                          "access-list create web ip", "access-list add web permit tcp any 10.1.1.1 dst-port 80",
-                          "access-list add web deny ip 10.0.0.0/8 any", "access-list install web gi1/0/1-28",
-                          "igmp-snooping enable", "igmp-snooping vlan 10-40 enable", "dhcp-snooping enable",
-                          "dhcp-snooping vlan 10-20 enable", "mac-address-table aging-time 600", "watchdog 60",
+    for (const char *s : {"monitor session 1 source gi1/0/5-8 both",
+                          "qos map 5 3",
+                          "qos policy strict 5 6 4 8",
+                          "spanning-tree mode mstp",
+                          "spanning-tree priority 4096",
+                          "mst name campus",
+                          "dot1x enable",
+                          "dot1x radius add 1 10.0.0.5 k3y",
+                          "dot1x user add alice pw 3",
+                          "access-list create web ip",
+                          "access-list add web permit tcp any 10.1.1.1 dst-port 80",
+                          "access-list add web deny ip 10.0.0.0/8 any",
+                          "access-list install web gi1/0/1-28",
+                          "igmp-snooping enable",
+                          "igmp-snooping vlan 10-40 enable",
+                          "dhcp-snooping enable",
+                          "dhcp-snooping vlan 10-20 enable",
+                          "mac-address-table aging-time 600",
+                          "watchdog 60",
                           "multicast-table static 0100.5e00.0001 vlan 10 interface gi1/0/1-8 priority 5"})
         c.push_back(s);
     return c;
@@ -145,8 +161,10 @@ struct Rig {
         for (const std::string &c : full_configuration()) config << c << "\n";
         batch.close();
         config.close();
-        if (kelctl({"-b", dir + "/config"}) != 0) error = "the configuration did not apply (kelctl -b " + dir + "/config)";
-        if (kelctl({"-b", dir + "/batch"}) != 0) error = "the batch did not apply (kelctl -b " + dir + "/batch)";
+        if (kelctl({"-b", dir + "/config"}) != 0)
+            error = "the configuration did not apply (kelctl -b " + dir + "/config)";
+        if (kelctl({"-b", dir + "/batch"}) != 0)
+            error = "the batch did not apply (kelctl -b " + dir + "/batch)";
         std::ifstream shown;
         kelctl({"show", "running-config"}, dir + "/running");
         std::ifstream in(dir + "/running");
@@ -204,14 +222,17 @@ void running_config(benchmark::State &state, const std::vector<std::string> &arg
     uint64_t before = r.model->requests;
     for (auto _ : state)
         if (kelctl(args, r.dir + "/shown") != 0) return state.SkipWithError("show running-config failed");
-    state.counters["requests"] = static_cast<double>(r.model->requests - before) / static_cast<double>(state.iterations());
+    state.counters["requests"] =
+        static_cast<double>(r.model->requests - before) / static_cast<double>(state.iterations());
     state.counters["commands"] = r.config_lines;
 }
 
 void BM_RunningConfig(benchmark::State &state) { running_config(state, {"show", "running-config"}); }
 BENCHMARK(BM_RunningConfig)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-void BM_RunningConfigAll(benchmark::State &state) { running_config(state, {"show", "running-config", "all"}); }
+void BM_RunningConfigAll(benchmark::State &state) {
+    running_config(state, {"show", "running-config", "all"});
+}
 BENCHMARK(BM_RunningConfigAll)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // The cost of starting kelctl at all: a command that makes one request.

@@ -1,6 +1,6 @@
 // common.cpp - kelctl's output and messages (every write checked, every
-// foreign byte made printable), the texts of result codes, tables and value
-// texts.
+// foreign byte made printable, a batch line's place in every message), the
+// texts of result codes and of the library's values.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
