@@ -83,6 +83,20 @@ TEST_F(PortList, Parses) {
     EXPECT_EQ(out.word[0], kUntouched);
 }
 
+// Every printable character after "fa": a letter must go on spelling
+// "fastethernet" for the text to begin a port name; after a digit it names
+// unit 10 to 19, of which there is none; anything else ends the letters.
+TEST_F(PortList, EveryPrintableCharacterAfterTheLetters) {
+    for (char c = ' '; c <= '~'; ++c) {
+        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'), digit = c >= '0' && c <= '9';
+        const std::string text = std::string("fa") + c + "1/0/1";
+        iflist out;
+        EXPECT_EQ(kel_is_portname_prefix(text.c_str()), !letter || c == 's') << c;
+        EXPECT_EQ(kel_cli_iflist_get(text.c_str(), &out), digit || c == 's' ? KEL_ERR_NO_IF : KEL_ERR_FORMAT)
+            << c;
+    }
+}
+
 TEST_F(PortList, AsksTwiceForEachPortNamed) {
     iflist out;
     const struct {
@@ -115,8 +129,16 @@ struct VlanListCase {
     std::vector<int32_t> vlans;  // the VLANs set afterwards ({-1}: untouched)
 };
 
+std::vector<int32_t> span(int32_t first, int32_t last) {
+    std::vector<int32_t> ids;
+    for (int32_t v = first; v <= last; ++v) ids.push_back(v);
+    return ids;
+}
+
 TEST(VlanList, Parses) {
     const VlanListCase cases[] = {
+        {"10-50", 0, span(10, 50)},  // ranges across words
+        {"31-33,64-65", 0, {31, 32, 33, 64, 65}},
         {"1-10,20,4094", 0, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 20, 4094}},
         {"5-5", 0, {5}},
         {"1-5-7", 0, {1, 2, 3, 4, 5}},  // the third number is not read
