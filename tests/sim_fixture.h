@@ -36,11 +36,12 @@ inline kelsim::Sent last_sent() {
     return j.back();
 }
 
-// The 32-bit word at a byte offset of a block.
-inline uint32_t word_at(const kel_ioreq &b, size_t offset) {
-    uint32_t w;
-    std::memcpy(&w, reinterpret_cast<const unsigned char *>(&b) + offset, 4);
-    return w;
+// What a getter with one output ends with, args before it; it must succeed.
+template <class Getter, class... Args>
+uint32_t got(Getter get, Args... args) {
+    uint32_t v = 0xDEADBEEFu;
+    EXPECT_EQ(get(args..., &v), 0);
+    return v;
 }
 
 inline void set_word(kel_ioreq &b, size_t offset, uint32_t w) {

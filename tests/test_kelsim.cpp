@@ -163,6 +163,12 @@ TEST(Trace, EscapesTexts) {
     kelsim::format_trace(line, sizeof line, &named, b, b, 0, reinterpret_cast<uint8_t *>(forged),
                          sizeof forged);
     EXPECT_STREQ(line, "0x0D02 acl_destroy text=\"\\\"x\\\\\\x0a0x0101 \\x1b[2J\\xff\" -> 0\n");
+    // A line longer than its room is cut, and still ends with its newline.
+    EXPECT_EQ(kelsim::format_trace(line, 12, &named, b, b, 0, nullptr, 0), 11u);
+    EXPECT_STREQ(line, "0x0D02 acl\n");
+    EXPECT_EQ(kelsim::format_trace(line, 2, &named, b, b, 0, nullptr, 0), 1u);
+    EXPECT_STREQ(line, "\n");
+    EXPECT_EQ(kelsim::format_trace(line, 1, &named, b, b, 0, nullptr, 0), 0u);
 }
 
 // Two processes on one state file see one switch.

@@ -14,6 +14,7 @@
 
 namespace {
 
+using kel_test::got;
 using kel_test::ports;
 using kel_test::vlans;
 using namespace kelsim;
@@ -28,8 +29,7 @@ bool same(const void *a, const void *b, size_t n) { return std::memcmp(a, b, n) 
 
 TEST_F(Switch, PortRecordsNamesAndCountsFollowTheTopology) {
     uint32_t count = 0;
-    ASSERT_EQ(kel_system_nr_ports_get(&count), 0);
-    EXPECT_EQ(count, 52u);
+    EXPECT_EQ(got(kel_system_nr_ports_get), 52u);
     EXPECT_EQ(kel_stack_nr_ports_get(9, &count), KEL_DRV_ERR_NO_SUCH_PORT);
     EXPECT_EQ(count, 0u);
     kel_drv_portinfo rec;
@@ -95,12 +95,9 @@ TEST_F(Switch, StartUpRebootUpgradeAndDiscovery) {
     EXPECT_EQ(kel_is_stack_discover(), 0);
     ASSERT_EQ(kel_stack_discover_startup(), 0);
     EXPECT_EQ(kel_is_stack_discover(), 1);
-    uint32_t sync = 7;
-    ASSERT_EQ(kel_stack_firmware_sync_get(&sync), 0);
-    EXPECT_EQ(sync, 0u);
+    EXPECT_EQ(got(kel_stack_firmware_sync_get), 0u);
     ASSERT_EQ(kel_stack_firmware_sync_set(), 0);
-    ASSERT_EQ(kel_stack_firmware_sync_get(&sync), 0);
-    EXPECT_EQ(sync, 1u);
+    EXPECT_EQ(got(kel_stack_firmware_sync_get), 1u);
     EXPECT_EQ(kel_is_switch_stackable(), 1);  // two units
 }
 
@@ -184,13 +181,10 @@ TEST_F(Switch, VlansAreMadeNamedAndDestroyed) {
 TEST_F(Switch, ManagementVlanMustExistAndStays) {
     for (uint32_t bad : {0u, 4095u}) EXPECT_EQ(kel_system_vlan_id_set(bad), KEL_DRV_ERR_BAD_VALUE);
     EXPECT_EQ(kel_system_vlan_id_set(20), KEL_DRV_ERR_NO_SUCH_ENTRY);
-    uint32_t vid = 0;
-    ASSERT_EQ(kel_system_vlan_id_get(&vid), 0);
-    EXPECT_EQ(vid, 1u);
+    EXPECT_EQ(got(kel_system_vlan_id_get), 1u);
     ASSERT_EQ(kel_vlan_create(20), 0);
     ASSERT_EQ(kel_system_vlan_id_set(20), 0);
-    ASSERT_EQ(kel_system_vlan_id_get(&vid), 0);
-    EXPECT_EQ(vid, 20u);
+    EXPECT_EQ(got(kel_system_vlan_id_get), 20u);
     EXPECT_EQ(kel_vlan_destroy(20), KEL_DRV_ERR_NOT_PERMITTED);
     EXPECT_EQ(vlan_record(20).flags, KEL_DRV_VLAN_FLAG_MANAGEMENT);
     EXPECT_EQ(vlan_record(1).flags, KEL_DRV_VLAN_FLAG_DEFAULT);
@@ -227,27 +221,23 @@ TEST_F(Switch, VlanModeAndAllowedVlansDriveMembership) {
     vlanlist del = vlans({20, 30});
     ASSERT_EQ(kel_port_allow_vlans_del(&kFe, &del), 0);
     EXPECT_EQ(sets_of(20, kFe) + sets_of(30, kFe), "--");
-    vlanlist high = vlans({4095, 4096}), got{}, want = vlans({40});
+    vlanlist high = vlans({4095, 4096}), allowed{}, want = vlans({40});
     ASSERT_EQ(kel_port_allow_vlans_add(&kFe, &high, KEL_DRV_ALLOW_TAGGED), 0);  // beyond the range: ignored
-    ASSERT_EQ(kel_port_allow_vlans_get(&kFe, &got, KEL_DRV_ALLOW_TAGGED), 0);
-    EXPECT_TRUE(same(&got, &want, sizeof got));
+    ASSERT_EQ(kel_port_allow_vlans_get(&kFe, &allowed, KEL_DRV_ALLOW_TAGGED), 0);
+    EXPECT_TRUE(same(&allowed, &want, sizeof allowed));
     uint32_t vid = 0, mode = 0;
     ASSERT_EQ(kel_port_vlan_mode_get(&kFe, &vid, &mode), 0);
     EXPECT_TRUE(vid == 10 && mode == KEL_DRV_VLAN_MODE_HYBRID);
     // An access VLAN that does not exist: VLAN 1 stands in until it does.
     ASSERT_EQ(kel_port_vlan_mode_set(&kFe, 50, KEL_DRV_VLAN_MODE_ACCESS), 0);
-    ASSERT_EQ(kel_port_admin_vlan_get(&kFe, &vid), 0);
-    EXPECT_EQ(vid, 50u);
-    ASSERT_EQ(kel_port_oper_vlan_get(&kFe, &vid), 0);
-    EXPECT_EQ(vid, 1u);
+    EXPECT_EQ(got(kel_port_admin_vlan_get, &kFe), 50u);
+    EXPECT_EQ(got(kel_port_oper_vlan_get, &kFe), 1u);
     EXPECT_EQ(sets_of(1, kFe) + sets_of(10, kFe), "MUN-");
     ASSERT_EQ(kel_vlan_create(50), 0);
     EXPECT_EQ(sets_of(50, kFe) + sets_of(1, kFe), "MUN-");
-    ASSERT_EQ(kel_port_oper_vlan_get(&kFe, &vid), 0);
-    EXPECT_EQ(vid, 50u);
+    EXPECT_EQ(got(kel_port_oper_vlan_get, &kFe), 50u);
     ASSERT_EQ(kel_vlan_destroy(50), 0);  // back to VLAN 1, the setting kept
-    ASSERT_EQ(kel_port_oper_vlan_get(&kFe, &vid), 0);
-    EXPECT_EQ(vid, 1u);
+    EXPECT_EQ(got(kel_port_oper_vlan_get, &kFe), 1u);
     EXPECT_EQ(sets_of(1, kFe), "MUN");
     // A VLAN that forbids a port is joined neither tagged nor as its own.
     const ifport p5{1, 0, 5};
@@ -260,7 +250,7 @@ TEST_F(Switch, VlanModeAndAllowedVlansDriveMembership) {
     EXPECT_EQ(kel_port_vlan_mode_set(&kFe, 10, 4), KEL_DRV_ERR_BAD_VALUE);
     EXPECT_EQ(kel_port_allow_vlans_add(&kFe, &t, 3), KEL_DRV_ERR_BAD_VALUE);
     EXPECT_EQ(kel_port_allow_vlans_add(&kFe, nullptr, 1), KEL_DRV_ERR_NULL_BUFFER);
-    EXPECT_EQ(kel_port_allow_vlans_get(&kNone, &got, 1), KEL_DRV_ERR_NO_SUCH_PORT);
+    EXPECT_EQ(kel_port_allow_vlans_get(&kNone, &allowed, 1), KEL_DRV_ERR_NO_SUCH_PORT);
 }
 
 TEST_F(Switch, MembershipFromTheModelFallsBackToVlanOne) {
@@ -360,8 +350,7 @@ TEST_F(Switch, TrafficMovesTheCounters) {
         {KEL_DRV_CTR_RX_ERROR, 3}};
     for (const auto &[counter, n] : want) EXPECT_EQ(r.counter[counter], n) << counter;
     uint32_t v = 0;
-    EXPECT_EQ(kel_stats_rxucast_pkts_get(&kFe, &v), 0);
-    EXPECT_EQ(v, 10u);
+    EXPECT_EQ(got(kel_stats_rxucast_pkts_get, &kFe), 10u);
     EXPECT_EQ(stats_of(kGe).counter[KEL_DRV_CTR_RX_OCTETS], 0u);  // another port is untouched
     // A storm limit and a dead link.
     ASSERT_EQ(kel_storm_ctrl_set(&kFe, 0, 100), 0);
@@ -402,19 +391,15 @@ TEST_F(Switch, TrafficMovesTheCounters) {
 TEST_F(Switch, TrunksAndLacp) {
     iflist members = ports({{1, 0, 1}, {1, 0, 2}, {2, 0, 25}});
     ASSERT_EQ(kel_static_trunk_set(2, &members), 0);
-    uint32_t id = 0, criteria = 0;
-    ASSERT_EQ(kel_port_trunk_id_get(&kGe, &id), 0);
-    EXPECT_EQ(id, 2u);
+    EXPECT_EQ(got(kel_port_trunk_id_get, &kGe), 2u);
     EXPECT_EQ(kel_is_static_trunk_port(&kGe) * 10 + kel_is_dynamic_trunk_port(&kGe), 10);
     EXPECT_EQ(kel_is_static_trunk_port(&kFe), 0);
     kel_drv_trunk t{};
     ASSERT_EQ(kel_trunk_get(2, &t), 0);
     EXPECT_TRUE(t.kind == KEL_DRV_TRUNK_STATIC && t.count == 3 && same(&t.members, &members, sizeof members));
-    ASSERT_EQ(kel_trunk_criteria_get(2, &criteria), 0);
-    EXPECT_EQ(criteria, 3u);
+    EXPECT_EQ(got(kel_trunk_criteria_get, 2), 3u);
     ASSERT_EQ(kel_trunk_criteria_set(2, 6), 0);
-    ASSERT_EQ(kel_trunk_criteria_get(2, &criteria), 0);
-    EXPECT_EQ(criteria, 6u);
+    EXPECT_EQ(got(kel_trunk_criteria_get, 2), 6u);
     // Refusals that change nothing.
     iflist overlap = ports({{1, 0, 2}, {1, 0, 5}}), none = ports({{1, 0, 27}}), empty{}, nine{};
     nine.word[1] = 0x1FF;
@@ -441,12 +426,10 @@ TEST_F(Switch, TrunksAndLacp) {
     EXPECT_EQ(l.member[2].state, KEL_DRV_LACP_DEFAULTED);
     EXPECT_EQ(l.member[0].state, KEL_DRV_LACP_ACTIVE);
     ASSERT_EQ(kel_trunk_destroy(2), 0);
-    ASSERT_EQ(kel_port_trunk_id_get(&kGe, &id), 0);
-    EXPECT_EQ(id, 0u);
+    EXPECT_EQ(got(kel_port_trunk_id_get, &kGe), 0u);
     EXPECT_EQ(kel_lacp_info_get(2, &l), KEL_DRV_ERR_NO_SUCH_ENTRY);
     ASSERT_EQ(kel_static_trunk_set(2, &members), 0);  // made again: criteria start over
-    ASSERT_EQ(kel_trunk_criteria_get(2, &criteria), 0);
-    EXPECT_EQ(criteria, 3u);
+    EXPECT_EQ(got(kel_trunk_criteria_get, 2), 3u);
 }
 
 TEST_F(Switch, MirrorSessions) {
@@ -454,9 +437,9 @@ TEST_F(Switch, MirrorSessions) {
     ASSERT_EQ(kel_mirror_monitor_set(1, &monitor), 0);
     ASSERT_EQ(kel_mirror_mirrored_set(1, &a, KEL_DRV_MIRROR_RX), 0);
     ASSERT_EQ(kel_mirror_mirrored_set(1, &b, KEL_DRV_MIRROR_RX | KEL_DRV_MIRROR_TX), 0);
-    ifport got{};
-    ASSERT_EQ(kel_mirror_monitor_get(1, &got), 0);
-    EXPECT_TRUE(got.unit == 2 && got.port == 26);
+    ifport monitor_port{};
+    ASSERT_EQ(kel_mirror_monitor_get(1, &monitor_port), 0);
+    EXPECT_TRUE(monitor_port.unit == 2 && monitor_port.port == 26);
     iflist rx{}, both{}, want_rx = ports({a, b}), want_both = ports({b});
     ASSERT_EQ(kel_mirror_mirrored_get(1, KEL_DRV_MIRROR_RX, &rx), 0);
     ASSERT_EQ(kel_mirror_mirrored_get(1, KEL_DRV_MIRROR_RX | KEL_DRV_MIRROR_TX, &both), 0);
@@ -464,8 +447,7 @@ TEST_F(Switch, MirrorSessions) {
     uint32_t session = 0, role = 0;
     ASSERT_EQ(kel_port_mirror_get(&b, &session, &role), 0);
     EXPECT_TRUE(session == 1 && role == 3);
-    ASSERT_EQ(kel_port_mirror_get(&monitor, &session, &role), 0);
-    EXPECT_EQ(role, KEL_DRV_MIRROR_MONITOR);
+    EXPECT_EQ(got(kel_port_mirror_get, &monitor, &session), KEL_DRV_MIRROR_MONITOR);
     kel_drv_mirror_session r{};
     ASSERT_EQ(kel_mirror_session_get(1, &r), 0);
     EXPECT_TRUE(r.active == 1 && r.monitor_port == 26);
@@ -485,6 +467,16 @@ TEST_F(Switch, MirrorSessions) {
     ASSERT_EQ(kel_mirror_monitor_set(1, nullptr), 0);
     ASSERT_EQ(kel_mirror_session_get(1, &r), 0);
     EXPECT_TRUE(r.monitor_unit == 0 && r.active == 0);
+    for (uint32_t id = 2; id <= KEL_DRV_MIRROR_SESSIONS; ++id) {  // every session, the last one too
+        const ifport source{1, 0, static_cast<int32_t>(10 + id)},
+            destination{1, 0, static_cast<int32_t>(20 + id)};
+        ASSERT_EQ(kel_mirror_mirrored_set(id, &source, KEL_DRV_MIRROR_TX), 0);
+        ASSERT_EQ(kel_mirror_monitor_set(id, &destination), 0);
+        ASSERT_EQ(kel_port_mirror_get(&source, &session, &role), 0);
+        EXPECT_TRUE(session == id && role == KEL_DRV_MIRROR_TX) << id;
+        ASSERT_EQ(kel_port_mirror_get(&destination, &session, &role), 0);
+        EXPECT_TRUE(session == id && role == KEL_DRV_MIRROR_MONITOR) << id;
+    }
 }
 
 TEST_F(Switch, CosMapAndQueuePolicy) {
@@ -495,14 +487,12 @@ TEST_F(Switch, CosMapAndQueuePolicy) {
         EXPECT_EQ(q, initial[prio]) << prio;
     }
     ASSERT_EQ(kel_cosq_map_set(7, 0), 0);
-    ASSERT_EQ(kel_cosq_map_get(7, &q), 0);
-    EXPECT_EQ(q, 0u);
+    EXPECT_EQ(got(kel_cosq_map_get, 7), 0u);
     EXPECT_EQ(kel_cosq_map_set(0, 4), KEL_DRV_ERR_NO_SUCH_ENTRY);
     EXPECT_EQ(kel_cosq_map_set(8, 1), KEL_DRV_ERR_BAD_VALUE);
     EXPECT_EQ(kel_cosq_map_get(8, &q), KEL_DRV_ERR_BAD_VALUE);
     ASSERT_EQ(kel_cosq_map_reset(), 0);
-    ASSERT_EQ(kel_cosq_map_get(7, &q), 0);
-    EXPECT_EQ(q, 3u);
+    EXPECT_EQ(got(kel_cosq_map_get, 7), 3u);
     // Whole weights within len, no more, each 1 to 255.
     uint32_t weights[6] = {10, 20, 30, 40, 50, 60}, out[6] = {0, 0, 0, 0, 0xEEEEEEEE, 0xEEEEEEEE};
     ASSERT_EQ(kel_cosq_policy_get(&policy, out, 16), 0);
@@ -636,17 +626,15 @@ TEST_F(Switch, AddressFlushesRemoveExactlyWhatTheyName) {
     const ifport port2{1, 0, 2};
     const auto dynamic = [](const Key &k) { return std::get<3>(k) == KEL_DRV_ARL_DYNAMIC; };
     const std::pair<std::function<int32_t()>, std::function<bool(const Key &)>> flushes[] = {
+        // clang-format off
         {[] { return kel_arl_del_by_vlan(20, 3); }, [](const Key &k) { return std::get<1>(k) == 20; }},
-        {[] { return kel_arl_del_by_vlan(20, 2); },
-         [&](const Key &k) { return std::get<1>(k) == 20 && dynamic(k); }},
-        {[&] { return kel_arl_del_by_mac(shared.b, 3); },
-         [](const Key &k) { return std::get<0>(k) == 1000; }},
-        {[&] { return kel_arl_del_by_mac(shared.b, 2); },
-         [&](const Key &k) { return std::get<0>(k) == 1000 && dynamic(k); }},
+        {[] { return kel_arl_del_by_vlan(20, 2); }, [&](const Key &k) { return std::get<1>(k) == 20 && dynamic(k); }},
+        {[&] { return kel_arl_del_by_mac(shared.b, 3); }, [](const Key &k) { return std::get<0>(k) == 1000; }},
+        {[&] { return kel_arl_del_by_mac(shared.b, 2); }, [&](const Key &k) { return std::get<0>(k) == 1000 && dynamic(k); }},
         {[&] { return kel_arl_del_by_port(&port2, 3); }, [](const Key &k) { return std::get<2>(k) == 2; }},
-        {[&] { return kel_arl_del_by_port(&port2, 2); },
-         [&](const Key &k) { return std::get<2>(k) == 2 && dynamic(k); }},
+        {[&] { return kel_arl_del_by_port(&port2, 2); }, [&](const Key &k) { return std::get<2>(k) == 2 && dynamic(k); }},
         {[] { return kel_dynamic_arl_del(); }, dynamic},
+        // clang-format on
     };
     for (const auto &[flush, removed] : flushes) {
         ASSERT_TRUE(kelsim::reset());

@@ -113,18 +113,13 @@ struct Reading {
 TEST_F(Wrappers, PredicatesReadOneWord) {
     const auto at = [](int32_t (*f)(const ifport *)) { return [f] { return f(&kPort); }; };
     const Reading readings[] = {
-        {{kel_lib_is_system_ready, kel_is_system_upgrade, kel_is_stack_discover, kel_is_stack_master,
-          kel_is_switch_stackable},
-         false,
-         64,
-         {{1, 1}, {2, 0}, {0xFFFFFFFFu, 0}, {0, 0}}},
-        {{at(kel_is_static_trunk_port), at(kel_is_dynamic_trunk_port)},
-         false,
-         44,
-         {{2, 1}, {0xFFFFFFFFu, 1}, {0, 0}}},
+        // clang-format off
+        {{kel_lib_is_system_ready, kel_is_system_upgrade, kel_is_stack_discover, kel_is_stack_master, kel_is_switch_stackable}, false, 64, {{1, 1}, {2, 0}, {0xFFFFFFFFu, 0}, {0, 0}}},
+        {{at(kel_is_static_trunk_port), at(kel_is_dynamic_trunk_port)}, false, 44, {{2, 1}, {0xFFFFFFFFu, 1}, {0, 0}}},
         {{at(kel_is_dot1x_enable_port)}, true, 4, {{2, 1}, {1, 0}, {0x102, 0}}},
         {{at(kel_is_dot1x_singlehost_port)}, true, 16, {{0, 1}, {1, 0}, {0x100, 0}}},
         {{at(kel_is_portsecu_enable_port)}, true, 12, {{1, 1}, {0x80000000u, 1}, {0, 0}}},
+        // clang-format on
     };
     for (const Reading &r : readings)
         for (const auto &[word, yes] : r.answers) {
@@ -228,27 +223,17 @@ TEST_F(Wrappers, RecordsCutTextsAtTheirFieldsAndZeroTheRest) {
     const std::string n63(63, 'n'), n64 = n63 + "Z", n70 = n64 + "overflow", hex = "0123456789abcdef";
     const uint32_t ip = 0xC0A80001u, port = 0xABCD1812u, value = 0x01020304u;
     const RecordCase cases[] = {
-        {[] { return kel_stp_bridge_times_set(0x11111111, 0x22222222, 0x33333333); },
-         112,
-         {{44, u32(0x11111111) + u32(0x22222222) + u32(0x33333333)}}},
-        {[&] { return kel_dot1x_radius_set(1, ip, "abcde", port); },
-         32,
-         {{0, u32(ip) + "abcde"}, {20, u32(port)}}},
-        {[&] { return kel_dot1x_radius_set(1, ip, hex.c_str(), port); },
-         32,
-         {{0, u32(ip) + hex + u32(port)}}},
-        {[&] { return kel_dot1x_radius_set(1, ip, (hex + "GHIJ").c_str(), port); },
-         32,
-         {{0, u32(ip) + hex + u32(port)}}},
+        // clang-format off
+        {[] { return kel_stp_bridge_times_set(0x11111111, 0x22222222, 0x33333333); }, 112, {{44, u32(0x11111111) + u32(0x22222222) + u32(0x33333333)}}},
+        {[&] { return kel_dot1x_radius_set(1, ip, "abcde", port); }, 32, {{0, u32(ip) + "abcde"}, {20, u32(port)}}},
+        {[&] { return kel_dot1x_radius_set(1, ip, hex.c_str(), port); }, 32, {{0, u32(ip) + hex + u32(port)}}},
+        {[&] { return kel_dot1x_radius_set(1, ip, (hex + "GHIJ").c_str(), port); }, 32, {{0, u32(ip) + hex + u32(port)}}},
         {[&] { return kel_dot1x_radius_set(1, ip, "%s%n%x%%", 0); }, 32, {{0, u32(ip) + "%s%n%x%%"}}},
-        {[&] { return kel_dot1x_user_set(n63.c_str(), "pw", value); },
-         144,
-         {{4, n63}, {68, "pw"}, {132, u32(value)}}},
-        {[&] { return kel_dot1x_user_set(n64.c_str(), "pw", value); },
-         144,
-         {{4, n64 + "pw"}, {132, u32(value)}}},
+        {[&] { return kel_dot1x_user_set(n63.c_str(), "pw", value); }, 144, {{4, n63}, {68, "pw"}, {132, u32(value)}}},
+        {[&] { return kel_dot1x_user_set(n64.c_str(), "pw", value); }, 144, {{4, n64 + "pw"}, {132, u32(value)}}},
         {[&] { return kel_dot1x_user_set(n70.c_str(), n70.c_str(), 0); }, 144, {{4, n64 + n64}}},
         {[&] { return kel_dot1x_user_set("100%", "%d%s%%", 0); }, 144, {{4, "100%"}, {68, "%d%s%%"}}},
+        // clang-format on
     };
     for (const RecordCase &c : cases) {
         c.call();
@@ -322,36 +307,18 @@ TEST_F(Wrappers, AclPredicatesWalkBothTypesAndEveryFilter) {
         int32_t attached, egress;
         const char *attach_requests, *egress_requests;
     } cases[] = {
+        // clang-format off
         {{}, {1, 0, 3}, 0, 0, "L2@0 L4@0 ", "L4@0 L2@0 "},
         {{two, two_b}, {1, 0, 3}, 1, 0, "L2@0 ", "L4@0 L2@0 F1@0 L2@1 F2@0 L2@2 "},
         {{two, two_b}, {1, 0, 4}, 1, 0, "L2@0 L2@1 ", "L4@0 L2@0 F1@0 L2@1 F2@0 L2@2 "},
-        {{{2, 1, bits(1, 0x2), {}}, {4, 3, bits(1, 0x1), {}}},
-         {2, 0, 1},
-         1,
-         0,
-         "L2@0 L2@1 L4@0 ",
-         "L4@0 F3@0 L4@1 L2@0 F1@0 L2@1 "},
-        {{{4, 5, {}, {{1, 3, 6}, {1, 9, 7}}}, {2, 6, {}, {{1, 0, 7}}}},
-         {1, 4, 7},
-         0,
-         1,
-         "L2@0 L2@1 L4@0 L4@1 ",
-         "L4@0 F5@0 F5@1 "},  // the slot is not compared
-        {{{4, 5, {}, {{1, 0, 7}}}, {2, 6, {}, {{1, 0, 7}}}},
-         {2, 0, 7},
-         0,
-         0,
-         "L2@0 L2@1 L4@0 L4@1 ",
-         "L4@0 F5@0 F5@1 L4@1 L2@0 F6@0 F6@1 L2@1 "},
-        {{{2, 1, {}, {{1, 0, 1}, {1, 0, 2}}}, {2, 2, {}, {{1, 0, 9}, {1, 0, 8}}}},
-         {1, 0, 8},
-         0,
-         1,
-         "L2@0 L2@1 L2@2 L4@0 ",
-         "L4@0 L2@0 F1@0 F1@1 F1@2 L2@1 F2@0 F2@1 "},  // filters restart per list
-        {{{2, 1, bits(1, 0x1), {}}}, {1, 0, 33}, 1, 0, "L2@0 ", "L4@0 L2@0 F1@0 L2@1 "},  // 33 runs on
+        {{{2, 1, bits(1, 0x2), {}}, {4, 3, bits(1, 0x1), {}}}, {2, 0, 1}, 1, 0, "L2@0 L2@1 L4@0 ", "L4@0 F3@0 L4@1 L2@0 F1@0 L2@1 "},
+        {{{4, 5, {}, {{1, 3, 6}, {1, 9, 7}}}, {2, 6, {}, {{1, 0, 7}}}}, {1, 4, 7}, 0, 1, "L2@0 L2@1 L4@0 L4@1 ", "L4@0 F5@0 F5@1 "},
+        {{{4, 5, {}, {{1, 0, 7}}}, {2, 6, {}, {{1, 0, 7}}}}, {2, 0, 7}, 0, 0, "L2@0 L2@1 L4@0 L4@1 ", "L4@0 F5@0 F5@1 L4@1 L2@0 F6@0 F6@1 L2@1 "},
+        {{{2, 1, {}, {{1, 0, 1}, {1, 0, 2}}}, {2, 2, {}, {{1, 0, 9}, {1, 0, 8}}}}, {1, 0, 8}, 0, 1, "L2@0 L2@1 L2@2 L4@0 ", "L4@0 L2@0 F1@0 F1@1 F1@2 L2@1 F2@0 F2@1 "},
+        {{{2, 1, bits(1, 0x1), {}}}, {1, 0, 33}, 1, 0, "L2@0 ", "L4@0 L2@0 F1@0 L2@1 "},  // 33 runs on into the next word
         {{{4, 1, bits(7, 0x80000000u), {}}}, {8, 0, 32}, 1, 0, "L2@0 L4@0 ", "L4@0 F1@0 L4@1 L2@0 "},
         {{{2, 1, bits(7, 0x01000000u), {}}}, {8, 0, 25}, 1, 0, "L2@0 ", "L4@0 L2@0 F1@0 L2@1 "},
+        // clang-format on
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(testing::Message() << c.port.unit << "/" << c.port.port << " " << c.attach_requests);
