@@ -105,7 +105,8 @@ bool Engine::claim() {
         rc = pthread_mutex_consistent(&m_.dataplane);
     }
     if (rc != 0) {
-        std::fprintf(stderr, "kelsim: dataplane: process %d runs a dataplane on this switch already; stop it first\n",
+        std::fprintf(stderr,
+                     "kelsim: dataplane: process %d runs a dataplane on this switch already; stop it first\n",
                      static_cast<int>(__atomic_load_n(&m_.dataplane_pid, __ATOMIC_RELAXED)));
         return false;
     }
@@ -143,8 +144,8 @@ bool Engine::enter_namespaces(Netlink &host_nl, Fd &host_sock) {
     std::string path = o_.netns ? std::string("/run/netns/") + o_.netns : "/proc/thread-self/ns/net";
     host_ns_.fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (host_ns_.fd < 0) {
-        std::fprintf(stderr, "kelsim: dataplane: network namespace %s: %s\n", o_.netns ? o_.netns : "of kelsim",
-                     std::strerror(errno));
+        std::fprintf(stderr, "kelsim: dataplane: network namespace %s: %s\n",
+                     o_.netns ? o_.netns : "of kelsim", std::strerror(errno));
         return false;
     }
     if (o_.netns && setns(host_ns_.fd, CLONE_NEWNET) != 0) {
@@ -214,8 +215,8 @@ bool Engine::make_ports(int host_sock) {
         }
         int index = rc == 0 ? inner_nl_.index_of(p->name) : rc;
         if (index <= 0) {
-            std::fprintf(stderr, "kelsim: dataplane: cannot make interface %s: %s (needs CAP_NET_ADMIN)\n", p->name,
-                         std::strerror(-(rc ? rc : index)));
+            std::fprintf(stderr, "kelsim: dataplane: cannot make interface %s: %s (needs CAP_NET_ADMIN)\n",
+                         p->name, std::strerror(-(rc ? rc : index)));
             return false;
         }
         p->inner = index;
@@ -382,7 +383,8 @@ void Engine::send(int slot, const Frame &f, bool tagged, bool as_received) {
     const uint8_t *rest = f.data + 12 + f.tag_len;
     uint32_t rest_len = f.len - 12 - f.tag_len;
     uint8_t tag[4] = {kTpidCustomer >> 8, kTpidCustomer & 0xFF,
-                      static_cast<uint8_t>(f.pcp << 5 | f.dei << 4 | f.vid >> 8), static_cast<uint8_t>(f.vid)};
+                      static_cast<uint8_t>(f.pcp << 5 | f.dei << 4 | f.vid >> 8),
+                      static_cast<uint8_t>(f.vid)};
     const uint8_t *use = !tagged ? nullptr : as_received ? f.data + 12 : tag;
     int pieces = 0;
     const iovec *v = p->ring.queue(f.data, use, rest, rest_len, &pieces);

@@ -28,10 +28,10 @@
 namespace kelsim {
 
 struct DataplaneOptions {
-    const char *netns = nullptr;     // an "ip netns" name for the host ends; null: the caller's namespace
-    const char *pcap_dir = nullptr;  // a directory for one capture file per port (NAME.pcap)
-    int cpu = -1;                    // runs on this CPU, with its ports' receive work steered there (RPS)
-    int stop_fd = -1;                // stops when it becomes readable (a signalfd, an eventfd)
+    const char *netns = nullptr;         // an "ip netns" name for the host ends; null: the caller's namespace
+    const char *pcap_dir = nullptr;      // a directory for one capture file per port (NAME.pcap)
+    int cpu = -1;                        // runs on this CPU, with its ports' receive work steered there (RPS)
+    int stop_fd = -1;                    // stops when it becomes readable (a signalfd, an eventfd)
     void (*ready)(void *arg) = nullptr;  // called once the interfaces exist and frames flow
     void *ready_arg = nullptr;
     RingSize ring;

@@ -10,9 +10,9 @@
 
 namespace kelsim {
 
-constexpr uint32_t kMinFrame = 60;      // bytes without the FCS: shorter frames are padded on the wire
-constexpr uint32_t kMaxFrame = 1514;    // untagged, without the FCS; a tag adds 4
-constexpr uint32_t kFcs = 4;            // counted in every octet counter and size class
+constexpr uint32_t kMinFrame = 60;    // bytes without the FCS: shorter frames are padded on the wire
+constexpr uint32_t kMaxFrame = 1514;  // untagged, without the FCS; a tag adds 4
+constexpr uint32_t kFcs = 4;          // counted in every octet counter and size class
 constexpr uint16_t kTpidCustomer = 0x8100;
 constexpr uint16_t kTpidService = 0x88A8;
 
@@ -28,14 +28,14 @@ enum class Verdict : uint8_t {
 };
 
 struct Frame {
-    uint8_t *data;    // from the destination address on; a tag the kernel took off is back in place
-    uint32_t len;     // bytes at data (no FCS)
-    uint32_t wire;    // octets on the wire: padded, FCS included, bytes not captured too
-    int in;           // the ingress port's slot
-    uint16_t vid;     // its VLAN, once classified
-    uint8_t pcp;      // its priority
-    uint8_t dei;      // the drop-eligible bit of its tag
-    uint8_t tag_len;  // 4 when it arrived with a tag (a priority tag too), else 0
+    uint8_t *data;       // from the destination address on; a tag the kernel took off is back in place
+    uint32_t len;        // bytes at data (no FCS)
+    uint32_t wire;       // octets on the wire: padded, FCS included, bytes not captured too
+    int in;              // the ingress port's slot
+    uint16_t vid;        // its VLAN, once classified
+    uint8_t pcp;         // its priority
+    uint8_t dei;         // the drop-eligible bit of its tag
+    uint8_t tag_len;     // 4 when it arrived with a tag (a priority tag too), else 0
     uint8_t learn_only;  // learned from and not forwarded (spanning-tree learning state)
     iflist out;          // the ports it leaves by
 

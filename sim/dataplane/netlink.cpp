@@ -84,7 +84,8 @@ int Netlink::request(void *msg, uint32_t len, int *index) {
              a = NLMSG_NEXT(a, n)) {
             if (a->nlmsg_seq != seq_) continue;
             if (a->nlmsg_type == NLMSG_ERROR) return static_cast<nlmsgerr *>(NLMSG_DATA(a))->error;
-            if (a->nlmsg_type == RTM_NEWLINK && index) *index = static_cast<ifinfomsg *>(NLMSG_DATA(a))->ifi_index;
+            if (a->nlmsg_type == RTM_NEWLINK && index)
+                *index = static_cast<ifinfomsg *>(NLMSG_DATA(a))->ifi_index;
         }
     }
 }

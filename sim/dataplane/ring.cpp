@@ -85,7 +85,8 @@ bool PortRing::next(RxFrame *out) {
     out->wire_len = h->tp_len;
     out->has_tag = (h->tp_status & TP_STATUS_VLAN_VALID) != 0;
     out->vlan_tci = static_cast<uint16_t>(h->hv1.tp_vlan_tci);
-    out->vlan_tpid = static_cast<uint16_t>(h->tp_status & TP_STATUS_VLAN_TPID_VALID ? h->hv1.tp_vlan_tpid : 0x8100);
+    out->vlan_tpid =
+        static_cast<uint16_t>(h->tp_status & TP_STATUS_VLAN_TPID_VALID ? h->hv1.tp_vlan_tpid : 0x8100);
     out->sec = h->tp_sec;
     out->nsec = h->tp_nsec;
     if (--left_) pkt_ = reinterpret_cast<tpacket3_hdr *>(reinterpret_cast<uint8_t *>(h) + h->tp_next_offset);
@@ -100,7 +101,7 @@ void PortRing::end_block() {
 }
 
 const iovec *PortRing::queue(const uint8_t *head, const uint8_t *tag, const uint8_t *rest, uint32_t rest_len,
-                            int *pieces) {
+                             int *pieces) {
     iovec *v = iov_[count_];
     int n = 0;
     v[n++] = {const_cast<uint8_t *>(head), 12};
@@ -121,14 +122,21 @@ const iovec *PortRing::queue(const uint8_t *head, const uint8_t *tag, const uint
 
 uint32_t PortRing::send_batch() {
     uint32_t done = 0;
+    bool down_told = false;
     while (done < count_) {
         int n = sendmmsg(fd_, msg_ + done, count_ - done, MSG_DONTWAIT);
         if (n > 0) {
             done += static_cast<uint32_t>(n);
             continue;
         }
-        if (n < 0 && errno == EINTR) continue;
-        break;  // the rest is lost: no room (EAGAIN, ENOBUFS) or the link went down
+        // The kernel tells a packet socket once that its interface went
+        // down (also when it was down at bind): that report is not about
+        // this batch.
+        if (n < 0 && (errno == EINTR || (errno == ENETDOWN && !down_told))) {
+            down_told = down_told || errno == ENETDOWN;
+            continue;
+        }
+        break;  // the rest is lost: no room (EAGAIN, ENOBUFS) or the link is down
     }
     return done;
 }

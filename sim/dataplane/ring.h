@@ -67,7 +67,8 @@ public:
     // Frame i of the batch: its length and its first byte (the group bit).
     uint32_t length(uint32_t i) const {
         uint32_t n = 0;
-        for (size_t k = 0; k < msg_[i].msg_hdr.msg_iovlen; ++k) n += static_cast<uint32_t>(iov_[i][k].iov_len);
+        for (size_t k = 0; k < msg_[i].msg_hdr.msg_iovlen; ++k)
+            n += static_cast<uint32_t>(iov_[i][k].iov_len);
         return n;
     }
     const uint8_t *head(uint32_t i) const { return static_cast<const uint8_t *>(iov_[i][0].iov_base); }

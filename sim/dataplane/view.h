@@ -22,7 +22,9 @@ namespace kelsim {
 // Ports by slot: (unit - 1) * 32 + port - 1, the bit of the port in an
 // iflist, so that a port set is an iflist.
 constexpr int kSlots = kMaxUnits * kMaxPorts;
-inline int slot_of(uint32_t unit, uint32_t port) { return static_cast<int>((unit - 1) * kMaxPorts + port - 1); }
+inline int slot_of(uint32_t unit, uint32_t port) {
+    return static_cast<int>((unit - 1) * kMaxPorts + port - 1);
+}
 inline uint32_t unit_of(int slot) { return static_cast<uint32_t>(slot / kMaxPorts + 1); }
 inline uint32_t port_of(int slot) { return static_cast<uint32_t>(slot % kMaxPorts + 1); }
 inline bool in_set(const iflist &s, int slot) { return (s.word[slot >> 5] >> (slot & 31)) & 1u; }
@@ -87,7 +89,7 @@ struct View {
     PortView port[kSlots];
     iflist sending;      // ports that may send frames now: present, link up, forwarding
     iflist blocking[2];  // by KEL_DRV_BLOCK_*: ports flooding no unknown destinations of that kind
-    vlanlist vlans;  // the VLANs that exist
+    vlanlist vlans;      // the VLANs that exist
     VlanView vlan[KEL_VLAN_MAX + 1];
     TrunkView trunk[KEL_DRV_TRUNKS + 1];
     uint32_t trunks_in_use;  // bit id: trunk id exists

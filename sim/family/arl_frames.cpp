@@ -24,7 +24,9 @@ namespace kelsim {
 
 namespace {
 
-bool same_trunk(const View &v, int a, int b) { return a == b || (v.port[a].trunk && v.port[a].trunk == v.port[b].trunk); }
+bool same_trunk(const View &v, int a, int b) {
+    return a == b || (v.port[a].trunk && v.port[a].trunk == v.port[b].trunk);
+}
 
 // Whether a dynamic entry has outlived the ageing time (the copy is aged
 // once a second; an entry found in between must not outlive it either).

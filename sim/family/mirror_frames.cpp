@@ -12,7 +12,8 @@ void compile_mirrors(const Model &m, View &v) {
     for (uint32_t id = 1; id <= KEL_DRV_MIRROR_SESSIONS; ++id) {
         const MirrorSession &s = m.fwd.mirror[id];
         MirrorView &mv = v.mirror[id];
-        mv.monitor = m.topo.exists(s.monitor_unit, s.monitor_port) ? slot_of(s.monitor_unit, s.monitor_port) : -1;
+        mv.monitor =
+            m.topo.exists(s.monitor_unit, s.monitor_port) ? slot_of(s.monitor_unit, s.monitor_port) : -1;
         mv.rx = s.rx;
         mv.tx = s.tx;
         for (const iflist *set : {&s.rx, &s.tx})
@@ -24,7 +25,8 @@ int mirror_monitor(const View &v, int slot, bool received) {
     uint8_t id = v.port[slot].mirror;
     if (!id) return -1;
     const MirrorView &mv = v.mirror[id];
-    if (!in_set(received ? mv.rx : mv.tx, slot) || mv.monitor < 0 || !in_set(v.sending, mv.monitor)) return -1;
+    if (!in_set(received ? mv.rx : mv.tx, slot) || mv.monitor < 0 || !in_set(v.sending, mv.monitor))
+        return -1;
     return mv.monitor;
 }
 

@@ -38,8 +38,9 @@ int dataplane_command(Model &m, int argc, char **argv) {
             o.netns = value;
         } else if (std::strcmp(opt, "--pcap") == 0) {
             o.pcap_dir = value;
-        } else if (std::strcmp(opt, "--cpu") == 0 && (o.cpu = static_cast<int>(std::strtol(value, &end, 10)), *end == '\0') &&
-                   o.cpu >= 0 && o.cpu < CPU_SETSIZE) {
+        } else if (std::strcmp(opt, "--cpu") == 0 &&
+                   (o.cpu = static_cast<int>(std::strtol(value, &end, 10)), *end == '\0') && o.cpu >= 0 &&
+                   o.cpu < CPU_SETSIZE) {
         } else {
             std::fprintf(stderr, "usage: kelsim --state FILE %s\n", kSynopsis);
             return 2;
