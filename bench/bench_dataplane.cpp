@@ -64,7 +64,9 @@ uint64_t number(const std::string &file) {
     return v;
 }
 
-uint64_t received(const std::string &ifname) { return number("/sys/class/net/" + ifname + "/statistics/rx_packets"); }
+uint64_t received(const std::string &ifname) {
+    return number("/sys/class/net/" + ifname + "/statistics/rx_packets");
+}
 
 // Idle and total jiffies of CPU 0.
 void cpu0(uint64_t *idle, uint64_t *total) {
@@ -73,8 +75,8 @@ void cpu0(uint64_t *idle, uint64_t *total) {
     while (std::getline(f, line))
         if (line.rfind("cpu0 ", 0) == 0) {
             uint64_t v[10] = {};
-            std::sscanf(line.c_str() + 5, "%lu %lu %lu %lu %lu %lu %lu %lu", &v[0], &v[1], &v[2], &v[3], &v[4], &v[5],
-                        &v[6], &v[7]);
+            std::sscanf(line.c_str() + 5, "%lu %lu %lu %lu %lu %lu %lu %lu", &v[0], &v[1], &v[2], &v[3],
+                        &v[4], &v[5], &v[6], &v[7]);
             *idle = v[3] + v[4];
             *total = v[0] + v[1] + v[2] + v[3] + v[4] + v[5] + v[6] + v[7];
         }
@@ -83,7 +85,8 @@ void cpu0(uint64_t *idle, uint64_t *total) {
 // A fresh network namespace for the calling (main) thread, with a sysfs of
 // its own to read counters and set RPS; IPv6 off, so that hosts stay quiet.
 bool fresh_namespace() {
-    static bool private_mounts = unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+    static bool private_mounts =
+        unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
     if (!private_mounts || unshare(CLONE_NEWNET) != 0) return false;
     umount2("/sys", MNT_DETACH);
     if (mount("sysfs", "/sys", "sysfs", 0, nullptr) != 0) return false;
@@ -117,7 +120,8 @@ public:
         setsockopt(fd_, SOL_PACKET, PACKET_QDISC_BYPASS, &one, sizeof one);
         tpacket_req req{kSlot * kSlots, 1, kSlot, kSlots};
         setsockopt(fd_, SOL_PACKET, PACKET_TX_RING, &req, sizeof req);
-        ring_ = static_cast<uint8_t *>(mmap(nullptr, kSlot * kSlots, PROT_READ | PROT_WRITE, MAP_SHARED, fd_, 0));
+        ring_ =
+            static_cast<uint8_t *>(mmap(nullptr, kSlot * kSlots, PROT_READ | PROT_WRITE, MAP_SHARED, fd_, 0));
         sockaddr_ll at{};
         at.sll_family = AF_PACKET;
         at.sll_protocol = htons(ETH_P_ALL);
@@ -147,7 +151,8 @@ public:
                     std::memcpy(f + 6, kSrc, 6);
                     if (sources > 1) {
                         uint32_t s = n++ % sources;
-                        f[8] = static_cast<uint8_t>(s >> 16), f[9] = static_cast<uint8_t>(s >> 8), f[10] = static_cast<uint8_t>(s);
+                        f[8] = static_cast<uint8_t>(s >> 16), f[9] = static_cast<uint8_t>(s >> 8),
+                        f[10] = static_cast<uint8_t>(s);
                         f[11] = 0x10;
                     }
                     f[12] = 0x88;
@@ -192,7 +197,9 @@ void measure(benchmark::State &state, const char *gen_if, const std::string &sin
         cpu0(&idle1, &total1);
         frames += static_cast<double>(delivered() - before) / sinks;
         offered += static_cast<double>(sent);
-        busy += total1 > total0 ? 1.0 - static_cast<double>(idle1 - idle0) / static_cast<double>(total1 - total0) : 0;
+        busy += total1 > total0
+                    ? 1.0 - static_cast<double>(idle1 - idle0) / static_cast<double>(total1 - total0)
+                    : 0;
         state.SetIterationTime(elapsed);
     }
     double n = static_cast<double>(state.iterations());

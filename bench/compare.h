@@ -30,5 +30,6 @@ struct CompareRegistrar {
 #define KEL_BENCH_COMPARE(name, baseline, goal) \
     static ::kel_bench::CompareRegistrar KEL_BENCH_CONCAT(kel_compare_, __LINE__)(name, baseline, goal)
 // The ratio of a user counter (its median) instead of the CPU time.
-#define KEL_BENCH_COMPARE_COUNTER(name, baseline, counter, goal) \
-    static ::kel_bench::CompareRegistrar KEL_BENCH_CONCAT(kel_compare_, __LINE__)(name, baseline, goal, counter)
+#define KEL_BENCH_COMPARE_COUNTER(name, baseline, counter, goal)                                        \
+    static ::kel_bench::CompareRegistrar KEL_BENCH_CONCAT(kel_compare_, __LINE__)(name, baseline, goal, \
+                                                                                  counter)

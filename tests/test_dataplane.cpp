@@ -23,8 +23,8 @@
 
 #include "dataplane/engine.h"
 #include "family/commands.h"
-#include "model/settings.h"
 #include "kel_driver.h"
+#include "model/settings.h"
 #include "model/state.h"
 #include "sim_fixture.h"
 
@@ -43,10 +43,12 @@ Mac station(int n) { return {0x02, 0, 0, 0, 0, static_cast<uint8_t>(n)}; }
 ifport fa(int p) { return ifport{1, 0, p}; }
 
 // An Ethernet frame: tag -1 untagged, else a tag of that VLAN id (0: a priority tag).
-Bytes frame(const Mac &dst, const Mac &src, int tag = -1, int pcp = 0, size_t len = 64, uint16_t type = 0x88B5) {
+Bytes frame(const Mac &dst, const Mac &src, int tag = -1, int pcp = 0, size_t len = 64,
+            uint16_t type = 0x88B5) {
     Bytes f(dst.begin(), dst.end());
     f.insert(f.end(), src.begin(), src.end());
-    if (tag >= 0) f.insert(f.end(), {0x81, 0x00, static_cast<uint8_t>(pcp << 5 | tag >> 8), static_cast<uint8_t>(tag)});
+    if (tag >= 0)
+        f.insert(f.end(), {0x81, 0x00, static_cast<uint8_t>(pcp << 5 | tag >> 8), static_cast<uint8_t>(tag)});
     f.insert(f.end(), {static_cast<uint8_t>(type >> 8), static_cast<uint8_t>(type)});
     f.resize(len - 4, 0);  // len counts the FCS
     return f;
@@ -71,7 +73,9 @@ struct Host {
         EXPECT_EQ(bind(fd, reinterpret_cast<sockaddr *>(&at), sizeof at), 0) << name;
     }
     ~Host() { close(fd); }
-    void send(const Bytes &f) const { EXPECT_EQ(::send(fd, f.data(), f.size(), 0), static_cast<ssize_t>(f.size())); }
+    void send(const Bytes &f) const {
+        EXPECT_EQ(::send(fd, f.data(), f.size(), 0), static_cast<ssize_t>(f.size()));
+    }
     bool receive(Bytes *f) const {
         uint8_t buf[2048], ctl[256];
         iovec v{buf + 4, sizeof buf - 4};
@@ -157,7 +161,8 @@ protected:
         for (const Bytes &f : frames) host[from]->send(f);
         std::map<int, std::vector<Bytes>> got;
         auto quiet = std::chrono::steady_clock::now() + std::chrono::milliseconds(80);
-        for (Bytes b; std::chrono::steady_clock::now() < quiet; std::this_thread::sleep_for(std::chrono::milliseconds(2)))
+        for (Bytes b; std::chrono::steady_clock::now() < quiet;
+             std::this_thread::sleep_for(std::chrono::milliseconds(2)))
             for (int p = 1; p <= kPorts; ++p)
                 while (host[p]->receive(&b)) {
                     got[p].push_back(b);
@@ -239,14 +244,19 @@ void configure(int port, const VlanPort &v) {
     for (uint32_t id : v.untagged) untagged.word[(id - 1) / 32] |= 1u << ((id - 1) % 32);
     ASSERT_EQ(kel_port_allow_vlans_del(&p, &all), 0);
     ASSERT_EQ(kel_port_vlan_mode_set(&p, v.pvid, v.mode), 0);
-    if (!v.tagged.empty()) { ASSERT_EQ(kel_port_allow_vlans_add(&p, &tagged, KEL_DRV_ALLOW_TAGGED), 0); }
-    if (!v.untagged.empty()) { ASSERT_EQ(kel_port_allow_vlans_add(&p, &untagged, KEL_DRV_ALLOW_UNTAGGED), 0); }
+    if (!v.tagged.empty()) {
+        ASSERT_EQ(kel_port_allow_vlans_add(&p, &tagged, KEL_DRV_ALLOW_TAGGED), 0);
+    }
+    if (!v.untagged.empty()) {
+        ASSERT_EQ(kel_port_allow_vlans_add(&p, &untagged, KEL_DRV_ALLOW_UNTAGGED), 0);
+    }
     ASSERT_EQ(kel_port_ifilter_set(&p, v.ifilter), 0);
     ASSERT_EQ(kel_port_discard_set(&p, v.discard), 0);
 }
 
 TEST_F(Dataplane, VlanClassificationFilteringAndTagging) {
-    constexpr uint32_t A = KEL_DRV_VLAN_MODE_ACCESS, T = KEL_DRV_VLAN_MODE_TRUNK, H = KEL_DRV_VLAN_MODE_HYBRID;
+    constexpr uint32_t A = KEL_DRV_VLAN_MODE_ACCESS, T = KEL_DRV_VLAN_MODE_TRUNK,
+                       H = KEL_DRV_VLAN_MODE_HYBRID;
     constexpr uint32_t DU = KEL_DRV_DISCARD_UNTAGGED, DT = KEL_DRV_DISCARD_TAGGED;
     struct Row {
         const char *what;
@@ -263,9 +273,21 @@ TEST_F(Dataplane, VlanClassificationFilteringAndTagging) {
         {"access to trunk, tag added", {A, 10, {}, {}, 0, 0}, {T, 1, {10}, {}, 0, 0}, -1, 0, 10, 0},
         {"priority tag takes the native VLAN", {A, 10, {}, {}, 0, 0}, {T, 1, {10}, {}, 0, 0}, 0, 5, 10, 5},
         {"native VLAN of a trunk, untagged", {T, 20, {10}, {}, 0, 0}, {T, 20, {10}, {}, 0, 0}, -1, 0, -1, 0},
-        {"hybrid sends its untagged list untagged", {T, 1, {20}, {}, 0, 0}, {H, 1, {10}, {20}, 0, 0}, 20, 0, -1, 0},
+        {"hybrid sends its untagged list untagged",
+         {T, 1, {20}, {}, 0, 0},
+         {H, 1, {10}, {20}, 0, 0},
+         20,
+         0,
+         -1,
+         0},
         {"filtering on: not a member of 20", {T, 1, {10}, {}, 1, 0}, {T, 1, {20}, {}, 0, 0}, 20, 0, -2, 0},
-        {"filtering off: 20 accepted all the same", {T, 1, {10}, {}, 0, 0}, {T, 1, {20}, {}, 0, 0}, 20, 0, 20, 0},
+        {"filtering off: 20 accepted all the same",
+         {T, 1, {10}, {}, 0, 0},
+         {T, 1, {20}, {}, 0, 0},
+         20,
+         0,
+         20,
+         0},
         {"a VLAN that does not exist", {T, 1, {10}, {}, 0, 0}, {T, 1, {10}, {}, 0, 0}, 40, 0, -2, 0},
         {"discard untagged", {T, 1, {10}, {}, 0, DU}, {A, 1, {}, {}, 0, 0}, -1, 0, -2, 0},
         {"discard untagged: priority-tagged too", {T, 1, {10}, {}, 0, DU}, {A, 1, {}, {}, 0, 0}, 0, 0, -2, 0},
@@ -285,7 +307,9 @@ TEST_F(Dataplane, VlanClassificationFilteringAndTagging) {
         }
         ASSERT_EQ(got.count(2), 1u);
         EXPECT_EQ(tag_of(got[2]), r.out_tag);
-        if (r.out_tag > 0) { EXPECT_EQ(got[2][14] >> 5, r.out_pcp); }
+        if (r.out_tag > 0) {
+            EXPECT_EQ(got[2][14] >> 5, r.out_pcp);
+        }
         // Padded to the minimum when a tag came off; 4 bytes longer when one was added.
         EXPECT_EQ(got[2].size(), r.out_tag >= 0 && r.tag < 0 ? 64u : 60u);
     }
@@ -372,8 +396,10 @@ TEST_F(Dataplane, ForwardingAndFlooding) {
         {"blocked: no unknown unicast out of fa1/0/6", station(42),
          [&] { kel_port_block_set(&p6, KEL_DRV_BLOCK_UNKNOWN_UNICAST, 1); }, "2345"},
         {"blocked: known unicast still goes", known, [] {}, "2"},
-        {"blocked: no unknown multicast either", {0x01, 0x00, 0x5E, 1, 2, 3},
-         [&] { kel_port_block_set(&p6, KEL_DRV_BLOCK_UNKNOWN_MULTICAST, 1); }, "2345"},
+        {"blocked: no unknown multicast either",
+         {0x01, 0x00, 0x5E, 1, 2, 3},
+         [&] { kel_port_block_set(&p6, KEL_DRV_BLOCK_UNKNOWN_MULTICAST, 1); },
+         "2345"},
         {"blocked: broadcast still floods", kBroadcast, [] {}, "23456"},
     };
     for (const Row &r : rows) {
@@ -409,7 +435,8 @@ TEST_F(Dataplane, TrunksAreOneLogicalPort) {
         ASSERT_EQ(kel_trunk_criteria_set(1, r.criteria), 0);
         std::vector<Bytes> frames;
         for (int i = 0; i < 32; ++i)
-            frames.push_back(frame(r.vary_dst ? station(200 + i) : station(201), r.vary_src ? station(100 + i) : station(1)));
+            frames.push_back(frame(r.vary_dst ? station(200 + i) : station(201),
+                                   r.vary_src ? station(100 + i) : station(1)));
         auto got = exchange(1, frames);
         EXPECT_EQ(got[3].size() + got[4].size(), 32u) << "each by one member, once";
         EXPECT_EQ(!got[3].empty() + !got[4].empty(), static_cast<int>(r.members_used));
@@ -443,11 +470,8 @@ TEST_F(Dataplane, MirrorCopiesToTheMonitorPort) {
         int copies;    // the monitor port's copies of one frame from fa1/0/1 to fa1/0/2
         int copy_tag;  // -1: untagged, as fa1/0/1 received it; 10: as fa1/0/2 sent it
     } rows[] = {
-        {1, KEL_DRV_MIRROR_RX, 1, -1},
-        {1, KEL_DRV_MIRROR_TX, 0, 0},
-        {2, KEL_DRV_MIRROR_TX, 1, 10},
-        {2, KEL_DRV_MIRROR_RX, 0, 0},
-        {1, KEL_DRV_MIRROR_BOTH, 1, -1},
+        {1, KEL_DRV_MIRROR_RX, 1, -1}, {1, KEL_DRV_MIRROR_TX, 0, 0},    {2, KEL_DRV_MIRROR_TX, 1, 10},
+        {2, KEL_DRV_MIRROR_RX, 0, 0},  {1, KEL_DRV_MIRROR_BOTH, 1, -1},
     };
     deliver(2, frame(kBroadcast, station(2), 10));  // the destination is known: one port
     for (const Row &r : rows) {
@@ -458,7 +482,9 @@ TEST_F(Dataplane, MirrorCopiesToTheMonitorPort) {
         ASSERT_EQ(kel_mirror_mirrored_set(1, &p, r.mode), 0);
         auto got = deliver(1, frame(station(2), station(1)));
         EXPECT_EQ(ports_of(got), r.copies ? "25" : "2");
-        if (r.copies) { EXPECT_EQ(tag_of(got[5]), r.copy_tag); }
+        if (r.copies) {
+            EXPECT_EQ(tag_of(got[5]), r.copy_tag);
+        }
     }
 }
 
@@ -471,21 +497,36 @@ TEST_F(Dataplane, CountersAndBadFrames) {
         const char *receivers;
         std::vector<kel_drv_counter> counted;  // by one, on fa1/0/1
     } rows[] = {
-        {"unicast, 64 bytes", frame(station(9), station(1)), "23456",
+        {"unicast, 64 bytes",
+         frame(station(9), station(1)),
+         "23456",
          {KEL_DRV_CTR_IN_FRAME, KEL_DRV_CTR_RX_UCAST, KEL_DRV_CTR_64_OCTETS}},
-        {"broadcast, 200 bytes", frame(kBroadcast, station(1), -1, 0, 200), "23456",
+        {"broadcast, 200 bytes",
+         frame(kBroadcast, station(1), -1, 0, 200),
+         "23456",
          {KEL_DRV_CTR_IN_FRAME, KEL_DRV_CTR_RX_NUCAST, KEL_DRV_CTR_RX_BCAST, KEL_DRV_CTR_128_TO_255_OCTETS}},
-        {"multicast, 1518 bytes", frame(kGroup, station(1), -1, 0, 1518), "23456",
-         {KEL_DRV_CTR_IN_FRAME, KEL_DRV_CTR_RX_NUCAST, KEL_DRV_CTR_RX_MCAST, KEL_DRV_CTR_1024_TO_1518_OCTETS}},
-        {"a short ARP request is padded, not a runt", frame(kBroadcast, station(1), -1, 0, 46, 0x0806), "23456",
+        {"multicast, 1518 bytes",
+         frame(kGroup, station(1), -1, 0, 1518),
+         "23456",
+         {KEL_DRV_CTR_IN_FRAME, KEL_DRV_CTR_RX_NUCAST, KEL_DRV_CTR_RX_MCAST,
+          KEL_DRV_CTR_1024_TO_1518_OCTETS}},
+        {"a short ARP request is padded, not a runt",
+         frame(kBroadcast, station(1), -1, 0, 46, 0x0806),
+         "23456",
          {KEL_DRV_CTR_IN_FRAME, KEL_DRV_CTR_RX_BCAST, KEL_DRV_CTR_64_OCTETS}},
-        {"runt: an IPv4 header cut short", frame(kBroadcast, station(1), -1, 0, 30, 0x0800), "",
+        {"runt: an IPv4 header cut short",
+         frame(kBroadcast, station(1), -1, 0, 30, 0x0800),
+         "",
          {KEL_DRV_CTR_RX_ERROR, KEL_DRV_CTR_UNDERSIZE}},
-        {"oversize", frame(kBroadcast, station(1), -1, 0, 1600), "",
+        {"oversize",
+         frame(kBroadcast, station(1), -1, 0, 1600),
+         "",
          {KEL_DRV_CTR_RX_ERROR, KEL_DRV_CTR_OVERSIZE, KEL_DRV_CTR_MTU_EXCEED}},
         {"a group source address", frame(kBroadcast, kGroup), "", {KEL_DRV_CTR_RX_ERROR}},
         {"VLAN id 4095", frame(kBroadcast, station(1), 4095), "", {KEL_DRV_CTR_RX_ERROR}},
-        {"two tags", frame(kBroadcast, station(1), 1, 0, 68, 0x8100), "",
+        {"two tags",
+         frame(kBroadcast, station(1), 1, 0, 68, 0x8100),
+         "",
          {KEL_DRV_CTR_IN_FRAME, KEL_DRV_CTR_UNKNOWN_PROTO, KEL_DRV_CTR_65_TO_127_OCTETS}},
     };
     int mtu_sock = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
@@ -497,7 +538,8 @@ TEST_F(Dataplane, CountersAndBadFrames) {
     for (const Row &r : rows) {
         SCOPED_TRACE(r.what);
         uint32_t before[KEL_DRV_COUNTERS];
-        for (uint32_t c = 0; c < KEL_DRV_COUNTERS; ++c) before[c] = counter(1, static_cast<kel_drv_counter>(c));
+        for (uint32_t c = 0; c < KEL_DRV_COUNTERS; ++c)
+            before[c] = counter(1, static_cast<kel_drv_counter>(c));
         EXPECT_EQ(ports_of(deliver(1, r.f)), r.receivers);
         EXPECT_TRUE(until([&] { return counter(1, r.counted[0]) == before[r.counted[0]] + 1; }));
         for (kel_drv_counter c : r.counted) EXPECT_EQ(counter(1, c), before[c] + 1) << "counter " << c;
@@ -573,7 +615,8 @@ TEST(DataplaneEpoch, ReadingCommandsChangeNothing) {
 #endif
         kel_ioctl(SIOCDEVPRIVATE, &r);
         with_model([&](Model &m) {
-            EXPECT_EQ(std::memcmp(before.data(), &m.sys, before.size()), 0) << c->name << " changed the switch";
+            EXPECT_EQ(std::memcmp(before.data(), &m.sys, before.size()), 0)
+                << c->name << " changed the switch";
         });
     }
 }

@@ -75,6 +75,7 @@ private:
     bool enter_namespaces(Netlink &host_nl, Fd &host_sock);
     bool names_free(Netlink &host_nl, bool predecessor_died);
     bool make_ports(int host_sock);
+    void wait_for_carriers(Netlink &host_nl);
     void remove_ports();
     bool steer_receive();
     void loop();
@@ -239,6 +240,18 @@ bool Engine::make_ports(int host_sock) {
     return true;
 }
 
+// The host ends of ports whose link is up can send once the kernel has
+// noticed their carrier (it does so a moment later, on a work queue): the
+// dataplane is ready when they can, or after two seconds.
+void Engine::wait_for_carriers(Netlink &host_nl) {
+    double give_up = monotonic() + 2.0;
+    for (auto &p : ports_)
+        while (p->up && !host_nl.can_send(p->name) && monotonic() < give_up) {
+            struct timespec pause = {0, 2 * 1000 * 1000};
+            nanosleep(&pause, nullptr);
+        }
+}
+
 // Removing the switch's end of a pair removes the host's end too, wherever it is.
 void Engine::remove_ports() {
     for (auto &p : ports_)
@@ -277,6 +290,7 @@ int Engine::run() {
         Netlink host_nl;
         Fd host_sock;
         ok = ok && enter_namespaces(host_nl, host_sock) && make_ports(host_sock.fd);
+        if (ok) wait_for_carriers(host_nl);
     }
     ok = ok && (o_.cpu < 0 || steer_receive());
     if (ok) {
@@ -301,6 +315,8 @@ void Engine::loop() {
         bool busy = false;
         for (auto &p : ports_) {
             if (!p->ring.begin_block()) continue;
+            // A frame sent after a request returned is switched by what it set.
+            if (change_epoch(m_) != view_->epoch) sync();
             busy = true;
             RxFrame r;
             while (p->ring.next(&r)) receive(*p, r);

@@ -66,8 +66,9 @@ bool Netlink::open(char *err, size_t err_size) {
 }
 
 // Sends a request and reads the kernel's acknowledgement: 0 or -errno; the
-// index of the link the kernel describes in its answer goes to *index.
-int Netlink::request(void *msg, uint32_t len, int *index) {
+// index of the link the kernel describes in its answer goes to *index, and
+// whether its queueing discipline is the one that drops everything to *noop.
+int Netlink::request(void *msg, uint32_t len, int *index, bool *noop) {
     auto *h = static_cast<nlmsghdr *>(msg);
     h->nlmsg_seq = ++seq_;
     sockaddr_nl kernel{};
@@ -84,8 +85,12 @@ int Netlink::request(void *msg, uint32_t len, int *index) {
              a = NLMSG_NEXT(a, n)) {
             if (a->nlmsg_seq != seq_) continue;
             if (a->nlmsg_type == NLMSG_ERROR) return static_cast<nlmsgerr *>(NLMSG_DATA(a))->error;
-            if (a->nlmsg_type == RTM_NEWLINK && index)
-                *index = static_cast<ifinfomsg *>(NLMSG_DATA(a))->ifi_index;
+            if (a->nlmsg_type != RTM_NEWLINK) continue;
+            if (index) *index = static_cast<ifinfomsg *>(NLMSG_DATA(a))->ifi_index;
+            int rest = static_cast<int>(IFLA_PAYLOAD(a));
+            for (auto *at = IFLA_RTA(NLMSG_DATA(a)); noop && RTA_OK(at, rest); at = RTA_NEXT(at, rest))
+                if (at->rta_type == IFLA_QDISC)
+                    *noop = std::strcmp(static_cast<char *>(RTA_DATA(at)), "noop") == 0;
         }
     }
 }
@@ -97,6 +102,13 @@ int Netlink::index_of(const char *name) {
     int rc = request(m.buf, m.h->nlmsg_len, &index);
     if (rc == -ENODEV) return 0;
     return rc < 0 ? rc : index;
+}
+
+bool Netlink::can_send(const char *name) {
+    Message m(RTM_GETLINK, 0);
+    m.add_text(IFLA_IFNAME, name);
+    bool noop = true;
+    return request(m.buf, m.h->nlmsg_len, nullptr, &noop) == 0 && !noop;
 }
 
 int Netlink::make_veth(const char *outer, int ns_fd, const char *inner, uint32_t mtu) {

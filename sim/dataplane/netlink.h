@@ -26,11 +26,15 @@ public:
     // administratively up; the end named inner here, down, without ARP,
     // taking frames up to mtu bytes. 0 or -errno (-EEXIST: outer's name is taken).
     int make_veth(const char *outer, int ns_fd, const char *inner, uint32_t mtu);
+    // Whether the interface named name can send: the kernel has given it
+    // its queueing discipline, which it does a moment after its carrier
+    // came on (until then it drops what is sent).
+    bool can_send(const char *name);
     int set_up(int index, bool up);  // 0 or -errno
     int remove(int index);           // 0 or -errno
 
 private:
-    int request(void *msg, uint32_t len, int *index = nullptr);
+    int request(void *msg, uint32_t len, int *index = nullptr, bool *noop = nullptr);
     int fd_ = -1;
     uint32_t seq_ = 0;
 };

@@ -46,6 +46,7 @@ bool PcapFile::open(const char *path, char *err, size_t err_size) {
     fcntl(fd, F_SETFL, 0);
     fd_ = fd;
     path_ = path;
+    buf_.resize(1 << 16);
     FileHeader h;
     write_out(&h, sizeof h);
     return true;
@@ -62,9 +63,9 @@ void PcapFile::add(const iovec *pieces, int n, uint32_t sec, uint32_t nsec) {
 
 void PcapFile::write_out(const void *p, size_t n) {
     while (n && fd_ >= 0) {
-        if (used_ == sizeof buf_) flush();
-        size_t k = n < sizeof buf_ - used_ ? n : sizeof buf_ - used_;
-        std::memcpy(buf_ + used_, p, k);
+        if (used_ == buf_.size()) flush();
+        size_t k = n < buf_.size() - used_ ? n : buf_.size() - used_;
+        std::memcpy(buf_.data() + used_, p, k);
         used_ += k;
         p = static_cast<const uint8_t *>(p) + k;
         n -= k;
@@ -74,7 +75,7 @@ void PcapFile::write_out(const void *p, size_t n) {
 void PcapFile::flush() {
     size_t done = 0;
     while (fd_ >= 0 && done < used_) {
-        ssize_t w = write(fd_, buf_ + done, used_ - done);
+        ssize_t w = write(fd_, buf_.data() + done, used_ - done);
         if (w > 0) {
             done += static_cast<size_t>(w);
         } else if (w < 0 && errno == EINTR) {

@@ -10,6 +10,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace kelsim {
 
@@ -32,7 +33,7 @@ private:
     void write_out(const void *p, size_t n);
     int fd_ = -1;
     std::string path_;
-    uint8_t buf_[1 << 16];
+    std::vector<uint8_t> buf_;  // sized when the file is opened
     size_t used_ = 0;
 };
 
