@@ -401,7 +401,9 @@ void Engine::send(int slot, const Frame &f, bool tagged, bool as_received) {
     uint8_t tag[4] = {kTpidCustomer >> 8, kTpidCustomer & 0xFF,
                       static_cast<uint8_t>(f.pcp << 5 | f.dei << 4 | f.vid >> 8),
                       static_cast<uint8_t>(f.vid)};
-    const uint8_t *use = !tagged ? nullptr : as_received ? f.data + 12 : tag;
+    // The frame's own tag where it stays as it came (sent as one piece).
+    bool own = as_received || (f.tag_len && std::memcmp(f.data + 12, tag, 4) == 0);
+    const uint8_t *use = !tagged ? nullptr : own ? f.data + 12 : tag;
     int pieces = 0;
     const iovec *v = p->ring.queue(f.data, use, rest, rest_len, &pieces);
     if (p->pcap.is_open()) {

@@ -104,15 +104,23 @@ const iovec *PortRing::queue(const uint8_t *head, const uint8_t *tag, const uint
                              int *pieces) {
     iovec *v = iov_[count_];
     int n = 0;
-    v[n++] = {const_cast<uint8_t *>(head), 12};
-    uint32_t len = 12 + rest_len;
-    if (tag) {
+    uint32_t len = 0;
+    // Pieces that follow each other in memory go as one (a frame sent as it came).
+    auto add = [&](const uint8_t *p, uint32_t k) {
+        if (n && static_cast<uint8_t *>(v[n - 1].iov_base) + v[n - 1].iov_len == p)
+            v[n - 1].iov_len += k;
+        else
+            v[n++] = {const_cast<uint8_t *>(p), k};
+        len += k;
+    };
+    add(head, 12);
+    if (tag && tag != head + 12) {
         std::memcpy(tag_[count_], tag, 4);
-        v[n++] = {tag_[count_], 4};
-        len += 4;
+        tag = tag_[count_];
     }
-    v[n++] = {const_cast<uint8_t *>(rest), rest_len};
-    if (len < kMinFrame) v[n++] = {const_cast<uint8_t *>(kZeros), kMinFrame - len};
+    if (tag) add(tag, 4);
+    add(rest, rest_len);
+    if (len < kMinFrame) add(kZeros, kMinFrame - len);
     msghdr &h = msg_[count_++].msg_hdr;
     h.msg_iov = v;
     h.msg_iovlen = static_cast<size_t>(n);

@@ -58,7 +58,8 @@ public:
     void end_block();
 
     // Adds a frame to a batch that is not full: a head (the addresses, 12
-    // bytes), an optional 4-byte tag (copied) and the rest, padded with
+    // bytes), an optional 4-byte tag (copied unless it follows the head in
+    // memory) and the rest, padded with
     // zeros to 60 bytes; the pieces must stay valid until flush. Answers the
     // pieces as queued (for a capture) and their number.
     const iovec *queue(const uint8_t *head, const uint8_t *tag, const uint8_t *rest, uint32_t rest_len,
