@@ -313,6 +313,13 @@ TEST_F(Dataplane, VlanClassificationFilteringAndTagging) {
         // Padded to the minimum when a tag came off; 4 bytes longer when one was added.
         EXPECT_EQ(got[2].size(), r.out_tag >= 0 && r.tag < 0 ? 64u : 60u);
     }
+    // Filtering off, a port learns stations of VLANs it is no member of,
+    // but sends no frame of those VLANs.
+    configure(1, {T, 1, {10}, {}, 0, 0});
+    configure(2, {T, 1, {20}, {}, 0, 0});
+    EXPECT_EQ(deliver(1, frame(kBroadcast, station(60), 20)).count(2), 1u);
+    EXPECT_TRUE(until([&] { return learned_on(station(60), 20) == 1; }));
+    EXPECT_EQ(deliver(2, frame(station(60), station(61), 20)).count(1), 0u);
     // A VLAN that forbids a port never takes frames from it.
     configure(1, {T, 1, {10}, {}, 0, 0});
     configure(2, {T, 1, {10}, {}, 0, 0});

@@ -83,8 +83,7 @@ Verdict learn_source(View &v, Frame &f, Effects &fx) {
         learn_at(v, fx, f, unit_of(f.in), port_of(f.in));
         return Verdict::forward;
     }
-    const ArlSlot &s = v.fdb.slot[pos];
-    if (s.kind == KEL_DRV_ARL_STATIC) return Verdict::forward;
+    const ArlSlot &s = v.fdb.slot[pos];  // (arl_learn never overwrites a static entry)
     if (!expired(v, s) && same_trunk(v, slot_of(s.unit, s.port), f.in)) {
         // Seen again where it was (on any member of its trunk): refreshed,
         // once a clock second, on the port it was learned on.

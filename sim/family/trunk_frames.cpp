@@ -60,7 +60,7 @@ Verdict trunk_egress(View &v, Frame &f, Effects &) {
             hit |= f.out.word[w] & t.members.word[w];
             f.out.word[w] &= ~t.members.word[w];
         }
-        if (!hit || id == v.port[f.in].trunk) continue;  // never back into the ingress trunk
+        if (!hit) continue;  // (the ingress trunk was left out of flooding, and filters its own stations)
         int16_t choice[KEL_DRV_TRUNK_MEMBERS];
         uint32_t n = 0;
         for (uint32_t i = 0; i < t.active_count; ++i)
