@@ -346,33 +346,10 @@ void Engine::tick_clock() {
 
 void Engine::receive(Port &p, RxFrame &r) {
     Frame f;
-    f.data = r.data;
-    f.len = r.len;
-    uint32_t wire = r.wire_len;
-    f.tag_len = 0;
-    if (r.has_tag) {  // the tag goes back where it was on the wire
-        f.data -= 4;
-        std::memmove(f.data, r.data, 12);
-        uint8_t tag[4] = {static_cast<uint8_t>(r.vlan_tpid >> 8), static_cast<uint8_t>(r.vlan_tpid),
-                          static_cast<uint8_t>(r.vlan_tci >> 8), static_cast<uint8_t>(r.vlan_tci)};
-        std::memcpy(f.data + 12, tag, 4);
-        f.len += 4;
-        wire += 4;
-        f.tag_len = 4;
-    }
-    f.wire = (wire > kMinFrame ? wire : kMinFrame) + kFcs;
-    f.in = p.slot;
-    f.vid = 0;
-    f.pcp = f.dei = 0;
-    f.learn_only = 0;
-    std::memset(&f.out, 0, sizeof f.out);
+    frame_from_wire(f, p.slot, r.data, r.len, r.wire_len, r.has_tag, r.vlan_tpid, r.vlan_tci);
     if (p.pcap.is_open()) {
         iovec whole{f.data, f.len};
         p.pcap.add(&whole, 1, r.sec, r.nsec);
-    }
-    if (f.len < 14) {
-        count_received(*fx_, f, Verdict::runt);
-        return;
     }
     Verdict verdict = switch_frame(*view_, f, *fx_);
     count_received(*fx_, f, verdict);

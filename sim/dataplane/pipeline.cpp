@@ -46,7 +46,30 @@ Verdict take_control_frames(View &v, Frame &f, Effects &fx) {
     return Verdict::taken;
 }
 
+void frame_from_wire(Frame &f, int slot, uint8_t *data, uint32_t len, uint32_t wire, bool tagged,
+                     uint16_t tpid, uint16_t tci) {
+    f.data = data;
+    f.len = len;
+    f.tag_len = 0;
+    if (tagged && len >= 12) {  // (the kernel hands over no tagged frame without its addresses)
+        f.data -= 4;
+        std::memmove(f.data, data, 12);
+        const uint8_t tag[4] = {static_cast<uint8_t>(tpid >> 8), static_cast<uint8_t>(tpid),
+                                static_cast<uint8_t>(tci >> 8), static_cast<uint8_t>(tci)};
+        std::memcpy(f.data + 12, tag, 4);
+        f.len += 4;
+        wire += 4;
+        f.tag_len = 4;
+    }
+    f.wire = (wire > kMinFrame ? wire : kMinFrame) + kFcs;
+    f.in = slot;
+    f.vid = 0;
+    f.pcp = f.dei = f.learn_only = 0;
+    std::memset(&f.out, 0, sizeof f.out);
+}
+
 Verdict switch_frame(View &v, Frame &f, Effects &fx) {
+    if (f.len < 14u + f.tag_len) return Verdict::runt;  // not even its addresses and type
     for (Stage stage : kStages)
         if (Verdict verdict = stage(v, f, fx); verdict != Verdict::forward) return verdict;
     return Verdict::forward;

@@ -20,6 +20,12 @@ namespace kelsim {
 
 using Stage = Verdict (*)(View &v, Frame &f, Effects &fx);
 
+// A frame as the kernel handed it over on a port's slot: len bytes at data
+// (of wire bytes on the wire), and the tag the kernel took off, if any,
+// which goes back in place (data must have 4 bytes of headroom).
+void frame_from_wire(Frame &f, int slot, uint8_t *data, uint32_t len, uint32_t wire, bool tagged,
+                     uint16_t tpid, uint16_t tci);
+
 // Runs a frame through every stage; its verdict.
 Verdict switch_frame(View &v, Frame &f, Effects &fx);
 
