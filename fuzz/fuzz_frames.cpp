@@ -31,9 +31,11 @@ View &view() {
                   kel_port_vlan_mode_set(&p2, 10, KEL_DRV_VLAN_MODE_TRUNK) == 0 &&
                   kel_port_allow_vlans_add(&p2, &both, KEL_DRV_ALLOW_TAGGED) == 0 &&
                   kel_port_ifilter_set(&p1, 1) == 0 && kel_static_trunk_set(1, &trunk) == 0 &&
-                  kel_mirror_monitor_set(1, &p6) == 0 && kel_mirror_mirrored_set(1, &p5, KEL_DRV_MIRROR_BOTH) == 0 &&
+                  kel_mirror_monitor_set(1, &p6) == 0 &&
+                  kel_mirror_mirrored_set(1, &p5, KEL_DRV_MIRROR_BOTH) == 0 &&
                   kel_port_block_set(&p5, KEL_DRV_BLOCK_UNKNOWN_UNICAST, 1) == 0 &&
-                  kel_static_mcast_add(group, 1, 0, &group_ports) == 0 && kel_static_arl_add(station, 1, &p1) == 0;
+                  kel_static_mcast_add(group, 1, 0, &group_ports) == 0 &&
+                  kel_static_arl_add(station, 1, &p1) == 0;
         if (!ok) std::abort();
         auto made = std::make_unique<View>();
         kelsim::with_model([&](Model &m) {
@@ -55,7 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::memset(&fx.counted, 0, sizeof fx.counted);
     int in = data[0] % 24;  // fa1/0/1 .. fa1/0/24
     bool tagged = data[1] & 1;
-    uint16_t tpid = data[1] & 2 ? kTpidService : kTpidCustomer, tci = static_cast<uint16_t>(data[1] >> 2) * 331u;
+    uint16_t tpid = data[1] & 2 ? kTpidService : kTpidCustomer,
+             tci = static_cast<uint16_t>(data[1] >> 2) * 331u;
     uint32_t len = static_cast<uint32_t>(size - 2);
     std::vector<uint8_t> buf(len + 4);  // exact size, with the ring's headroom
     std::memcpy(buf.data() + 4, data + 2, len);
