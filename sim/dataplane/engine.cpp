@@ -83,6 +83,7 @@ private:
     void send(int slot, const Frame &f, bool tagged, bool as_received);
     void flush(Port &p);
     void sync();
+    void apply_effects();
     void apply_links();
     void chores();
     void tick_clock();
@@ -296,7 +297,8 @@ int Engine::run() {
     if (ok) {
         if (o_.ready) o_.ready(o_.ready_arg);
         loop();
-        sync();  // the last frames' counters and stations, when the lock is free
+        Lock last(m_, false);  // the last frames' counters and stations: worth a wait
+        if (last) apply_effects();
     }
     remove_ports();
     for (auto &p : ports_) p->pcap.flush();
@@ -410,28 +412,33 @@ void Engine::sync() {
     {
         TryLock lock(m_);
         if (!lock) return;
-        Effects &fx = *fx_;
-        for_each_slot(fx.counted, [&](int s) {
-            add_counters(m_, unit_of(s), port_of(s), fx.counter[s]);
-            std::memset(fx.counter[s], 0, sizeof fx.counter[s]);
-        });
-        std::memset(&fx.counted, 0, sizeof fx.counted);
-        for (uint32_t i = 0; i < fx.learned_count; ++i) {
-            const Learned &l = fx.learned[i];
-            if (learn(m_, l.mac, l.vid, l.unit, l.port) != KEL_DRV_OK) fx.fdb_stale = true;
-        }
-        fx.learned_count = 0;
+        apply_effects();
         view_->clock_last = clock_now(m_);
         if (m_.epoch != view_->epoch) {
             compile_view(m_, *view_);
             view_->clock_offset = m_.fwd.clock_offset;
             compile = true;
-        } else if (fx.fdb_stale) {
+        } else if (fx_->fdb_stale) {
             compile_fdb(m_, *view_);
         }
-        fx.fdb_stale = false;
+        fx_->fdb_stale = false;
     }
     if (compile) apply_links();
+}
+
+// The counters and stations the frames gathered, into the model (under its lock).
+void Engine::apply_effects() {
+    Effects &fx = *fx_;
+    for_each_slot(fx.counted, [&](int s) {
+        add_counters(m_, unit_of(s), port_of(s), fx.counter[s]);
+        std::memset(fx.counter[s], 0, sizeof fx.counter[s]);
+    });
+    std::memset(&fx.counted, 0, sizeof fx.counted);
+    for (uint32_t i = 0; i < fx.learned_count; ++i) {
+        const Learned &l = fx.learned[i];
+        if (learn(m_, l.mac, l.vid, l.unit, l.port) != KEL_DRV_OK) fx.fdb_stale = true;
+    }
+    fx.learned_count = 0;
 }
 
 // The host ends' carrier follows the ports' links: the switch's end of a
