@@ -10,7 +10,8 @@ if [ "$(id -u)" != 0 ]; then
     [ -n "${KEL_REQUIRE_ALL_LEGS:-}" ] && exit 1
     exit 77
 fi
-[ -n "${KEL_DATAPLANE_NS:-}" ] || exec unshare -n env KEL_DATAPLANE_NS=1 bash "$0" "$@"
+# A network namespace of its own, and mounts of its own (for ip netns).
+[ -n "${KEL_DATAPLANE_NS:-}" ] || exec unshare -nm env KEL_DATAPLANE_NS=1 bash "$0" "$@"
 source "$(dirname "$0")/e2e_lib.sh"
 state=$dir/switch
 hosts=()
@@ -55,6 +56,11 @@ run vlan create 10 >/dev/null && run interface fa1/0/2 vlan-mode access 10 >/dev
 check "no ping across VLANs" 1 "100% packet loss" -- in_host 1 ping -c 2 -i 0.2 -W 1 10.0.0.2
 run interface fa1/0/2 vlan-mode access 1 >/dev/null
 check "ping again in one VLAN" 0 " 0% packet loss" -- in_host 1 ping -c 2 -i 0.2 -W 2 10.0.0.2
+"$kelsim" --state "$state" cable fa1/0/3 pull
+carrier() { for _ in $(seq 100); do ip -br link show fa1-0-3 | grep -q "$1" && echo "$1" && return; sleep 0.02; done; }
+check "a pulled cable takes the host end's carrier" 0 "NO-CARRIER" -- carrier NO-CARRIER
+"$kelsim" --state "$state" cable fa1/0/3 plug
+check "and a plugged one gives it back" 0 "LOWER_UP" -- carrier LOWER_UP
 check "a second dataplane on the switch is refused" 1 "runs a dataplane on this switch already" -- \
     "$kelsim" --state "$state" dataplane
 
@@ -75,6 +81,16 @@ kill -INT "$dp"
 wait "$dp" && ! ip link show fa1-0-3 2>/dev/null && left=none || left=some
 check "the dataplane stops on SIGINT, exit 0, and removes its interfaces" 0 "^none$" -- echo "$left"
 check "each port's frames are captured" 0 "ICMP echo request" -- tcpdump -nr "$dir/pcap/fa1-0-2.pcap"
+
+# --netns: the interfaces in a named namespace (ip netns, on a /run of this test's own).
+mount -t tmpfs tmpfs /run && ip netns add outside
+"$kelsim" --state "$state" dataplane --netns outside 2>>"$dir/dataplane.log" &
+dp=$!
+for _ in $(seq 200); do ip -n outside link show fa1-0-4 >/dev/null 2>&1 && break; sleep 0.05; done
+check "--netns makes the interfaces in the named namespace" 0 "^fa1-0-4" -- ip -n outside -br link
+check "and none here" 0 "^none$" -- sh -c "ip link show fa1-0-1 2>/dev/null || echo none"
+kill -INT "$dp"
+wait "$dp"
 
 # A name that is taken refuses the whole dataplane: nothing is made.
 ip link add fa1-0-3 type veth peer name other
