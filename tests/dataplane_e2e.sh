@@ -56,6 +56,10 @@ run vlan create 10 >/dev/null && run interface fa1/0/2 vlan-mode access 10 >/dev
 check "no ping across VLANs" 1 "100% packet loss" -- in_host 1 ping -c 2 -i 0.2 -W 1 10.0.0.2
 run interface fa1/0/2 vlan-mode access 1 >/dev/null
 check "ping again in one VLAN" 0 " 0% packet loss" -- in_host 1 ping -c 2 -i 0.2 -W 2 10.0.0.2
+"$kelsim" --state "$state" stp fa1/0/2 blocking
+check "no ping through a blocking port" 1 "100% packet loss" -- in_host 1 ping -c 2 -i 0.2 -W 1 10.0.0.2
+"$kelsim" --state "$state" stp fa1/0/2 forwarding
+check "ping once it forwards" 0 " 0% packet loss" -- in_host 1 ping -c 2 -i 0.2 -W 2 10.0.0.2
 "$kelsim" --state "$state" cable fa1/0/3 pull
 carrier() { for _ in $(seq 100); do ip -br link show fa1-0-3 | grep -q "$1" && echo "$1" && return; sleep 0.02; done; }
 check "a pulled cable takes the host end's carrier" 0 "NO-CARRIER" -- carrier NO-CARRIER
