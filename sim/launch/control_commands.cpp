@@ -159,6 +159,16 @@ int cable(Model &m, int argc, char **argv) {
     return locked(m, [&] { return done("cable", set_cable(m, unit, port, plug)); });
 }
 
+int stp_state(Model &m, int argc, char **argv) {
+    static const char *const kStates[] = {"blocking", "listening", "learning", "forwarding"};
+    uint32_t unit, port, state = 0;
+    for (uint32_t i = 0; argc == 2 && i < 4; ++i)
+        if (std::strcmp(argv[1], kStates[i]) == 0) state = KEL_DRV_PORT_STP_BLOCKING + i;
+    if (argc != 2 || !state || !parse_port(m, argv[0], &unit, &port))
+        return usage("stp PORT blocking|listening|learning|forwarding");
+    return locked(m, [&] { return done("stp", set_stp_state(m, unit, port, state)); });
+}
+
 int pass_time(Model &m, int argc, char **argv) {
     uint64_t seconds;
     if (argc != 1) return usage("wait SECONDS");
@@ -461,9 +471,14 @@ const ControlCommand kCommands[] = {
      learn_address},
     {"join", "join GROUP-MAC VLAN PORT", "a port joins a multicast group, as snooping would", join_group},
     {"cable", "cable PORT plug|pull", "plug or pull a port's cable; its link follows", cable},
+    {"stp", "stp PORT STATE", "the spanning tree puts a port into a state (blocking ... forwarding)",
+     stp_state},
     {"wait", "wait SECONDS", "let time pass on the switch's clock (ageing, uptime)", pass_time},
     {"dump", "dump", "print the whole switch in a canonical form (no clocks or counters; secrets as digests)",
      dump},
+    {"dataplane", "dataplane [--netns NAME] ...",
+     "carry real frames: an interface per port (fa1-0-3), until Ctrl-C; --pcap DIR, --cpu N",
+     dataplane_command},
     {nullptr, nullptr, nullptr, nullptr},
 };
 
