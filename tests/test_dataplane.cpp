@@ -134,6 +134,9 @@ protected:
         }
         std::ofstream("/proc/sys/net/ipv6/conf/default/disable_ipv6") << 1;  // no chatter of the kernel's own
         kel_test::SimTest::SetUp();
+        // Hosts speak no spanning tree: with it off every port forwards at
+        // once and keeps the state a test gives it (test_stp has the tree).
+        ASSERT_EQ(kel_stp_control_set(0), 0);
         model = current_model();
         stop = eventfd(0, EFD_CLOEXEC);
         options.stop_fd = stop;
