@@ -176,7 +176,7 @@ void Bridge::forward(int i, Actions &a) {
 // or told by a neighbour through it: the stations learned on every other
 // port are forgotten, and the news goes on through the other ports.
 void Bridge::topology_change(int origin, bool detected, Actions &a) {
-    if (!changing()) ++tc_count_;
+    if (detected || !changing()) ++tc_count_;  // news of a change under way is not another
     for (int i = 0; i < kPorts; ++i) {
         Port &p = port_[i];
         if (!p.enabled || p.oper_edge) continue;
