@@ -20,19 +20,24 @@ bool SpanningTree::step(View &v, Effects &fx, uint64_t now_ms) {
     v_ = &v;
     fx_ = &fx;
     for (int s = 0; s < kSlots; ++s) {
+        if (!fx.bpdu_refused[s]) continue;
         refused_[s] += fx.bpdu_refused[s];
         fx.bpdu_refused[s] = 0;
+        fx.stp_changed = true;
     }
     for (uint32_t i = 0; i < fx.bpdu_count; ++i) {
         const BpduIn &in = fx.bpdu[i];
         ++received_[in.slot];
         bridge_.receive(in.slot, in.bpdu, *this);
     }
+    uint32_t out = out_count_;
+    if (fx.bpdu_count) fx.stp_changed = true;  // (the counters)
     fx.bpdu_count = 0;
     if (now_ms >= last_tick_ + 5) {  // timers count in steps of a few milliseconds at least
         bridge_.tick(now_ms, *this);
         last_tick_ = now_ms;
     }
+    if (out_count_ != out) fx.stp_changed = true;
     return apply(v);
 }
 
