@@ -39,7 +39,8 @@ void check_state(const Bridge &br, uint64_t own) {
     }
     bool rooted = br.root_port() >= 0;
     if (roots != (rooted ? 1 : 0) || (rooted && br.role(br.root_port()) != Role::root)) std::abort();
-    if (rooted != (br.root().root != own) || (!rooted && br.root().cost != 0) || br.root().root > own) std::abort();
+    if (rooted != (br.root().root != own) || (!rooted && br.root().cost != 0) || br.root().root > own)
+        std::abort();
 }
 
 }  // namespace
@@ -51,7 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     BridgeConfig cfg{true, static_cast<Mode>(data[0] % 3), 32768, {0x02, 0, 0, 0, 0, 5}, 6, 1, 4, 3};
     PortConfig ports[kPorts] = {};
     for (int p = 0; p < 4; ++p)
-        ports[p] = {true, true, static_cast<uint16_t>(p + 1), 128, 20000, p == 3, p != 2, (data[0] >> 2 & 1) && p == 3};
+        ports[p] = {true,   true,   static_cast<uint16_t>(p + 1), 128, 20000,
+                    p == 3, p != 2, (data[0] >> 2 & 1) && p == 3};
     *bridge = Bridge();
     bridge->configure(cfg, ports, quiet);
     uint64_t own = bridge->root().root, now = 1;

@@ -18,9 +18,11 @@ using namespace kelsim::stp;
 // ---- BPDUs ---------------------------------------------------------------------
 
 const uint8_t kSrc[6] = {0x02, 0, 0, 0, 0, 9};
+const Vector kVector{0x8000001122334455ull, 20000, 0x9000AABBCCDDEEFFull, 0x8003};
+const Times kTimes{256, 5120, 512, 3840};
 
 std::vector<uint8_t> frame_of(Kind kind, uint8_t version = kVersionRstp) {
-    Bpdu b{kind, version, 0x7F, {0x8000001122334455ull, 20000, 0x9000AABBCCDDEEFFull, 0x8003}, {256, 5120, 512, 3840}};
+    Bpdu b{kind, version, 0x7F, kVector, kTimes};
     std::vector<uint8_t> f(kFrameSize);
     encode(b, kSrc, f.data());
     return f;
@@ -66,8 +68,8 @@ TEST(Bpdu, FieldsTravelIntact) {
         std::vector<uint8_t> f = frame_of(kind);
         Bpdu b{};
         ASSERT_EQ(decode(f.data(), f.size(), &b), Decoded::ok);
-        EXPECT_EQ(b.v, (Vector{0x8000001122334455ull, 20000, 0x9000AABBCCDDEEFFull, 0x8003}));
-        EXPECT_EQ(b.t, (Times{256, 5120, 512, 3840}));
+        EXPECT_EQ(b.v, kVector);
+        EXPECT_EQ(b.t, kTimes);
         // A configuration BPDU carries only the topology change flags.
         EXPECT_EQ(b.flags, kind == Kind::config ? (kFlagTc | kFlagTcAck) & 0x7F : 0x7F);
         EXPECT_EQ(f[12] << 8 | f[13], kind == Kind::config ? 38 : 39);
@@ -100,7 +102,7 @@ struct Net {
     std::vector<std::unique_ptr<Node>> nodes;
     std::vector<Link> links;
     std::deque<std::pair<int, std::pair<int, Bpdu>>> wire;  // (bridge, (port, BPDU)) in flight
-    uint64_t now = 1000;
+    uint64_t now = 86400000;                                // a monotonic clock that has run a day
 
     // Bridges of the given modes and priorities; every port of a link takes part.
     Net(std::vector<Mode> modes, std::vector<uint32_t> prio, std::vector<Link> l) : links(std::move(l)) {
@@ -111,8 +113,8 @@ struct Net {
             uint8_t mac[6] = {0x02, 0, 0, 0, 0, static_cast<uint8_t>(i + 1)};
             n->cfg = {true, modes[i], prio[i], {}, 20, 2, 15, 6};
             std::memcpy(n->cfg.mac, mac, 6);
-            for (int p = 0; p < kPorts; ++p) n->ports[p] = {false, false, static_cast<uint16_t>(p + 1), 128,
-                                                            20000, false, true, false};
+            for (int p = 0; p < kPorts; ++p)
+                n->ports[p] = {false, false, static_cast<uint16_t>(p + 1), 128, 20000, false, true, false};
             nodes.push_back(std::move(n));
         }
         for (const Link &k : links) ports(k.a, k.pa).present = ports(k.b, k.pb).present = true;
@@ -166,6 +168,7 @@ TEST(Bridges, ElectOneRootAndBlockExactlyTheLoop) {
         int root;
         const char *blocked;
     } rows[] = {
+        // clang-format off
         {"two rapid bridges, two links: at once", {R, R}, {32768, 4096}, {{0, 0, 1, 0}, {0, 1, 1, 1}}, 500, 1, "0.1"},
         {"the lower address wins a tie", {R, R}, {32768, 32768}, {{0, 0, 1, 0}, {0, 1, 1, 1}}, 500, 0, "1.1"},
         {"the peer's port id decides", {R, R}, {32768, 4096}, {{0, 3, 1, 5}, {0, 4, 1, 2}}, 500, 1, "0.3"},
@@ -175,6 +178,7 @@ TEST(Bridges, ElectOneRootAndBlockExactlyTheLoop) {
         {"a triangle blocks between the others", {R, R, R}, {4096, 8192, 12288}, {{0, 0, 1, 0}, {1, 1, 2, 1}, {2, 0, 0, 1}}, 500, 0, "2.1"},
         {"a ring of four", {R, R, R, R}, {8192, 4096, 8192, 8192}, {{0, 0, 1, 0}, {1, 1, 2, 0}, {2, 1, 3, 0}, {3, 1, 0, 1}}, 500, 1, "3.0"},
         {"no loop, nothing blocked", {R, R, R}, {4096, 8192, 12288}, {{0, 0, 1, 0}, {1, 1, 2, 1}}, 500, 0, ""},
+        // clang-format on
     };
     for (const Row &r : rows) {
         Net net(r.modes, r.prio, r.links);

@@ -64,7 +64,7 @@ void port_role(const Model &m, uint32_t unit, uint32_t port, uint32_t *state, ui
     static_assert(KEL_DRV_PORT_STP_FORWARDING - 1 == KEL_DRV_STP_STATE_FORWARDING &&
                   KEL_DRV_PORT_STP_DISABLED - 1 == KEL_DRV_STP_STATE_DISABLED);
     *state = stp_port_state(m, unit, port) - 1;
-    *role = !runs                  ? KEL_DRV_STP_ROLE_DISABLED
+    *role = !runs                 ? KEL_DRV_STP_ROLE_DISABLED
             : m.proto.stp.running ? m.proto.stp.port[unit - 1][port - 1].role
                                   : KEL_DRV_STP_ROLE_DESIGNATED;
 }

@@ -185,8 +185,8 @@ int show_stp_run(Model &m, int argc, char **) {
     int status = locked(m, [&] {
         const StpRun &run = m.proto.stp;
         if (!run.running) return out = "not running on the wire\n", 0;
-        out = "root " + std::to_string(run.root_priority) + "/" + mac_text(run.root_mac) +
-              " cost " + std::to_string(run.root_cost) + " root-port " + std::to_string(run.root_port) +
+        out = "root " + std::to_string(run.root_priority) + "/" + mac_text(run.root_mac) + " cost " +
+              std::to_string(run.root_cost) + " root-port " + std::to_string(run.root_port) +
               " topology-changes " + std::to_string(run.topology_changes) + "\n";
         for (uint32_t u = 1; u <= kMaxUnits; ++u)
             for (uint32_t p = 1; p <= m.topo.nports[u - 1]; ++p) {
@@ -511,8 +511,8 @@ const ControlCommand kCommands[] = {
      stp_state},
     {"mac", "mac MAC", "give the switch another address (switches joined by their ports need their own)",
      set_mac},
-    {"spanning-tree", "spanning-tree", "the spanning tree on the wire: root, topology changes, BPDUs per port",
-     show_stp_run},
+    {"spanning-tree", "spanning-tree",
+     "the spanning tree on the wire: root, topology changes, BPDUs per port", show_stp_run},
     {"wait", "wait SECONDS", "let time pass on the switch's clock (ageing, uptime)", pass_time},
     {"dump", "dump", "print the whole switch in a canonical form (no clocks or counters; secrets as digests)",
      dump},

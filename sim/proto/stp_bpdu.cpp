@@ -8,7 +8,7 @@ namespace kelsim::stp {
 namespace {
 
 constexpr uint8_t kAddress[6] = {0x01, 0x80, 0xC2, 0x00, 0x00, 0x00};
-constexpr size_t kLlc = 14;  // the LLC header's offset in the frame
+constexpr size_t kLlc = 14;   // the LLC header's offset in the frame
 constexpr size_t kBody = 17;  // the BPDU's offset
 constexpr size_t kConfigSize = 35, kRstSize = 36, kTcnSize = 4;
 constexpr uint8_t kTypeConfig = 0x00, kTypeRst = 0x02, kTypeTcn = 0x80;
@@ -46,7 +46,8 @@ uint64_t bridge_id(uint32_t priority, const uint8_t mac[6]) {
 }
 
 Decoded decode(const uint8_t *f, size_t len, Bpdu *out) {
-    if (len < kBody || get16(f + 12) >= 0x0600 || f[kLlc] != 0x42 || f[kLlc + 1] != 0x42 || f[kLlc + 2] != 0x03)
+    if (len < kBody || get16(f + 12) >= 0x0600 || f[kLlc] != 0x42 || f[kLlc + 1] != 0x42 ||
+        f[kLlc + 2] != 0x03)
         return Decoded::not_bpdu;
     size_t size = get16(f + 12);  // the 802.3 length: LLC header and BPDU
     if (size > len - kLlc || size < 3 + kTcnSize) return Decoded::short_frame;

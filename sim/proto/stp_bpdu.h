@@ -29,10 +29,10 @@ constexpr uint16_t kSecond = 256;  // a second in the BPDU's unit of time
 // What a bridge says about a segment, compared component by component: the
 // lower vector is the better one.
 struct Vector {
-    uint64_t root;      // the root bridge's identifier
-    uint32_t cost;      // the sender's path cost to the root
-    uint64_t bridge;    // the sender's identifier
-    uint16_t port;      // the sender's port identifier
+    uint64_t root;    // the root bridge's identifier
+    uint32_t cost;    // the sender's path cost to the root
+    uint64_t bridge;  // the sender's identifier
+    uint16_t port;    // the sender's port identifier
 };
 // <0 when a is better than b, 0 when equal, >0 when worse.
 int compare(const Vector &a, const Vector &b);

@@ -102,7 +102,8 @@ void Bridge::reselect() {
         root_times_ = port_[rp].times;
         root_times_.message_age = static_cast<uint16_t>(root_times_.message_age + kSecond);
     } else {
-        root_times_ = {0, static_cast<uint16_t>(cfg_.max_age * kSecond), static_cast<uint16_t>(cfg_.hello * kSecond),
+        root_times_ = {0, static_cast<uint16_t>(cfg_.max_age * kSecond),
+                       static_cast<uint16_t>(cfg_.hello * kSecond),
                        static_cast<uint16_t>(cfg_.forward_delay * kSecond)};
     }
     for (int i = 0; i < kPorts; ++i) {
@@ -115,8 +116,8 @@ void Bridge::reselect() {
             r = Role::root;
         else if (p.info == Info::received && compare(p.designated, p.vec) >= 0)
             r = (p.vec.bridge & kMacBits) == (id_ & kMacBits) ? Role::backup : Role::alternate;
-        if (r == Role::designated && (p.info != Info::mine || p.vec != p.designated ||
-                                      !(p.times == p.designated_times))) {
+        if (r == Role::designated &&
+            (p.info != Info::mine || p.vec != p.designated || !(p.times == p.designated_times))) {
             if (p.info == Info::mine && compare(p.designated, p.vec) > 0) p.agreed = false;  // worse news
             p.info = Info::mine;
             p.vec = p.designated;
@@ -291,7 +292,12 @@ void Bridge::take_proposal(int i) {
 // ---- Time ---------------------------------------------------------------------------
 
 void Bridge::tick(uint64_t now_ms, Actions &a) {
-    uint32_t elapsed = now_ms > now_ ? (now_ms - now_ > 60000 ? 60000 : static_cast<uint32_t>(now_ms - now_)) : 0;
+    if (!now_) {  // the first reading only sets the clock
+        now_ = now_ms;
+        return;
+    }
+    uint32_t elapsed =
+        now_ms > now_ ? (now_ms - now_ > 60000 ? 60000 : static_cast<uint32_t>(now_ms - now_)) : 0;
     now_ = now_ms > now_ ? now_ms : now_;
     if (!cfg_.enabled || elapsed == 0) return;
     second_ += elapsed;
