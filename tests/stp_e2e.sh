@@ -72,6 +72,8 @@ until_ok 5 eval '[ "$(both_blocked | wc -l)" = 1 ] && ! both_blocked | grep -q d
 check "two switches in a loop: exactly one port blocks, on the one not the root" 0 "^fa1/0/2 alternate$" -- both_blocked
 check "the lower priority wins the root, and the other reads it" 0 "^Root +4096/0200.0000.000b" -- ctl a show spanning-tree
 check "the root reads itself the root" 0 "^Root +this bridge" -- ctl b show spanning-tree
+check "a port state by hand is refused while the tree runs" 1 "sets the port states" -- \
+    "$kelsim" --state "$dir/b" stp fa1/0/1 blocking
 check "the other's root port is fa1/0/1" 0 "^fa1/0/1 .*forwarding +root$" -- ctl a show spanning-tree
 check "a ping crosses the loop" 0 " 0% packet loss" -- ip netns exec a ping -c 3 -i 0.2 -W 2 10.0.0.2
 check "BPDUs are counted on the ports" 0 "^1/0/2 bpdu-received [1-9]" -- "$kelsim" --state "$dir/a" spanning-tree

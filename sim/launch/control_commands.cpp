@@ -166,7 +166,13 @@ int stp_state(Model &m, int argc, char **argv) {
         if (std::strcmp(argv[1], kStates[i]) == 0) state = KEL_DRV_PORT_STP_BLOCKING + i;
     if (argc != 2 || !state || !parse_port(m, argv[0], &unit, &port))
         return usage("stp PORT blocking|listening|learning|forwarding");
-    return locked(m, [&] { return done("stp", set_stp_state(m, unit, port, state)); });
+    return locked(m, [&] {
+        if (!m.proto.stp.running) return done("stp", set_stp_state(m, unit, port, state));
+        std::fprintf(stderr,
+                     "kelsim: stp: the spanning tree a dataplane runs sets the port states; "
+                     "switch it off first (kelctl spanning-tree disable)\n");
+        return 1;
+    });
 }
 
 // Switches joined by their ports are told apart by their addresses.
