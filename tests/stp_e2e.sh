@@ -105,6 +105,7 @@ check "with kelsim as root: exactly one kernel port blocks" 0 "^ 1 state blockin
 check "and no kelsim port" 0 "^$" -- blocked c
 check "kelsim reads itself the root" 0 "^Root +this bridge" -- ctl c show spanning-tree
 check "the kernel's bridge has a root port: it is not the root" 0 "root_port [1-9]" -- ip -n k -d link show br0
+until_ok 5 ip netns exec c ping -c 1 -W 1 10.0.1.2  # (frames may be lost while the tree changes)
 check "a ping crosses the other way round" 0 " 0% packet loss" -- ip netns exec c ping -c 2 -i 0.2 -W 2 10.0.1.2
 
 # ---- A flood of malformed BPDUs into one of kelsim's ports: dropped, counted ---------------
