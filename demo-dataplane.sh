@@ -78,6 +78,7 @@ pids+=($dp)
 for _ in $(seq 200); do ip link show fa1-0-4 >/dev/null 2>&1 && break; sleep 0.05; done
 kill -0 $dp 2>/dev/null || { echo "demo-dataplane: the dataplane did not start" >&2; exit 1; }
 run ip -br link
+ctl spanning-tree port fa1/0/1-4 edge enable  # hosts behind them: forwarding at once
 make_host h1 fa1-0-1 10.0.0.1
 make_host h2 fa1-0-2 10.0.0.2
 

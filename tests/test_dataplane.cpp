@@ -26,6 +26,7 @@
 #include "kel_driver.h"
 #include "model/settings.h"
 #include "model/state.h"
+#include "proto/stp_bpdu.h"
 #include "sim_fixture.h"
 
 namespace {
@@ -134,6 +135,9 @@ protected:
         }
         std::ofstream("/proc/sys/net/ipv6/conf/default/disable_ipv6") << 1;  // no chatter of the kernel's own
         kel_test::SimTest::SetUp();
+        // Hosts speak no spanning tree: with it off every port forwards at
+        // once and keeps the state a test gives it (test_stp has the tree).
+        ASSERT_EQ(kel_stp_control_set(0), 0);
         model = current_model();
         stop = eventfd(0, EFD_CLOEXEC);
         options.stop_fd = stop;
@@ -227,6 +231,75 @@ TEST_F(Dataplane, IngressFollowsLinkAndSpanningTree) {
     close(sock);
     EXPECT_EQ(ports_of(deliver(2, frame(kBroadcast, station(2)))), "");
     EXPECT_EQ(counter(2, KEL_DRV_CTR_IN_FRAME), before);
+}
+
+// ---- The spanning tree on the wire ------------------------------------------------
+
+// A rapid BPDU of a designated port of bridge 4096/02:00:00:00:00:77, the best root.
+Bytes root_bpdu(uint16_t port, uint8_t flags) {
+    const uint8_t mac[6] = {0x02, 0, 0, 0, 0, 0x77};
+    uint64_t id = stp::bridge_id(4096, mac);
+    stp::Bpdu b{stp::Kind::rst,
+                stp::kVersionRstp,
+                static_cast<uint8_t>(3 << stp::kRoleShift | flags),
+                {id, 0, id, port},
+                {0, 6 * stp::kSecond, stp::kSecond, 4 * stp::kSecond}};
+    Bytes f(stp::kFrameSize);
+    stp::encode(b, mac, f.data());
+    return f;
+}
+
+TEST_F(Dataplane, SpanningTreeOnTheWire) {
+    for (int p = 3; p <= kPorts; ++p) {
+        ifport edge = fa(p);
+        ASSERT_EQ(kel_stp_port_edge_port_set(&edge, 1), 0);
+    }
+    ASSERT_EQ(kel_stp_control_set(1), 0);
+    // A better bridge on fa1/0/1 and fa1/0/2: a loop through it.
+    host[1]->send(root_bpdu(0x8001, stp::kFlagProposal));
+    host[2]->send(root_bpdu(0x8002, stp::kFlagProposal));
+    kel_drv_stp_port r1{}, r2{};
+    ifport p1 = fa(1), p2 = fa(2);
+    ASSERT_TRUE(until([&] {
+        return kel_stp_port_info_get(&p1, &r1) == 0 && kel_stp_port_info_get(&p2, &r2) == 0 &&
+               r1.state == KEL_DRV_STP_STATE_FORWARDING && r2.role == KEL_DRV_STP_ROLE_ALTERNATE;
+    }));
+    EXPECT_EQ(r1.role, KEL_DRV_STP_ROLE_ROOT);
+    EXPECT_EQ(r2.state, KEL_DRV_STP_STATE_BLOCKING);
+    kel_drv_stp_bridge br{};
+    ASSERT_EQ(kel_stp_bridge_info_get(&br), 0);
+    EXPECT_EQ(br.root_priority, 4096u);
+    EXPECT_EQ(br.root_port, 1u);
+    EXPECT_EQ(br.root_cost, KEL_DRV_STP_COST_FE);
+    // The switch agreed on its root port; frames flood to the edge ports, not the alternate.
+    bool agreed = false;
+    stp::Bpdu b{};
+    for (Bytes f; until([&] { return host[1]->receive(&f); }, 500) && !agreed;)
+        agreed = stp::decode(f.data(), f.size(), &b) == stp::Decoded::ok && (b.flags & stp::kFlagAgreement);
+    EXPECT_TRUE(agreed);
+    std::string flooded;
+    for (auto &g : exchange(1, {frame(kBroadcast, station(1))}))
+        for (const Bytes &f : g.second)
+            if (std::equal(f.begin() + 6, f.begin() + 12, station(1).begin()))
+                flooded += std::to_string(g.first);
+    EXPECT_EQ(flooded, "3456");
+    // A topology change from the root: what was learned on the other ports
+    // is forgotten, but for the edge ports' stations, which cannot move.
+    host[3]->send(frame(kBroadcast, station(3)));
+    with_model([](Model &m) { ASSERT_EQ(learn(m, station(2).data(), 1, 1, 2), KEL_DRV_OK); });
+    ASSERT_TRUE(until([&] { return learned_on(station(3)) == 3 && learned_on(station(2)) == 2; }));
+    host[1]->send(root_bpdu(0x8001, stp::kFlagTc));
+    EXPECT_TRUE(until([&] { return learned_on(station(2)) == 0; }));
+    EXPECT_EQ(learned_on(station(3)), 3);
+    // Malformed BPDUs are refused and counted; the tree stands.
+    for (int i = 0; i < 5; ++i) host[2]->send(frame(kBpdu, station(2), -1, 0, 64, 0x0026));
+    EXPECT_TRUE(until([&] {
+        uint32_t refused = 0;
+        with_model([&](Model &m) { refused = m.proto.stp.port[0][1].refused; });
+        return refused == 5;
+    }));
+    ASSERT_EQ(kel_stp_port_info_get(&p1, &r1), 0);
+    EXPECT_EQ(r1.role, KEL_DRV_STP_ROLE_ROOT);
 }
 
 // ---- VLANs: classification, acceptable frames, ingress filtering, egress tagging

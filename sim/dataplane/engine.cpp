@@ -21,7 +21,9 @@
 #include "dataplane/netlink.h"
 #include "dataplane/pcap.h"
 #include "dataplane/pipeline.h"
+#include "family/arl_table.h"
 #include "family/forwarding.h"
+#include "family/stp_run.h"
 #include "model/state.h"
 
 namespace kelsim {
@@ -65,7 +67,8 @@ bool write_file(const char *path, const char *text) {
 
 class Engine {
 public:
-    Engine(Model &m, const DataplaneOptions &o) : m_(m), o_(o), view_(new View()), fx_(new Effects()) {}
+    Engine(Model &m, const DataplaneOptions &o)
+        : m_(m), o_(o), view_(new View()), fx_(new Effects()), stp_(new SpanningTree()) {}
     int run();
 
 private:
@@ -82,6 +85,7 @@ private:
     void receive(Port &p, RxFrame &r);
     void send(int slot, const Frame &f, bool tagged, bool as_received);
     void flush(Port &p);
+    void run_protocols();
     void sync();
     void apply_effects();
     void apply_links();
@@ -92,6 +96,7 @@ private:
     DataplaneOptions o_;
     std::unique_ptr<View> view_;
     std::unique_ptr<Effects> fx_;
+    std::unique_ptr<SpanningTree> stp_;
     std::vector<std::unique_ptr<Port>> ports_;
     Port *by_slot_[kSlots] = {};
     Netlink inner_nl_;
@@ -134,9 +139,11 @@ bool Engine::list_ports() {
             by_slot_[port->slot] = port.get();
             ports_.push_back(std::move(port));
         }
+    SpanningTree::retire(m_);  // what a dataplane killed before left
     compile_view(m_, *view_);
     view_->clock_last = clock_now(m_);
     view_->clock_offset = m_.fwd.clock_offset;
+    stp_->configure(*view_, *fx_);
     return true;
 }
 
@@ -297,8 +304,11 @@ int Engine::run() {
     if (ok) {
         if (o_.ready) o_.ready(o_.ready_arg);
         loop();
-        Lock last(m_, false);  // the last frames' counters and stations: worth a wait
-        if (last) apply_effects();
+        Lock last(m_);  // the last frames' counters and stations: worth a wait
+        if (last) {
+            apply_effects();
+            SpanningTree::retire(m_);  // no longer on the wire
+        }
     }
     remove_ports();
     for (auto &p : ports_) p->pcap.flush();
@@ -326,6 +336,7 @@ void Engine::loop() {
                 if (q->ring.queued()) flush(*q);
             p->ring.end_block();
         }
+        run_protocols();
         if (busy && fx_->pending()) sync();
         if (double now = monotonic(); now >= next_chores) {
             next_chores = now + kChoresEvery;
@@ -405,6 +416,29 @@ void Engine::flush(Port &p) {
     if (lost) count_not_sent(*fx_, p.slot, lost, true);
 }
 
+// The protocols act on the control frames of the batch and on the time
+// that passed; what they send goes out at once.
+void Engine::run_protocols() {
+    stp_->step(*view_, *fx_, static_cast<uint64_t>(monotonic() * 1000));
+    for (uint32_t i = 0; i < stp_->outgoing(); ++i) {
+        const StpFrame &f = stp_->frame(i);
+        Port *p = by_slot_[f.slot];
+        if (!p) continue;
+        if (p->ring.full()) flush(*p);
+        int pieces = 0;
+        const iovec *v = p->ring.queue(f.data, nullptr, f.data + 12, stp::kFrameSize - 12, &pieces);
+        if (p->pcap.is_open()) {
+            struct timespec t;
+            clock_gettime(CLOCK_REALTIME, &t);
+            p->pcap.add(v, pieces, static_cast<uint32_t>(t.tv_sec), static_cast<uint32_t>(t.tv_nsec));
+        }
+    }
+    if (!stp_->outgoing()) return;
+    for (auto &p : ports_)
+        if (p->ring.queued()) flush(*p);
+    stp_->sent();
+}
+
 // Adds the frames' effects to the model and compiles the View again when
 // the switch changed, if the lock is free at once; else later.
 void Engine::sync() {
@@ -417,6 +451,7 @@ void Engine::sync() {
         if (m_.epoch != view_->epoch) {
             compile_view(m_, *view_);
             view_->clock_offset = m_.fwd.clock_offset;
+            stp_->configure(*view_, *fx_);
             compile = true;
         } else if (fx_->fdb_stale) {
             compile_fdb(m_, *view_);
@@ -439,6 +474,14 @@ void Engine::apply_effects() {
         if (learn(m_, l.mac, l.vid, l.unit, l.port) != KEL_DRV_OK) fx.fdb_stale = true;
     }
     fx.learned_count = 0;
+    if (!empty_set(fx.flush)) {
+        arl_forget(m_.fwd.arl, fx.flush);
+        std::memset(&fx.flush, 0, sizeof fx.flush);
+    }
+    if (fx.stp_changed) {
+        stp_->publish(m_);
+        fx.stp_changed = false;
+    }
 }
 
 // The host ends' carrier follows the ports' links: the switch's end of a

@@ -61,6 +61,13 @@ struct Learned {
 
 constexpr uint32_t kMaxLearned = 4096;
 
+// A BPDU a port took, for the spanning tree to act on after the batch.
+struct BpduIn {
+    int slot;
+    stp::Bpdu bpdu;
+};
+constexpr uint32_t kMaxBpdus = 64;  // a batch's worth: more are refused, as a flood
+
 // What the frames of one batch change in the model; the dataplane adds it
 // to the model when it next holds the lock.
 struct Effects {
@@ -69,12 +76,19 @@ struct Effects {
     Learned learned[kMaxLearned];
     uint32_t learned_count;
     bool fdb_stale;  // the View's MAC table may differ from the model's: copy it again
+    BpduIn bpdu[kMaxBpdus];
+    uint32_t bpdu_count;
+    uint32_t bpdu_refused[kSlots];  // malformed BPDUs and those beyond kMaxBpdus, per port
+    iflist flush;                   // ports whose learned stations the spanning tree forgot
+    bool stp_changed;               // the spanning tree's outcome changed: for the model
 
     uint32_t *counters(int slot) {
         add_to(counted, slot);
         return counter[slot];
     }
-    bool pending() const { return learned_count || fdb_stale || !empty_set(counted); }
+    bool pending() const {
+        return learned_count || fdb_stale || !empty_set(counted) || !empty_set(flush) || stp_changed;
+    }
 };
 
 }  // namespace kelsim

@@ -2,7 +2,7 @@
 // take control frames.
 #include "dataplane/pipeline.h"
 
-#include <array>
+#include <cstring>
 
 namespace kelsim {
 
@@ -23,11 +23,10 @@ const Stage kStages[] = {
     trunk_egress,         // trunks: one member each
 };
 
-// The protocols of the switch that take control frames. The simulated
-// bridge runs none on the wire yet: it is alone in its network and the root
-// of every spanning tree, so BPDUs, LACPDUs and EAPOL frames end at the
-// switch as a bridge's must.
-const std::array<ControlProtocol, 0> kControlProtocols{};
+// The protocols of the switch that take control frames.
+const ControlProtocol kControlProtocols[] = {
+    {"spanning tree", is_bpdu, take_bpdu},  // stp_frames.cpp
+};
 
 bool reserved_group(const uint8_t *mac) {
     static const uint8_t prefix[5] = {0x01, 0x80, 0xC2, 0x00, 0x00};
@@ -83,6 +82,7 @@ void compile_view(const Model &m, View &v) {
     compile_groups(m, v);
     compile_trunks(m, v);
     compile_mirrors(m, v);
+    compile_stp(m, v);
 }
 
 }  // namespace kelsim

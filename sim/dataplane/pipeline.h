@@ -86,4 +86,10 @@ struct ControlProtocol {
     void (*take)(View &v, Frame &f, Effects &fx);
 };
 
+// Spanning-tree family: BPDUs (to 01-80-C2-00-00-00), queued in Effects
+// for the protocol; a malformed one, or one beyond a batch's worth, is
+// counted as refused.
+bool is_bpdu(const Frame &f);
+void take_bpdu(View &v, Frame &f, Effects &fx);
+
 }  // namespace kelsim

@@ -16,6 +16,7 @@
 #include "kel.h"
 #include "kel_driver.h"
 #include "model/model.h"
+#include "proto/stp_bridge.h"
 
 namespace kelsim {
 
@@ -84,6 +85,13 @@ struct GroupView {
     uint16_t index[kGroupCells];
 };
 
+// The spanning tree's settings and the ports' links (spanning-tree family),
+// for the protocol the dataplane runs on the wire.
+struct StpView {
+    stp::BridgeConfig bridge;
+    stp::PortConfig port[kSlots];
+};
+
 struct View {
     uint64_t epoch;  // Model::epoch compiled
     PortView port[kSlots];
@@ -95,6 +103,7 @@ struct View {
     uint32_t trunks_in_use;  // bit id: trunk id exists
     MirrorView mirror[KEL_DRV_MIRROR_SESSIONS + 1];
     GroupView groups;
+    StpView stp;
     // The MAC table (MAC table family): the model's, copied when compiled
     // and changed since by the frames alone.
     ArlTable fdb;
@@ -112,6 +121,7 @@ void compile_fdb(const Model &m, View &v);      // MAC table family
 void compile_groups(const Model &m, View &v);   // multicast family
 void compile_trunks(const Model &m, View &v);   // trunk family, after the ports
 void compile_mirrors(const Model &m, View &v);  // mirror family
+void compile_stp(const Model &m, View &v);      // spanning-tree family
 
 // Compiles every part; call under the model's lock.
 void compile_view(const Model &m, View &v);

@@ -282,6 +282,13 @@ void arl_age(ArlTable &t, uint64_t now, uint32_t limit) {
     }
 }
 
+void arl_forget(ArlTable &t, const iflist &ports) {
+    for (uint32_t pos = 0; pos < kArlCapacity && t.used; ++pos) {
+        const ArlSlot &s = t.slot[pos];
+        if (s.kind == KEL_DRV_ARL_DYNAMIC && (ports.word[s.unit - 1] >> (s.port - 1)) & 1u) remove(t, pos);
+    }
+}
+
 bool arl_unicast_key(const uint8_t *mac, uint32_t vid) {
     static const uint8_t zero[6] = {};
     return vid >= KEL_VLAN_MIN && vid <= KEL_VLAN_MAX && !(mac[0] & 1u) && std::memcmp(mac, zero, 6) != 0;

@@ -20,6 +20,8 @@ uint32_t arl_find(const ArlTable &t, const uint8_t *mac, uint32_t vid);
 int32_t arl_learn(ArlTable &t, const uint8_t *mac, uint32_t vid, uint32_t unit, uint32_t port, uint64_t now);
 // Removes the dynamic entries not learned again for limit seconds (0: none).
 void arl_age(ArlTable &t, uint64_t now, uint32_t limit);
+// Removes the dynamic entries learned on the ports of a set (a topology change).
+void arl_forget(ArlTable &t, const iflist &ports);
 // A unicast address, not all zeros, in a VLAN 1..4094: what can be learned.
 bool arl_unicast_key(const uint8_t *mac, uint32_t vid);
 

@@ -1,10 +1,14 @@
 // stp.cpp - the simulated spanning tree (0x0E) and MST (0x0F).
 //
-// The simulated bridge is alone in its network: it is the root of every
-// instance and each port it runs on is a designated, forwarding port. What
-// a person sets reads back through the bridge, port, region, instance and
-// MST records (layouts in kel_driver.h).
+// What a person sets reads back through the bridge, port, region, instance
+// and MST records (layouts in kel_driver.h). While a dataplane runs the
+// spanning tree on the wire (stp_run.h), the records show its outcome: the
+// root, the root port and cost, each port's role and state; every MST
+// instance follows the common tree. Otherwise the bridge is alone in its
+// network: the root of every instance, each port it runs on designated.
 #include <cstring>
+
+#include "dataplane/view.h"
 
 #include "family/forwarding.h"
 #include "family/protocol_common.h"
@@ -60,7 +64,17 @@ void port_role(const Model &m, uint32_t unit, uint32_t port, uint32_t *state, ui
     static_assert(KEL_DRV_PORT_STP_FORWARDING - 1 == KEL_DRV_STP_STATE_FORWARDING &&
                   KEL_DRV_PORT_STP_DISABLED - 1 == KEL_DRV_STP_STATE_DISABLED);
     *state = stp_port_state(m, unit, port) - 1;
-    *role = runs ? KEL_DRV_STP_ROLE_DESIGNATED : KEL_DRV_STP_ROLE_DISABLED;
+    *role = !runs                 ? KEL_DRV_STP_ROLE_DISABLED
+            : m.proto.stp.running ? m.proto.stp.port[unit - 1][port - 1].role
+                                  : KEL_DRV_STP_ROLE_DESIGNATED;
+}
+
+// The root as the records give it: the one the running tree found, or this bridge.
+void root_of(const Model &m, uint32_t own_priority, uint32_t *priority, uint8_t *mac, uint32_t *cost) {
+    const StpRun &run = m.proto.stp;
+    *priority = run.running ? run.root_priority : own_priority;
+    std::memcpy(mac, run.running ? run.root_mac : m.sys.mac, 6);
+    *cost = run.running ? run.root_cost : 0;
 }
 
 bool instance_active(const Model &m, uint32_t instance) {
@@ -116,9 +130,10 @@ int32_t bridge_info(Context &c) {
     std::memset(&r, 0, sizeof r);
     r.enabled = switch_value(m, kStpOn);
     r.mode = switch_value(m, kMode);
-    r.priority = r.root_priority = switch_value(m, kBridgePrio);
+    r.priority = switch_value(m, kBridgePrio);
     std::memcpy(r.mac, m.sys.mac, sizeof r.mac);
-    std::memcpy(r.root_mac, m.sys.mac, sizeof r.root_mac);
+    root_of(m, r.priority, &r.root_priority, r.root_mac, &r.root_cost);
+    r.root_port = m.proto.stp.running ? m.proto.stp.root_port : 0;
     r.max_age = switch_value(m, kMaxAge);
     r.hello_time = switch_value(m, kHelloTime);
     r.forward_delay = switch_value(m, kForwardDelay);
@@ -154,9 +169,9 @@ int32_t mst_bridge_info(Context &c) {
     std::memset(&r, 0, sizeof r);
     r.instance = c.b.index;
     r.active = 1;
-    r.priority = r.root_priority = keyed_value(m, kMstBridgePrio, c.b.index);
+    r.priority = keyed_value(m, kMstBridgePrio, c.b.index);
     std::memcpy(r.mac, m.sys.mac, sizeof r.mac);
-    std::memcpy(r.root_mac, m.sys.mac, sizeof r.root_mac);
+    root_of(m, r.priority, &r.root_priority, r.root_mac, &r.root_cost);
     r.vlan_count = instance_vlans(m, c.b.index, nullptr);
     return answer(c, r);
 }
@@ -309,6 +324,33 @@ int32_t set_stp_state(Model &m, uint32_t unit, uint32_t port, uint32_t state) {
     return KEL_DRV_OK;
 }
 const Family kMstFamily = family(kMst);
+
+void compile_stp(const Model &m, View &v) {
+    stp::BridgeConfig &b = v.stp.bridge;
+    b.enabled = switch_value(m, kStpOn);
+    b.mode = static_cast<stp::Mode>(switch_value(m, kMode));
+    b.priority = switch_value(m, kBridgePrio);
+    std::memcpy(b.mac, m.sys.mac, sizeof b.mac);
+    b.max_age = switch_value(m, kMaxAge);
+    b.hello = switch_value(m, kHelloTime);
+    b.forward_delay = switch_value(m, kForwardDelay);
+    b.tx_hold = switch_value(m, kTxHold);
+    std::memset(v.stp.port, 0, sizeof v.stp.port);
+    for (uint32_t u = 1; u <= kMaxUnits; ++u)
+        for (uint32_t p = 1; p <= m.topo.nports[u - 1]; ++p) {
+            if (m.topo.is_stack(u, p)) continue;
+            stp::PortConfig &c = v.stp.port[slot_of(u, p)];
+            c.present = true;
+            c.link = link_up(m, u, p);
+            c.number = static_cast<uint16_t>(flat_port_index(m.topo, u, p));
+            c.priority = port_value(m, kPortPrio, u, p);
+            uint32_t cost = port_value(m, kPortCost, u, p);
+            c.cost = cost ? cost : auto_cost(m, u, p);
+            c.edge = port_value(m, kEdge, u, p);
+            c.point_to_point = port_value(m, kLinkType, u, p) != KEL_DRV_STP_LINK_SHARED;
+            c.bpdu_guard = port_value(m, kBpduGuard, u, p);
+        }
+}
 
 // Every VLAN starts in the common instance, the only one that exists.
 void init_protocol_area(Model &m) { m.proto.mst.active = 1; }

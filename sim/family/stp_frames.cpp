@@ -3,7 +3,8 @@
 // source addresses and discards them, any other state discards them. (The
 // state also keeps a port from sending: the ports' part of the View counts
 // only forwarding ports among those that send.) Control frames were taken
-// before this rule, in every state.
+// before this rule, in every state: BPDUs go to the protocol the dataplane
+// runs (stp_run.h) after the batch.
 #include "dataplane/pipeline.h"
 
 namespace kelsim {
@@ -18,6 +19,20 @@ Verdict stp_ingress(View &v, Frame &f, Effects &) {
         default:
             return Verdict::discard;
     }
+}
+
+bool is_bpdu(const Frame &f) {
+    static const uint8_t address[6] = {0x01, 0x80, 0xC2, 0x00, 0x00, 0x00};
+    return std::memcmp(f.dst(), address, 6) == 0;
+}
+
+void take_bpdu(View &, Frame &f, Effects &fx) {
+    stp::Bpdu b;
+    if (fx.bpdu_count == kMaxBpdus || stp::decode(f.data, f.len, &b) != stp::Decoded::ok) {
+        ++fx.bpdu_refused[f.in];
+        return;
+    }
+    fx.bpdu[fx.bpdu_count++] = {f.in, b};
 }
 
 }  // namespace kelsim

@@ -166,7 +166,49 @@ int stp_state(Model &m, int argc, char **argv) {
         if (std::strcmp(argv[1], kStates[i]) == 0) state = KEL_DRV_PORT_STP_BLOCKING + i;
     if (argc != 2 || !state || !parse_port(m, argv[0], &unit, &port))
         return usage("stp PORT blocking|listening|learning|forwarding");
-    return locked(m, [&] { return done("stp", set_stp_state(m, unit, port, state)); });
+    return locked(m, [&] {
+        if (!m.proto.stp.running) return done("stp", set_stp_state(m, unit, port, state));
+        std::fprintf(stderr,
+                     "kelsim: stp: the spanning tree a dataplane runs sets the port states; "
+                     "switch it off first (kelctl spanning-tree disable)\n");
+        return 1;
+    });
+}
+
+// Switches joined by their ports are told apart by their addresses.
+int set_mac(Model &m, int argc, char **argv) {
+    uint8_t mac[6];
+    if (argc != 1 || !parse_mac(argv[0], mac) || (mac[0] & 1u)) return usage("mac MAC (not a group address)");
+    return locked(m, [&] { return std::memcpy(m.sys.mac, mac, 6), 0; });
+}
+
+std::string mac_text(const uint8_t m[6]);
+
+// The spanning tree as the dataplane runs it: what the records do not hold.
+int show_stp_run(Model &m, int argc, char **) {
+    if (argc != 0) return usage("spanning-tree");
+    std::string out;
+    int status = locked(m, [&] {
+        const StpRun &run = m.proto.stp;
+        if (!run.running) return out = "not running on the wire\n", 0;
+        out = "root " + std::to_string(run.root_priority) + "/" + mac_text(run.root_mac) + " cost " +
+              std::to_string(run.root_cost) + " root-port " + std::to_string(run.root_port) +
+              " topology-changes " + std::to_string(run.topology_changes) + "\n";
+        for (uint32_t u = 1; u <= kMaxUnits; ++u)
+            for (uint32_t p = 1; p <= m.topo.nports[u - 1]; ++p) {
+                const StpPortRun &r = run.port[u - 1][p - 1];
+                if (m.topo.is_stack(u, p) || !(r.received | r.sent | r.refused | r.shut)) continue;
+                char line[160];
+                std::snprintf(line, sizeof line, "%u/0/%u bpdu-received %u sent %u refused %u%s%s\n", u, p,
+                              r.received, r.sent, r.refused, r.edge ? " edge" : "",
+                              r.shut ? " shut-by-bpdu-guard" : "");
+                out += line;
+            }
+        return 0;
+    });
+    if (status) return status;
+    std::fputs(out.c_str(), stdout);
+    return 0;
 }
 
 int pass_time(Model &m, int argc, char **argv) {
@@ -473,6 +515,10 @@ const ControlCommand kCommands[] = {
     {"cable", "cable PORT plug|pull", "plug or pull a port's cable; its link follows", cable},
     {"stp", "stp PORT STATE", "the spanning tree puts a port into a state (blocking ... forwarding)",
      stp_state},
+    {"mac", "mac MAC", "give the switch another address (switches joined by their ports need their own)",
+     set_mac},
+    {"spanning-tree", "spanning-tree",
+     "the spanning tree on the wire: root, topology changes, BPDUs per port", show_stp_run},
     {"wait", "wait SECONDS", "let time pass on the switch's clock (ageing, uptime)", pass_time},
     {"dump", "dump", "print the whole switch in a canonical form (no clocks or counters; secrets as digests)",
      dump},

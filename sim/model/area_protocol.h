@@ -32,6 +32,28 @@ struct MstState {
     uint8_t pad2[1];
 };
 
+// The spanning tree as a dataplane runs it on the wire: its outcome, for
+// the records to read. While running is 0 the bridge is alone in its
+// network, the root of every instance.
+struct StpPortRun {
+    uint8_t role;  // KEL_DRV_STP_ROLE_*
+    uint8_t shut;  // shut by BPDU guard until its link goes down
+    uint8_t edge;  // operating as an edge port
+    uint8_t pad;
+    uint32_t received, sent, refused;  // BPDUs; refused: malformed, or beyond what a batch takes
+};
+
+struct StpRun {
+    uint32_t running;
+    uint32_t root_priority;
+    uint8_t root_mac[6];
+    uint8_t pad[2];
+    uint32_t root_cost;
+    uint32_t root_port;  // flat port index, 0 when this bridge is the root
+    uint32_t topology_changes;
+    StpPortRun port[kMaxUnits][kMaxPorts];
+};
+
 struct RadiusSlot {
     uint32_t used;
     uint32_t addr;
@@ -78,6 +100,7 @@ struct DhcpBinding {
 
 struct ProtocolState {
     MstState mst;
+    StpRun stp;
     RadiusSlot radius[KEL_DRV_RADIUS_SLOTS];
     LocalUser user[kLocalUsers];
     AclList acl[KEL_DRV_ACL_LISTS];  // list number n in slot n - 1
