@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "family/commands.h"
+#include "family/policy.h"
 #include "kel_driver.h"
 #include "launch/launcher.h"
 #include "model/state.h"
@@ -167,6 +168,19 @@ int stp_state(Model &m, int argc, char **argv) {
     if (argc != 2 || !state || !parse_port(m, argv[0], &unit, &port))
         return usage("stp PORT blocking|listening|learning|forwarding");
     return locked(m, [&] { return done("stp", set_stp_state(m, unit, port, state)); });
+}
+
+// What a completed 802.1X exchange leaves behind, since no authentication
+// server runs here: a station authorized on the port, or none.
+int dot1x(Model &m, int argc, char **argv) {
+    uint8_t mac[6];
+    uint32_t unit, port;
+    bool authorize = argc == 3 && std::strcmp(argv[1], "authorize") == 0 && parse_mac(argv[2], mac);
+    if (!(authorize || (argc == 2 && std::strcmp(argv[1], "deauthorize") == 0)) ||
+        !parse_port(m, argv[0], &unit, &port))
+        return usage("dot1x PORT authorize MAC | dot1x PORT deauthorize");
+    return locked(m,
+                  [&] { return done("dot1x", dot1x_authorize(m, unit, port, authorize ? mac : nullptr)); });
 }
 
 int pass_time(Model &m, int argc, char **argv) {
@@ -331,7 +345,11 @@ void dump_forwarding(Model &m, std::string &out) {
                    " allowed-tagged=" + vlans_text(ps.allowed[0]) +
                    " allowed-untagged=" + vlans_text(ps.allowed[1]) + " garp=" + std::to_string(garp.join) +
                    "/" + std::to_string(garp.leave) + "/" + std::to_string(garp.leave_all) +
-                   (m.proto.secu[u - 1][p - 1].shut ? " secure-shut" : "") + "\n";
+                   (m.proto.secu[u - 1][p - 1].shut ? " secure-shut" : "") +
+                   (m.proto.dot1x[u - 1][p - 1].authorized
+                        ? " dot1x-authorized=" + mac_text(m.proto.dot1x[u - 1][p - 1].station)
+                        : "") +
+                   "\n";
         }
     std::vector<std::string> lines;
     for (const ArlSlot &a : m.fwd.arl.slot)
@@ -473,6 +491,8 @@ const ControlCommand kCommands[] = {
     {"cable", "cable PORT plug|pull", "plug or pull a port's cable; its link follows", cable},
     {"stp", "stp PORT STATE", "the spanning tree puts a port into a state (blocking ... forwarding)",
      stp_state},
+    {"dot1x", "dot1x PORT authorize MAC|deauthorize",
+     "a station is authorized on PORT as by an 802.1X exchange (or none is)", dot1x},
     {"wait", "wait SECONDS", "let time pass on the switch's clock (ageing, uptime)", pass_time},
     {"dump", "dump", "print the whole switch in a canonical form (no clocks or counters; secrets as digests)",
      dump},
