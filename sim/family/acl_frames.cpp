@@ -77,8 +77,9 @@ bool masked_equal(const uint8_t *mac, const uint8_t *want, const uint8_t *mask) 
 }
 
 bool mac_matches(const AclRule &r, const Frame &f) {
-    return masked_equal(f.src(), r.src_mac, r.src_mac_mask) && masked_equal(f.dst(), r.dst_mac, r.dst_mac_mask) &&
-           (!r.ethertype || r.ethertype == f.type()) && (!r.vid || r.vid == f.vid);
+    return masked_equal(f.src(), r.src_mac, r.src_mac_mask) &&
+           masked_equal(f.dst(), r.dst_mac, r.dst_mac_mask) && (!r.ethertype || r.ethertype == f.type()) &&
+           (!r.vid || r.vid == f.vid);
 }
 
 bool ip_matches(const AclRule &r, const Ipv4 &ip) {
@@ -92,7 +93,8 @@ bool ip_matches(const AclRule &r, const Ipv4 &ip) {
                (!(r.icmp_match & KEL_DRV_MATCH_ICMP_CODE) || ip.l4[1] == r.icmp_code);
     }
     if (!r.src_port && !r.dst_port) return true;
-    if (!ip.first || ip.l4_len < 4) return false;  // a port the packet does not show matches no filter of ports
+    if (!ip.first || ip.l4_len < 4)
+        return false;  // a port the packet does not show matches no filter of ports
     return (!r.src_port || be16(ip.l4) == r.src_port) && (!r.dst_port || be16(ip.l4 + 2) == r.dst_port);
 }
 

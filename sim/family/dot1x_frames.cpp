@@ -54,7 +54,8 @@ Verdict dot1x_ingress(View &v, Frame &f, Effects &fx) {
     }
     switch (p.dot1x) {
         case KEL_DRV_DOT1X_AUTHORIZED:
-            return !p.single_host || std::memcmp(f.src(), p.station, 6) == 0 ? Verdict::forward : Verdict::discard;
+            return !p.single_host || std::memcmp(f.src(), p.station, 6) == 0 ? Verdict::forward
+                                                                             : Verdict::discard;
         case KEL_DRV_DOT1X_GUEST:
             f.vid = p.guest_vlan;
             return Verdict::forward;

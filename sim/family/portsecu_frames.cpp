@@ -51,8 +51,14 @@ bool secure_add(SecureView &s, int slot, const uint8_t *mac, uint64_t now) {
     for (uint32_t pos = 0; pos < kSecureAddrs; ++pos) {
         SecureAddr &a = s.addr[pos];
         if (a.used) continue;
-        a = SecureAddr{1, static_cast<uint8_t>(unit_of(slot)), static_cast<uint8_t>(port_of(slot)),
-                       KEL_DRV_SECURE_DYNAMIC, {}, {}, now, now};
+        a = SecureAddr{1,
+                       static_cast<uint8_t>(unit_of(slot)),
+                       static_cast<uint8_t>(port_of(slot)),
+                       KEL_DRV_SECURE_DYNAMIC,
+                       {},
+                       {},
+                       now,
+                       now};
         std::memcpy(a.mac, mac, 6);
         secure_index(s, pos);
         return true;

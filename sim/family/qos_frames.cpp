@@ -88,7 +88,8 @@ Verdict qos_ingress(View &v, Frame &f, Effects &) {
         kind = KEL_DRV_STORM_BROADCAST;
     else if (is_group(f.dst()))
         kind = KEL_DRV_STORM_MULTICAST;
-    else if ((p.storm >> KEL_DRV_STORM_UNKNOWN_UNICAST & 1u) && arl_find(v.fdb, f.dst(), f.vid) == kArlNowhere)
+    else if ((p.storm >> KEL_DRV_STORM_UNKNOWN_UNICAST & 1u) &&
+             arl_find(v.fdb, f.dst(), f.vid) == kArlNowhere)
         kind = KEL_DRV_STORM_UNKNOWN_UNICAST;
     if (kind >= 0 && (p.storm >> kind & 1u) && !take(b[kStormBroadcast + kind], v.now_ns, 1))
         return Verdict::discard;
@@ -99,7 +100,8 @@ Verdict qos_ingress(View &v, Frame &f, Effects &) {
 Verdict qos_egress(View &v, Frame &f, Effects &fx) {
     iflist limited;
     bool any = false;
-    for (int w = 0; w < KEL_IFLIST_WORDS; ++w) any |= (limited.word[w] = f.out.word[w] & v.tx_limited.word[w]) != 0;
+    for (int w = 0; w < KEL_IFLIST_WORDS; ++w)
+        any |= (limited.word[w] = f.out.word[w] & v.tx_limited.word[w]) != 0;
     if (!any) return Verdict::forward;
     for_each_slot(limited, [&](int slot) {
         if (take(v.bucket[slot][kRateTx], v.now_ns, f.wire)) return;

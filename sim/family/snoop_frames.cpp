@@ -34,10 +34,16 @@ constexpr uint8_t kIgmp = 2, kUdp = 17;
 constexpr uint16_t kServerPort = 67, kClientPort = 68;
 constexpr uint8_t kOffer = 2, kAck = 5, kNak = 6, kRelease = 7;
 
-bool vlan_on(const vlanlist &l, uint16_t vid) { return vid && (l.word[(vid - 1) / 32] >> ((vid - 1) % 32) & 1u); }
+bool vlan_on(const vlanlist &l, uint16_t vid) {
+    return vid && (l.word[(vid - 1) / 32] >> ((vid - 1) % 32) & 1u);
+}
 
 void group_mac(uint32_t group, uint8_t mac[6]) {
-    const uint8_t m[6] = {0x01, 0x00, 0x5E, static_cast<uint8_t>(group >> 16 & 0x7F), static_cast<uint8_t>(group >> 8),
+    const uint8_t m[6] = {0x01,
+                          0x00,
+                          0x5E,
+                          static_cast<uint8_t>(group >> 16 & 0x7F),
+                          static_cast<uint8_t>(group >> 8),
                           static_cast<uint8_t>(group)};
     std::memcpy(mac, m, 6);
 }
@@ -220,7 +226,8 @@ Verdict snoop_ingress(View &v, Frame &f, Effects &fx) {
     Ipv4 ip;
     if (!(igmp_on | dhcp_on) || !parse_ipv4(f, &ip)) return Verdict::forward;
     const uint8_t *h = f.data + f.payload();
-    if (inet_sum(h, static_cast<uint32_t>(ip.l4 - h)) != 0xFFFF) return Verdict::forward;  // a wrong header checksum
+    if (inet_sum(h, static_cast<uint32_t>(ip.l4 - h)) != 0xFFFF)
+        return Verdict::forward;  // a wrong header checksum
     if (igmp_on && ip.protocol == kIgmp) igmp(v, fx, f, ip);
     if (dhcp_on && ip.protocol == kUdp) return dhcp(v, fx, f, ip);
     return Verdict::forward;
