@@ -20,7 +20,7 @@ namespace kelsim {
 struct Model;
 
 constexpr uint32_t kLocalUsers = 16;
-constexpr uint32_t kAclFilters = 16;  // per list
+constexpr uint32_t kAclFilters = 64;  // per list
 constexpr uint32_t kSecureAddrs = 1024;
 constexpr uint32_t kDhcpBindings = 256;
 
