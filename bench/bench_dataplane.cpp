@@ -209,7 +209,8 @@ void measure(benchmark::State &state, const char *gen_if, const std::string &sin
 bool police_port_1() {
     ifport p1{1, 0, 1};
     uint32_t list = 0;
-    bool ok = kel_portsecu_enable_set(&p1, 1) == 0 && kel_acl_create("bench", KEL_DRV_ACL_TYPE_MAC, &list) == 0;
+    bool ok =
+        kel_portsecu_enable_set(&p1, 1) == 0 && kel_acl_create("bench", KEL_DRV_ACL_TYPE_MAC, &list) == 0;
     for (uint32_t i = 0; ok && i < 64; ++i) {
         kel_drv_acl_filter f{};
         f.action = i < 63 ? KEL_DRV_ACL_DENY : KEL_DRV_ACL_PERMIT;

@@ -43,9 +43,9 @@ bool forwarding_setup() {
     const uint8_t group[6] = {0x01, 0x00, 0x5E, 0, 0, 1}, station[6] = {0x02, 0, 0, 0, 0, 1};
     return kel_vlan_create(10) == 0 && kel_vlan_create(20) == 0 &&
            kel_port_vlan_mode_set(&p2, 10, KEL_DRV_VLAN_MODE_TRUNK) == 0 &&
-           kel_port_allow_vlans_add(&p2, &both, KEL_DRV_ALLOW_TAGGED) == 0 && kel_port_ifilter_set(&p1, 1) == 0 &&
-           kel_static_trunk_set(1, &trunk) == 0 && kel_mirror_monitor_set(1, &p6) == 0 &&
-           kel_mirror_mirrored_set(1, &p5, KEL_DRV_MIRROR_BOTH) == 0 &&
+           kel_port_allow_vlans_add(&p2, &both, KEL_DRV_ALLOW_TAGGED) == 0 &&
+           kel_port_ifilter_set(&p1, 1) == 0 && kel_static_trunk_set(1, &trunk) == 0 &&
+           kel_mirror_monitor_set(1, &p6) == 0 && kel_mirror_mirrored_set(1, &p5, KEL_DRV_MIRROR_BOTH) == 0 &&
            kel_port_block_set(&p5, KEL_DRV_BLOCK_UNKNOWN_UNICAST, 1) == 0 &&
            kel_static_mcast_add(group, 1, 0, &group_ports) == 0 && kel_static_arl_add(station, 1, &p1) == 0;
 }
@@ -64,9 +64,12 @@ bool acl_setup(const ifport *ports, int n) {
     icmp.icmp_match = KEL_DRV_MATCH_ICMP_TYPE | KEL_DRV_MATCH_ICMP_CODE;
     icmp.icmp_type = 8;
     ifport to{1, 0, 7};
-    bool ok = kel_acl_create("m", KEL_DRV_ACL_TYPE_MAC, &mac) == 0 && kel_acl_create("i", KEL_DRV_ACL_TYPE_IP, &ip) == 0 &&
-              kel_acl_mac_filter_add(mac, &deny, 0, nullptr) == 0 && kel_acl_mac_filter_add(mac, &redirect, 0, &to) == 0 &&
-              kel_acl_mac_filter_add(mac, &any, 0, nullptr) == 0 && kel_acl_ip_filter_add(ip, &tcp, 0, nullptr) == 0 &&
+    bool ok = kel_acl_create("m", KEL_DRV_ACL_TYPE_MAC, &mac) == 0 &&
+              kel_acl_create("i", KEL_DRV_ACL_TYPE_IP, &ip) == 0 &&
+              kel_acl_mac_filter_add(mac, &deny, 0, nullptr) == 0 &&
+              kel_acl_mac_filter_add(mac, &redirect, 0, &to) == 0 &&
+              kel_acl_mac_filter_add(mac, &any, 0, nullptr) == 0 &&
+              kel_acl_ip_filter_add(ip, &tcp, 0, nullptr) == 0 &&
               kel_acl_ip_filter_add(ip, &icmp, 0, nullptr) == 0;
     for (int i = 0; i < n; ++i)
         ok = ok && kel_acl_filter_install("m", KEL_DRV_ACL_TYPE_MAC, &ports[i]) == 0 &&
@@ -89,8 +92,8 @@ bool configure(uint8_t c) {
             ok = kel_dot1x_port_ctrl_set(p, KEL_DRV_DOT1X_AUTO) == 0 &&
                  kel_dot1x_guest_vlan_set(p, i == 2 ? 20 : 0) == 0 && kel_dot1x_multi_host_set(p, i & 1) == 0;
         if (ok && (c & kLimits))
-            ok = kel_storm_ctrl_set(p, static_cast<uint32_t>(i % 3), 5) == 0 && kel_qos_rx_rate_set(p, 64, 1) == 0 &&
-                 kel_qos_tx_rate_set(p, 64, 0) == 0;
+            ok = kel_storm_ctrl_set(p, static_cast<uint32_t>(i % 3), 5) == 0 &&
+                 kel_qos_rx_rate_set(p, 64, 1) == 0 && kel_qos_tx_rate_set(p, 64, 0) == 0;
     }
     const uint8_t authorized[6] = {0x02, 0, 0, 0, 0, 2};
     if (ok && (c & kDot1x)) {
@@ -128,7 +131,8 @@ void apply(View &v, Effects &fx) {
     kelsim::with_model([&](Model &m) {
         for (uint32_t i = 0; i < fx.event_count; ++i) apply_policy_event(m, fx.event[i], v.now);
         for (const DhcpBinding &b : m.proto.binding)
-            if (b.used && (!m.topo.exists(b.rec.unit, b.rec.port) || b.rec.vid < 1 || b.rec.vid > KEL_VLAN_MAX))
+            if (b.used &&
+                (!m.topo.exists(b.rec.unit, b.rec.port) || b.rec.vid < 1 || b.rec.vid > KEL_VLAN_MAX))
                 std::abort();
         for (const McastGroup &g : m.fwd.mcast)
             if (g.kind && !(g.mac[0] & 1u)) std::abort();
@@ -147,7 +151,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     std::memset(&fx.counted, 0, sizeof fx.counted);
     int in = data[0] % 24;  // fa1/0/1 .. fa1/0/24
     bool tagged = data[1] & 1;
-    uint16_t tpid = data[1] & 2 ? kTpidService : kTpidCustomer, tci = static_cast<uint16_t>(data[1] >> 2) * 331u;
+    uint16_t tpid = data[1] & 2 ? kTpidService : kTpidCustomer,
+             tci = static_cast<uint16_t>(data[1] >> 2) * 331u;
     uint32_t len = static_cast<uint32_t>(size - 3);
     std::vector<uint8_t> buf(len + 4);  // exact size, with the ring's headroom
     std::memcpy(buf.data() + 4, data + 3, len);

@@ -87,17 +87,12 @@ struct GroupView {
 // ---- Policy: what the security and snooping families compiled ------------
 
 // A filter of an access list, ready to be matched (access-list family):
-// addresses masked and in host order, the egress port as a slot.
+// three keys of the frame compared under masks, each built as the frame's
+// key is (acl_frames.cpp), so that a rule costs three masked compares.
 struct AclRule {
-    uint8_t kind;      // KEL_DRV_FILTER_*
-    uint8_t deny;      // 1: deny, 0: permit
+    uint64_t key[3], mask[3];
     int16_t redirect;  // permit to this port alone (a slot), -1 for none
-    uint8_t src_mac[6], src_mac_mask[6], dst_mac[6], dst_mac_mask[6];
-    uint16_t ethertype, vid;  // 0: any
-    uint8_t protocol;         // IP protocol number, 0: any IP packet
-    uint8_t icmp_match, icmp_type, icmp_code;
-    uint16_t src_port, dst_port;  // 0: any
-    uint32_t src_ip, src_mask, dst_ip, dst_mask;
+    uint8_t deny;      // 1: deny, 0: permit
 };
 struct AclView {
     uint32_t count;
@@ -171,7 +166,6 @@ struct View {
 
     // Policy (the security and snooping families).
     PolicyPort policy[kSlots];
-    iflist policed;                      // ports with any policy setting on what they receive
     iflist tx_limited;                   // ports with a transmit rate
     AclView acl[KEL_DRV_ACL_LISTS + 1];  // by list number
     SecureView secure;

@@ -13,8 +13,9 @@
 // records carry no hit counters, so none are kept.
 //
 // The lists are compiled once per change into flat arrays of rules
-// (View::acl), addresses already masked, so a frame costs a few compares
-// per filter and nothing when its port carries no list.
+// (View::acl) of three masked 64-bit keys each, so a frame costs three
+// masked compares per filter (about a nanosecond) and nothing when its
+// port carries no list.
 #include "dataplane/pipeline.h"
 
 namespace kelsim {
@@ -41,61 +42,64 @@ uint8_t ip_protocol(uint32_t drv) {
     }
 }
 
+uint64_t mac48(const uint8_t *p) { return uint64_t{be16(p)} << 32 | be32(p + 2); }
+
+// The keys a rule compares, the frame's and the rule's alike:
+//   MAC: source, destination, EtherType << 16 | VLAN;
+//   IP:  source << 32 | destination, the layer-4 key, unused.
+// The layer-4 key: protocol << 32 | source port << 16 | destination port,
+// or ICMP type << 8 | code in the low half; bit 40 set when the packet does
+// not show its ports (a later fragment, cut short), so that no filter of
+// ports or ICMP fields matches it.
+constexpr uint64_t kNoPorts = uint64_t{1} << 40;
+
+uint64_t l4_key(const Ipv4 &ip) {
+    uint64_t key = uint64_t{ip.protocol} << 32;
+    if (ip.protocol == 1)
+        return ip.first && ip.l4_len >= 2 ? key | uint64_t{ip.l4[0]} << 8 | ip.l4[1] : key | kNoPorts;
+    return ip.first && ip.l4_len >= 4 ? key | uint64_t{be32(ip.l4)} : key | kNoPorts;
+}
+
 AclRule compile_rule(const Model &m, const kel_drv_acl_filter &in) {
     AclRule r;
     std::memset(&r, 0, sizeof r);
-    r.kind = static_cast<uint8_t>(in.kind);
     r.deny = in.action == KEL_DRV_ACL_DENY;
     r.redirect = -1;
     if (in.egress_unit > 0 && in.egress_port > 0 &&
         !m.topo.is_stack(static_cast<uint32_t>(in.egress_unit), static_cast<uint32_t>(in.egress_port)))
         r.redirect = static_cast<int16_t>(
             slot_of(static_cast<uint32_t>(in.egress_unit), static_cast<uint32_t>(in.egress_port)));
-    std::memcpy(r.src_mac, in.src_mac, 6);
-    std::memcpy(r.src_mac_mask, in.src_mac_mask, 6);
-    std::memcpy(r.dst_mac, in.dst_mac, 6);
-    std::memcpy(r.dst_mac_mask, in.dst_mac_mask, 6);
-    r.ethertype = static_cast<uint16_t>(in.ethertype);
-    r.vid = static_cast<uint16_t>(in.vid);
-    r.protocol = ip_protocol(in.protocol);
-    r.icmp_match = static_cast<uint8_t>(in.icmp_match);
-    r.icmp_type = static_cast<uint8_t>(in.icmp_type);
-    r.icmp_code = static_cast<uint8_t>(in.icmp_code);
-    r.src_port = static_cast<uint16_t>(in.src_port);
-    r.dst_port = static_cast<uint16_t>(in.dst_port);
-    r.src_ip = host_order(in.src_ip);
-    r.src_mask = host_order(in.src_mask);
-    r.dst_ip = host_order(in.dst_ip);
-    r.dst_mask = host_order(in.dst_mask);
+    if (in.kind == KEL_DRV_FILTER_MAC) {
+        r.key[0] = mac48(in.src_mac), r.mask[0] = mac48(in.src_mac_mask);
+        r.key[1] = mac48(in.dst_mac), r.mask[1] = mac48(in.dst_mac_mask);
+        r.key[2] = uint64_t{in.ethertype} << 16 | in.vid;
+        r.mask[2] = (in.ethertype ? 0xFFFF0000u : 0u) | (in.vid ? 0xFFFFu : 0u);
+        return r;
+    }
+    r.key[0] = uint64_t{host_order(in.src_ip)} << 32 | host_order(in.dst_ip);
+    r.mask[0] = uint64_t{host_order(in.src_mask)} << 32 | host_order(in.dst_mask);
+    uint8_t proto = ip_protocol(in.protocol);
+    if (!proto) return r;
+    r.key[1] = uint64_t{proto} << 32, r.mask[1] = uint64_t{0xFF} << 32;
+    if (proto == 1 && in.icmp_match) {
+        r.mask[1] |= kNoPorts;
+        if (in.icmp_match & KEL_DRV_MATCH_ICMP_TYPE) r.key[1] |= in.icmp_type << 8, r.mask[1] |= 0xFF00;
+        if (in.icmp_match & KEL_DRV_MATCH_ICMP_CODE) r.key[1] |= in.icmp_code, r.mask[1] |= 0xFF;
+    } else if (proto != 1 && (in.src_port || in.dst_port)) {
+        r.mask[1] |= kNoPorts;
+        if (in.src_port) r.key[1] |= uint64_t{in.src_port} << 16, r.mask[1] |= 0xFFFF0000u;
+        if (in.dst_port) r.key[1] |= in.dst_port, r.mask[1] |= 0xFFFFu;
+    }
     return r;
 }
 
-bool masked_equal(const uint8_t *mac, const uint8_t *want, const uint8_t *mask) {
-    for (int i = 0; i < 6; ++i)
-        if ((mac[i] & mask[i]) != want[i]) return false;
-    return true;
-}
-
-bool mac_matches(const AclRule &r, const Frame &f) {
-    return masked_equal(f.src(), r.src_mac, r.src_mac_mask) &&
-           masked_equal(f.dst(), r.dst_mac, r.dst_mac_mask) && (!r.ethertype || r.ethertype == f.type()) &&
-           (!r.vid || r.vid == f.vid);
-}
-
-bool ip_matches(const AclRule &r, const Ipv4 &ip) {
-    if ((ip.src & r.src_mask) != r.src_ip || (ip.dst & r.dst_mask) != r.dst_ip) return false;
-    if (!r.protocol) return true;
-    if (r.protocol != ip.protocol) return false;
-    if (r.protocol == 1) {  // ICMP: type and code, when the filter names them
-        if (!r.icmp_match) return true;
-        if (!ip.first || ip.l4_len < 2) return false;
-        return (!(r.icmp_match & KEL_DRV_MATCH_ICMP_TYPE) || ip.l4[0] == r.icmp_type) &&
-               (!(r.icmp_match & KEL_DRV_MATCH_ICMP_CODE) || ip.l4[1] == r.icmp_code);
-    }
-    if (!r.src_port && !r.dst_port) return true;
-    if (!ip.first || ip.l4_len < 4)
-        return false;  // a port the packet does not show matches no filter of ports
-    return (!r.src_port || be16(ip.l4) == r.src_port) && (!r.dst_port || be16(ip.l4 + 2) == r.dst_port);
+// The first rule of a list whose keys match, or null.
+const AclRule *first_match(const AclView &a, const uint64_t k[3]) {
+    for (const AclRule *r = a.rule, *end = a.rule + a.count; r != end; ++r)
+        if ((((k[0] & r->mask[0]) ^ r->key[0]) | ((k[1] & r->mask[1]) ^ r->key[1]) |
+             ((k[2] & r->mask[2]) ^ r->key[2])) == 0)
+            return r;
+    return nullptr;
 }
 
 }  // namespace
@@ -109,25 +113,24 @@ void compile_acls(const Model &m, View &v) {
         for (uint32_t i = 0; i < a.count; ++i) a.rule[i] = compile_rule(m, l.filter[i]);
         if (!l.used) continue;
         int which = l.type == KEL_DRV_ACL_TYPE_MAC ? 0 : 1;
-        for_each_slot(l.ports, [&](int s) {
-            v.policy[s].acl[which] = static_cast<uint8_t>(n);
-            add_to(v.policed, s);
-        });
+        for_each_slot(l.ports, [&](int s) { v.policy[s].acl[which] = static_cast<uint8_t>(n); });
     }
 }
 
 Verdict acl_ingress(View &v, Frame &f, Effects &) {
     const PolicyPort &p = v.policy[f.in];
     if (!(p.acl[0] | p.acl[1])) return Verdict::forward;
-    Ipv4 ip{};
-    bool is_ip = p.acl[1] && parse_ipv4(f, &ip);
     for (int which = 0; which < 2; ++which) {
         const AclView &a = v.acl[p.acl[which]];
-        if (!p.acl[which] || !a.count || (which == 1 && !is_ip)) continue;
-        const AclRule *r = a.rule, *end = a.rule + a.count;
-        for (; r != end; ++r)
-            if (which == 0 ? mac_matches(*r, f) : ip_matches(*r, ip)) break;
-        if (r == end || r->deny) return Verdict::discard;
+        if (!p.acl[which] || !a.count) continue;
+        uint64_t k[3] = {mac48(f.src()), mac48(f.dst()), uint64_t{f.type()} << 16 | f.vid};
+        if (which == 1) {
+            Ipv4 ip;
+            if (!parse_ipv4(f, &ip)) continue;  // an IP list passes what is not IPv4
+            k[0] = uint64_t{ip.src} << 32 | ip.dst, k[1] = l4_key(ip), k[2] = 0;
+        }
+        const AclRule *r = first_match(a, k);
+        if (!r || r->deny) return Verdict::discard;
         if (r->redirect >= 0) f.redirect = r->redirect;
     }
     return Verdict::forward;

@@ -30,7 +30,6 @@ void compile_dot1x(const Model &m, View &v) {
                 state = KEL_DRV_DOT1X_UNAUTHORIZED;  // a guest VLAN that does not exist takes in nobody
             pp.dot1x = static_cast<uint8_t>(state);
             if (!state) continue;
-            add_to(v.policed, slot);
             pp.single_host = dot1x_single_host(m, u, p);
             std::memcpy(pp.station, m.proto.dot1x[u - 1][p - 1].station, 6);
             if (state == KEL_DRV_DOT1X_UNAUTHORIZED) remove_from(v.sending, slot);

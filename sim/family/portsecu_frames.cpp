@@ -87,7 +87,6 @@ void compile_secure(const Model &m, View &v) {
             pp.violation = static_cast<uint8_t>(c.violation);
             pp.secure_max = static_cast<uint16_t>(c.maximum);
             pp.secure_count = 0;
-            if (pp.secure) add_to(v.policed, slot);
             if (pp.secure && c.shut) {  // shut down by a violation: its link is down
                 v.port[slot].link = 0;
                 remove_from(v.sending, slot);

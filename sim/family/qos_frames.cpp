@@ -73,7 +73,6 @@ void compile_qos(const Model &m, View &v) {
             compile_rate(b[kRateRx], m, kRxRate, u, p);
             compile_rate(b[kRateTx], m, kTxRate, u, p);
             pp.rate = static_cast<uint8_t>((b[kRateRx].rate ? 1 : 0) | (b[kRateTx].rate ? 2 : 0));
-            if (pp.storm || (pp.rate & 1)) add_to(v.policed, slot);
             if (pp.rate & 2) add_to(v.tx_limited, slot);
         }
 }
