@@ -758,46 +758,37 @@ TEST_F(Dataplane, Dot1x) {
     ifport p1 = fa(1);
     ASSERT_EQ(kel_vlan_create(30), 0);
     configure(5, {KEL_DRV_VLAN_MODE_ACCESS, 30, {}, {}, 0, 0});
-    ASSERT_EQ(kel_dot1x_status_set(1), 0);
-    const Mac host = station(1), other = station(2);
-    auto authorize = [&](const Mac *m) {
-        with_model([&](Model &s) { dot1x_authorize(s, 1, 1, m ? m->data() : nullptr); });
-    };
+    constexpr uint32_t AUTO = KEL_DRV_DOT1X_AUTO, FA = KEL_DRV_DOT1X_FORCE_AUTHORIZED,
+                       FU = KEL_DRV_DOT1X_FORCE_UNAUTHORIZED, YES = KEL_DRV_DOT1X_AUTHORIZED,
+                       NO = KEL_DRV_DOT1X_UNAUTHORIZED;
+    const Mac host = station(1);
     struct Row {
-        const char *what;
-        std::function<void()> before;
-        Mac src;
-        const char *receivers;  // of a broadcast from fa1/0/1
-        uint32_t state;
+        uint32_t on, control, multi_host, guest;
+        bool authorized;  // the host, by kelsim's stand-in for the exchange
+        int src;          // the station sending a broadcast from fa1/0/1
+        const char *receivers;
+        uint32_t state;   // as the port record reads
         size_t receives;  // a broadcast of VLAN 1 from fa1/0/6 reaches fa1/0/1
     } rows[] = {
-        {"auto, nobody authorized", [&] { kel_dot1x_port_ctrl_set(&p1, KEL_DRV_DOT1X_AUTO); }, host, "",
-         KEL_DRV_DOT1X_UNAUTHORIZED, 0},
-        {"the host authorized", [&] { authorize(&host); }, host, "2346", KEL_DRV_DOT1X_AUTHORIZED, 1},
-        {"single host: another station", [] {}, other, "", KEL_DRV_DOT1X_AUTHORIZED, 1},
-        {"multiple hosts", [&] { kel_dot1x_multi_host_set(&p1, 1); }, other, "2346", KEL_DRV_DOT1X_AUTHORIZED,
-         1},
-        {"force-unauthorized", [&] { kel_dot1x_port_ctrl_set(&p1, KEL_DRV_DOT1X_FORCE_UNAUTHORIZED); }, host,
-         "", KEL_DRV_DOT1X_UNAUTHORIZED, 0},
-        {"force-authorized", [&] { kel_dot1x_port_ctrl_set(&p1, KEL_DRV_DOT1X_FORCE_AUTHORIZED); }, other,
-         "2346", KEL_DRV_DOT1X_AUTHORIZED, 1},
-        {"deauthorized, a guest VLAN",
-         [&] {
-             authorize(nullptr);
-             kel_dot1x_port_ctrl_set(&p1, KEL_DRV_DOT1X_AUTO);
-             kel_dot1x_guest_vlan_set(&p1, 30);
-         },
-         host, "5", KEL_DRV_DOT1X_GUEST, 0},
-        {"802.1X off", [&] { kel_dot1x_status_set(0); }, other, "2346", KEL_DRV_DOT1X_AUTHORIZED, 1},
+        {1, AUTO, 0, 0, false, 1, "", NO, 0},
+        {1, AUTO, 0, 0, true, 1, "2346", YES, 1},
+        {1, AUTO, 0, 0, true, 2, "", YES, 1},
+        {1, AUTO, 1, 0, true, 2, "2346", YES, 1},
+        {1, FU, 1, 0, true, 1, "", NO, 0},
+        {1, FA, 0, 0, false, 2, "2346", YES, 1},
+        {1, AUTO, 0, 30, false, 1, "5", KEL_DRV_DOT1X_GUEST, 0},
+        {0, AUTO, 0, 30, false, 2, "2346", YES, 1},
     };
     for (const Row &r : rows) {
-        SCOPED_TRACE(r.what);
-        r.before();
-        EXPECT_EQ(ports_of(deliver(1, frame(kBroadcast, r.src))), r.receivers);
+        SCOPED_TRACE(&r - rows);
+        ASSERT_EQ(kel_dot1x_status_set(r.on) | kel_dot1x_port_ctrl_set(&p1, r.control) |
+                      kel_dot1x_multi_host_set(&p1, r.multi_host) | kel_dot1x_guest_vlan_set(&p1, r.guest),
+                  0);
+        with_model([&](Model &m) { dot1x_authorize(m, 1, 1, r.authorized ? host.data() : nullptr); });
+        EXPECT_EQ(ports_of(deliver(1, frame(kBroadcast, station(r.src)))), r.receivers);
         kel_drv_dot1x_port info{};
         kel_dot1x_port_info_get(&p1, &info);
         EXPECT_EQ(info.auth_state, r.state);
-        // What the port receives: a broadcast from fa1/0/6 reaches it only when it passes frames of VLAN 1.
         EXPECT_EQ(deliver(6, frame(kBroadcast, station(6))).count(1), r.receives);
     }
     // EAPOL frames are taken and counted, authorized or not.
@@ -811,34 +802,27 @@ TEST_F(Dataplane, Dot1x) {
 
 TEST_F(Dataplane, StormControlAndRates) {
     ifport p1 = fa(1), p2 = fa(2);
-    const Mac known = station(2);
+    const Mac known = station(2), unknown = station(40);
     deliver(2, frame(kBroadcast, known));
     ASSERT_TRUE(until([&] { return learned_on(known) == 2; }));
+    constexpr uint32_t BC = KEL_DRV_STORM_BROADCAST, MC = KEL_DRV_STORM_MULTICAST,
+                       UU = KEL_DRV_STORM_UNKNOWN_UNICAST;
     struct Row {
-        const char *what;
-        std::function<void()> limit;
+        uint32_t storm_type, storm;           // packets per second
+        uint32_t rx, rx_burst, tx, tx_burst;  // kb/s and KB: fa1/0/1 receives, fa1/0/2 sends
         Mac dst;
         size_t low, high;  // of 50 frames sent at once, those fa1/0/2 receives
     } rows[] = {
-        {"broadcast, 10 per second", [&] { kel_storm_ctrl_set(&p1, KEL_DRV_STORM_BROADCAST, 10); },
-         kBroadcast, 10, 11},
-        {"multicast unlimited", [] {}, kGroup, 50, 50},
-        {"multicast, 20 per second", [&] { kel_storm_ctrl_set(&p1, KEL_DRV_STORM_MULTICAST, 20); }, kGroup,
-         20, 21},
-        {"unknown unicast, 5 per second", [&] { kel_storm_ctrl_set(&p1, KEL_DRV_STORM_UNKNOWN_UNICAST, 5); },
-         station(40), 5, 6},
-        {"known unicast passes", [] {}, known, 50, 50},
-        {"receive 64 kb/s, 1 KB deep", [&] { kel_qos_rx_rate_set(&p1, 64, 1); }, known, 16, 18},
-        {"transmit 128 kb/s, 2 KB deep",
-         [&] {
-             kel_qos_rx_rate_set(&p1, 0, 0);
-             kel_qos_tx_rate_set(&p2, 128, 2);
-         },
-         known, 32, 34},
+        {BC, 10, 0, 0, 0, 0, kBroadcast, 10, 11}, {BC, 0, 0, 0, 0, 0, kBroadcast, 50, 50},
+        {MC, 20, 0, 0, 0, 0, kGroup, 20, 21},     {UU, 5, 0, 0, 0, 0, unknown, 5, 6},
+        {UU, 5, 0, 0, 0, 0, known, 50, 50},       {UU, 0, 64, 1, 0, 0, known, 16, 18},
+        {UU, 0, 0, 0, 128, 2, known, 32, 34},
     };
     for (const Row &r : rows) {
-        SCOPED_TRACE(r.what);
-        r.limit();
+        SCOPED_TRACE(&r - rows);
+        ASSERT_EQ(kel_storm_ctrl_set(&p1, r.storm_type, r.storm) |
+                      kel_qos_rx_rate_set(&p1, r.rx, r.rx_burst) | kel_qos_tx_rate_set(&p2, r.tx, r.tx_burst),
+                  0);
         std::this_thread::sleep_for(std::chrono::milliseconds(1100));  // every bucket full again
         uint32_t discards = counter(1, KEL_DRV_CTR_IN_DISCARD) + counter(2, KEL_DRV_CTR_TX_DISCARD);
         auto got = exchange(1, std::vector<Bytes>(50, frame(r.dst, station(1))));
