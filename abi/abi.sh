@@ -25,11 +25,14 @@ for tool in abidw abidiff; do
     }
 done
 
-# dump LIBRARY OUT: paths and source locations are left out, so that the
-# XML is the same from any checkout and build directory.
+# dump LIBRARY OUT: source locations are left out, and the paths of the
+# translation units are made relative to the source tree (as a build with
+# -ffile-prefix-map names them), so that the XML is the same from any
+# checkout and build directory.
 dump() {
     abidw --load-all-types --suppressions "$here/kel.suppr" --no-show-locs --no-corpus-path \
         --no-comp-dir-path --out-file "$2" "$1" || return 2
+    sed -i "s|<abi-instr \(.*\) path='$(dirname "$here")/|<abi-instr \1 path='./|" "$2"
     if ! grep -q "<function-decl name='kel_" "$2"; then
         echo "abi.sh: $1 carries no debug information (build it with -g, as RelWithDebInfo does)" >&2
         return 2
