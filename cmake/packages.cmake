@@ -3,15 +3,16 @@
 # checks them). Each package is a component of the install rules: a rule
 # puts its files in a package by naming it as COMPONENT, and the rules of a
 # program's folder name none (kel_program_subdirectory in CMakeLists.txt).
-# A new package is one more kel_deb line below; a new file of a package is
+# A new package is one more kel_deb call below; a new file of a package is
 # its install rule alone.
 #
 # The architecture is set from the target's processor, never asked of the
 # build machine: the cross build makes powerpc packages. Depends on other
 # distribution packages come from dpkg-shlibdeps for a native build; for a
-# cross build, whose libraries dpkg-shlibdeps cannot see, they are the last
-# column of the table, written by hand and checked against what the
-# binaries need by tests/check_debs.sh.
+# cross build, whose libraries dpkg-shlibdeps cannot see, they are kel_deb's
+# last argument, written by hand and checked against what the binaries need
+# by tests/check_debs.sh.
+#
 # Native packages (made by the project itself, from its own pkg/): the
 # version is the project's, without a Debian revision.
 set(KEL_DEB_VERSION ${PROJECT_VERSION})
