@@ -46,4 +46,6 @@ for show in "${shows[@]}"; do
     read -ra words <<<"$show"
     run "$kelsim" --state "$state" -- "$kelctl" "${words[@]}"
 done
+run "$kelsim" --state "$state" -- "$kelctl" -p show interfaces fa1/0/3
+run "$kelsim" --state "$state" -- "$kelctl" show running-config
 run "$kelsim" --state "$state" requests

@@ -4,8 +4,8 @@
 #   host        -Wall -Wextra -Werror build (static library and benchmarks too), all its tests
 #   asan-ubsan  the same tests under AddressSanitizer and UndefinedBehaviorSanitizer
 #   tsan        the same tests under ThreadSanitizer
-#   valgrind    memcheck over every host test executable, and over kelctl run under kelsim
-#               by the end-to-end scripts (the host build; any error fails the leg)
+#   valgrind    memcheck over the host GoogleTest executables, and over kelsim and kelctl
+#               in one end-to-end script (the host build; any error fails the leg)
 #   fuzz        each libFuzzer target for KEL_FUZZ_SECONDS (default 10) from its corpus (clang)
 #   ppc         the powerpc-linux-gnu build, its tests under qemu-ppc (when the cross
 #               compiler and qemu-ppc are installed; skipped, with a note, otherwise)
@@ -13,9 +13,16 @@
 #               the baselines, hardening, Debian packages and lintian, installation into
 #               an empty root, reproducibility, the API reference
 # Every leg runs even after another failed; the script fails if any failed.
+# Not among the default legs, run only when named:
+#   mutation    tools/mutate.py: its self-test, then faults planted in src/ and sim/
+#               (KEL_MUTANTS, default src=20,sim=10; 'all' for every mutant;
+#               KEL_MUTATION_SEED, default 9; KEL_MUTATION_FILTER, a path regex);
+#               fails when the tool fails or src/ kills less than
+#               KEL_MUTATION_MIN_SRC percent (default 90)
 #
-#   ./test.sh                 all legs
+#   ./test.sh                 all default legs
 #   ./test.sh host ppc        only the legs named
+#   KEL_MUTANTS=src=200,sim=100 ./test.sh mutation
 # Build trees are build/<leg>; a second run rebuilds only what changed.
 set -uo pipefail
 cd "$(dirname "$0")"
@@ -46,27 +53,31 @@ run_leg() {
     timing+=("$preset $((SECONDS - start))s (failed)")
 }
 
-# run_valgrind: memcheck over the host build's test executables and over
-# kelctl in the end-to-end scripts, where kelsim launches it under valgrind.
-# The counting allocator of the tests stays in place (nouserintercepts):
-# valgrind checks the C library's allocator beneath it.
+# run_valgrind: memcheck over the host build's GoogleTest executables (the
+# library, with kelsim's model, handlers and interposer in the same process),
+# and over one end-to-end script, kelctl_forwarding_e2e.sh: every kelctl it
+# runs, with the interposer and the model in kelctl's process, and kelsim's
+# own commands on a state file (traffic, stations, cables, the clock). A
+# launch (kelsim ... -- PROGRAM) runs natively: the launcher's few steps run
+# under AddressSanitizer in the asan-ubsan leg (kelsim_hardening), and one
+# more valgrind per command would double the leg. The other scripts drive the
+# same code through more kelctl commands and would only add minutes.
 run_valgrind() {
-    local start=$SECONDS log ok=1 t script
-    local vg=(valgrind -q --error-exitcode=99 --leak-check=full --errors-for-leak-kinds=definite
-        --soname-synonyms=somalloc=nouserintercepts)
-    say "valgrind: memcheck over the host tests and kelctl under kelsim"
+    local start=$SECONDS log ok=1 t
+    local vg="valgrind -q --error-exitcode=99 --leak-check=full --errors-for-leak-kinds=definite"
+    say "valgrind: memcheck over the GoogleTest executables, and kelctl and kelsim's commands end to end"
     log=$(mktemp -d)
     if cmake --preset host >"$log/configure" 2>&1 && cmake --build --preset host; then
         for t in build/host/tests/test_*; do
             [ -x "$t" ] || continue
-            "${vg[@]}" "$t" >"$log/out" 2>&1 || { cat "$log/out"; echo "valgrind: $t failed"; ok=0; }
+            $vg "$t" >"$log/out" 2>&1 || { cat "$log/out"; echo "valgrind: $t failed"; ok=0; }
         done
-        printf '#!/bin/sh\nexec %s "%s" "$@"\n' "${vg[*]}" "$PWD/build/host/tools/kelctl/kelctl" >"$log/kelctl"
-        chmod +x "$log/kelctl"
-        for script in tests/kelctl_*e2e.sh; do
-            bash "$script" build/host/sim/kelsim "$log/kelctl" >"$log/out" 2>&1 ||
-                { cat "$log/out"; echo "valgrind: $script failed"; ok=0; }
-        done
+        printf '#!/bin/sh\nexec %s "%s" "$@"\n' "$vg" "$PWD/build/host/tools/kelctl/kelctl" >"$log/kelctl"
+        printf '#!/bin/sh\ncase " $* " in *" -- "*) exec "%s" "$@" ;; esac\nexec %s "%s" "$@"\n' \
+            "$PWD/build/host/sim/kelsim" "$vg" "$PWD/build/host/sim/kelsim" >"$log/kelsim"
+        chmod +x "$log/kelctl" "$log/kelsim"
+        bash tests/kelctl_forwarding_e2e.sh "$log/kelsim" "$log/kelctl" >"$log/out" 2>&1 ||
+            { cat "$log/out"; echo "valgrind: tests/kelctl_forwarding_e2e.sh failed"; ok=0; }
     else
         cat "$log/configure"
         ok=0
@@ -145,8 +156,22 @@ for leg in "${legs[@]}"; do
             skip release "missing; install with: sudo apt-get install ${missing[*]}"
         fi
         ;;
+    mutation)
+        if have python3; then
+            start=$SECONDS
+            say "mutation: tools/mutate.py --self-test, sample ${KEL_MUTANTS:-src=20,sim=10}, seed ${KEL_MUTATION_SEED:-9}"
+            if python3 tools/mutate.py --self-test --min-kill "src=${KEL_MUTATION_MIN_SRC:-90}"; then
+                timing+=("mutation $((SECONDS - start))s")
+            else
+                failed+=(mutation)
+                timing+=("mutation $((SECONDS - start))s (failed; report in build/mutation/report.txt)")
+            fi
+        else
+            skip mutation "python3 not found; install it with: sudo apt-get install python3"
+        fi
+        ;;
     *)
-        echo "test.sh: unknown leg '$leg' (format host asan-ubsan tsan valgrind fuzz ppc release)" >&2
+        echo "test.sh: unknown leg '$leg' (format host asan-ubsan tsan valgrind fuzz ppc release mutation)" >&2
         exit 2
         ;;
     esac

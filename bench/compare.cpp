@@ -27,11 +27,11 @@ public:
         for (const Run &r : runs) {
             if (r.error_occurred) continue;
             std::string name = r.run_name.str();
-            if (r.run_type == Run::RT_Aggregate) {
-                if (r.aggregate_name == "median") median_[name] = r.GetAdjustedCPUTime();
-            } else {
-                single_[name] = r.GetAdjustedCPUTime();
-            }
+            bool median = r.run_type == Run::RT_Aggregate && r.aggregate_name == "median";
+            if (r.run_type == Run::RT_Aggregate && !median) continue;
+            (median ? median_ : single_)[name] = r.GetAdjustedCPUTime();
+            for (const auto &c : r.counters)
+                (median ? median_ : single_)[name + "/" + c.first] = c.second.value;
         }
         ConsoleReporter::ReportRuns(runs);
     }
@@ -55,8 +55,9 @@ bool has_flag(int argc, char **argv, const char *flag) {
 
 }  // namespace
 
-CompareRegistrar::CompareRegistrar(const char *name, const char *baseline, const char *goal) {
-    comparisons().push_back({name, baseline, goal});
+CompareRegistrar::CompareRegistrar(const char *name, const char *baseline, const char *goal,
+                                   const char *counter) {
+    comparisons().push_back({name, baseline, goal, counter});
 }
 
 }  // namespace kel_bench
@@ -81,10 +82,15 @@ int main(int argc, char **argv) {
     bool printed = false;
     for (const Comparison &c : comparisons()) {
         double t = 0, base = 0;
-        if (!collector.time_of(c.name, &t) || !collector.time_of(c.baseline, &base) || base <= 0) continue;
-        if (!printed) std::printf("\nratios of CPU time per iteration (medians when repeated):\n");
+        std::string suffix = c.counter ? std::string("/") + c.counter : "";
+        if (!collector.time_of(c.name + suffix, &t) || !collector.time_of(c.baseline + suffix, &base) ||
+            base <= 0)
+            continue;
+        if (!printed)
+            std::printf("\nratios of CPU time per iteration, or of a counter (medians when repeated):\n");
         printed = true;
-        std::printf("  %-36s / %-28s = %6.3f   (goal: %s)\n", c.name, c.baseline, t / base, c.goal);
+        std::printf("  %-36s / %-28s = %6.3f   (%s; goal: %s)\n", c.name, c.baseline, t / base,
+                    c.counter ? c.counter : "CPU time", c.goal);
     }
     return 0;
 }

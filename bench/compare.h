@@ -15,11 +15,12 @@ struct Comparison {
     const char *name;      // e.g. "BM_Wrapper"
     const char *baseline;  // e.g. "BM_RawIoctl"
     const char *goal;      // how the ratio is judged, e.g. "at most 1.05"
+    const char *counter;   // null: CPU time per iteration; else a user counter of both (a rate, say)
 };
 
 // Registers a comparison at static-initialisation time.
 struct CompareRegistrar {
-    CompareRegistrar(const char *name, const char *baseline, const char *goal);
+    CompareRegistrar(const char *name, const char *baseline, const char *goal, const char *counter = nullptr);
 };
 
 }  // namespace kel_bench
@@ -28,3 +29,7 @@ struct CompareRegistrar {
 #define KEL_BENCH_CONCAT(a, b) KEL_BENCH_CONCAT2(a, b)
 #define KEL_BENCH_COMPARE(name, baseline, goal) \
     static ::kel_bench::CompareRegistrar KEL_BENCH_CONCAT(kel_compare_, __LINE__)(name, baseline, goal)
+// The ratio of a user counter (its median) instead of the CPU time.
+#define KEL_BENCH_COMPARE_COUNTER(name, baseline, counter, goal)                                        \
+    static ::kel_bench::CompareRegistrar KEL_BENCH_CONCAT(kel_compare_, __LINE__)(name, baseline, goal, \
+                                                                                  counter)

@@ -46,3 +46,26 @@ endif()
 if(KEL_BUILD_TOOLS)
   install(TARGETS kelctl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT kelctl)
 endif()
+
+# Man pages, and kelctl's bash completion in bash-completion's completions
+# directory (as its pkg-config file names it under this prefix; else
+# share/bash-completion/completions).
+if(KEL_BUILD_TOOLS)
+  install(FILES ${PROJECT_SOURCE_DIR}/tools/kelctl/kelctl.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
+if(KEL_BUILD_SIM)
+  install(FILES ${PROJECT_SOURCE_DIR}/sim/kelsim.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
+set(KEL_BASH_COMPLETION_DIR ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+find_program(KEL_PKG_CONFIG pkg-config)
+if(KEL_PKG_CONFIG)
+  execute_process(COMMAND ${KEL_PKG_CONFIG} --define-variable=prefix=${CMAKE_INSTALL_PREFIX}
+                          --variable=completionsdir bash-completion
+                  OUTPUT_VARIABLE KEL_COMPLETIONS OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+  if(KEL_COMPLETIONS MATCHES "^${CMAKE_INSTALL_PREFIX}/(.+)$")
+    set(KEL_BASH_COMPLETION_DIR ${CMAKE_MATCH_1})
+  endif()
+endif()
+if(KEL_BUILD_TOOLS)
+  install(FILES ${PROJECT_SOURCE_DIR}/tools/kelctl/kelctl.bash DESTINATION ${KEL_BASH_COMPLETION_DIR} RENAME kelctl)
+endif()

@@ -52,6 +52,8 @@ check "broadcasts" 0 "" -- sim traffic 1/0/5 3 192 rx broadcast
 check "statistics" 0 "^fa1/0/5 +1192 +10 +3 +0 +0 +0 +0 +0 +0 +0$" -- k show statistics fa1/0/5
 check "every counter" 0 "^broadcast packets received +3$" -- k show statistics fa1/0/5
 check "traffic to no port" 1 "no such unit or port" -- sim traffic 1/0/27 1
+check "unicast named" 0 "" -- sim traffic 1/0/5 2 128 tx unicast
+check "sent" 0 "^unicast packets sent +2$" -- k show statistics fa1/0/5
 
 # The MAC address table.
 check "learn" 0 "" -- sim learn 0012.3456.789a 1 1/0/5

@@ -7,7 +7,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <functional>
 #include <initializer_list>
 #include <vector>
 
@@ -37,11 +36,12 @@ inline kelsim::Sent last_sent() {
     return j.back();
 }
 
-// The 32-bit word at a byte offset of a block.
-inline uint32_t word_at(const kel_ioreq &b, size_t offset) {
-    uint32_t w;
-    std::memcpy(&w, reinterpret_cast<const unsigned char *>(&b) + offset, 4);
-    return w;
+// What a getter with one output ends with, args before it; it must succeed.
+template <class Getter, class... Args>
+uint32_t got(Getter get, Args... args) {
+    uint32_t v = 0xDEADBEEFu;
+    EXPECT_EQ(get(args..., &v), 0);
+    return v;
 }
 
 inline void set_word(kel_ioreq &b, size_t offset, uint32_t w) {
@@ -60,38 +60,6 @@ inline vlanlist vlans(std::initializer_list<uint32_t> ids) {
     for (uint32_t v : ids) l.word[(v - 1) / 32] |= 1u << ((v - 1) % 32);
     return l;
 }
-
-// A word the table of a wrapper expects in the block it sends.
-struct Word {
-    size_t offset;
-    uint32_t value;
-};
-
-// Checks a sent block word by word: cmd, the expected words, buf set or
-// not, and every other word zero (the slot of an ifport never travels).
-void expect_block(const kel_ioreq &b, uint32_t code, const std::vector<Word> &words, bool has_buf);
-
-// A wrapper and the block it must send: its code, its words at their
-// offsets, and its buffer: none (null), some buffer (kSomeBuffer: the
-// wrapper's own record, say), or exactly the one given.
-extern const void *const kSomeBuffer;
-// What a wrapper returns when the driver answers a nonzero status: that
-// status, unchanged (most); 0 or 1 (predicates); 0 (the statistics).
-enum class Answer { status, yes_no, zero };
-struct SendCase {
-    const char *name;
-    std::function<int32_t()> call;
-    uint32_t code;
-    std::vector<Word> words;
-    const void *buf;
-    Answer answer = Answer::status;
-};
-
-// Runs each case against a driver that answers every request with status
-// -300 and checks the first block it sent and the case's answer; with the
-// counting allocator, also that the case allocates nothing, whether the
-// driver answers 0 or -300.
-void expect_sends(const std::vector<SendCase> &cases);
 
 // Answers every request with status and a distinct marker in each word
 // (0xA0000000 + offset), so that a getter's outputs show where they came from.

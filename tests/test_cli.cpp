@@ -83,6 +83,20 @@ TEST_F(PortList, Parses) {
     EXPECT_EQ(out.word[0], kUntouched);
 }
 
+// Every printable character after "fa": a letter must go on spelling
+// "fastethernet" for the text to begin a port name; after a digit it names
+// unit 10 to 19, of which there is none; anything else ends the letters.
+TEST_F(PortList, EveryPrintableCharacterAfterTheLetters) {
+    for (char c = ' '; c <= '~'; ++c) {
+        const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'), digit = c >= '0' && c <= '9';
+        const std::string text = std::string("fa") + c + "1/0/1";
+        iflist out;
+        EXPECT_EQ(kel_is_portname_prefix(text.c_str()), !letter || c == 's') << c;
+        EXPECT_EQ(kel_cli_iflist_get(text.c_str(), &out), digit || c == 's' ? KEL_ERR_NO_IF : KEL_ERR_FORMAT)
+            << c;
+    }
+}
+
 TEST_F(PortList, AsksTwiceForEachPortNamed) {
     iflist out;
     const struct {
@@ -115,8 +129,16 @@ struct VlanListCase {
     std::vector<int32_t> vlans;  // the VLANs set afterwards ({-1}: untouched)
 };
 
+std::vector<int32_t> span(int32_t first, int32_t last) {
+    std::vector<int32_t> ids;
+    for (int32_t v = first; v <= last; ++v) ids.push_back(v);
+    return ids;
+}
+
 TEST(VlanList, Parses) {
     const VlanListCase cases[] = {
+        {"10-50", 0, span(10, 50)},  // ranges across words
+        {"31-33,64-65", 0, {31, 32, 33, 64, 65}},
         {"1-10,20,4094", 0, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 20, 4094}},
         {"5-5", 0, {5}},
         {"1-5-7", 0, {1, 2, 3, 4, 5}},  // the third number is not read
@@ -169,33 +191,33 @@ struct ValueCase {
     uint32_t value;  // when rc is 0
 };
 
-TEST(Values, RangesAndKeywords) {
+// The number parsers, at and around both ends of their ranges.
+TEST(Values, NumbersWithinTheirRanges) {
+    const struct {
+        int32_t (*parse)(const char *, uint32_t *);
+        int64_t lo, hi;
+    } ranges[] = {{kel_cli_vlan_id_get, 1, 3000},      {kel_cli_stack_id_get, 1, 8},
+                  {kel_cli_stack_prio_get, 1, 8},      {kel_cli_cosq_prio_get, 0, 7},
+                  {kel_cli_tcpudp_port_get, 1, 65535}, {kel_cli_icmp_typecode_get, 0, 255}};
+    for (const auto &r : ranges)
+        for (int64_t n : {r.lo - 1, r.lo, r.lo + 1, r.hi - 1, r.hi, r.hi + 1}) {
+            uint32_t v = kUntouched;
+            const bool in = n >= r.lo && n <= r.hi;
+            EXPECT_EQ(r.parse(std::to_string(n).c_str(), &v), in ? 0 : KEL_ERR_PARAM) << n;
+            EXPECT_EQ(v, in ? static_cast<uint32_t>(n) : kUntouched) << n;
+            EXPECT_EQ(r.parse(nullptr, &v), KEL_ERR_PARAM);
+            EXPECT_EQ(r.parse("5", nullptr), KEL_ERR_PARAM);
+        }
+}
+
+TEST(Values, TextsAndKeywords) {
     const ValueCase cases[] = {
-        {kel_cli_vlan_id_get, "3000", 0, 3000},
-        {kel_cli_vlan_id_get, "1", 0, 1},
-        {kel_cli_vlan_id_get, "3001", KEL_ERR_PARAM, 0},
-        {kel_cli_vlan_id_get, "0", KEL_ERR_PARAM, 0},
         {kel_cli_vlan_id_get, "4094", KEL_ERR_PARAM, 0},
         {kel_cli_vlan_id_get, " 12", 0, 12},
         {kel_cli_vlan_id_get, "12 ", KEL_ERR_PARAM, 0},
         {kel_cli_vlan_id_get, "", KEL_ERR_PARAM, 0},
         {kel_cli_vlan_id_get, "4294967297", 0, 1},  // kel_atoi's wrap
-        {kel_cli_stack_id_get, "8", 0, 8},
-        {kel_cli_stack_id_get, "9", KEL_ERR_PARAM, 0},
-        {kel_cli_stack_id_get, "0", KEL_ERR_PARAM, 0},
-        {kel_cli_stack_prio_get, "1", 0, 1},
-        {kel_cli_stack_prio_get, "9", KEL_ERR_PARAM, 0},
-        {kel_cli_cosq_prio_get, "0", 0, 0},
-        {kel_cli_cosq_prio_get, "7", 0, 7},
-        {kel_cli_cosq_prio_get, "8", KEL_ERR_PARAM, 0},
-        {kel_cli_cosq_prio_get, "-1", KEL_ERR_PARAM, 0},
         {kel_cli_cosq_prio_get, "-", 0, 0},
-        {kel_cli_tcpudp_port_get, "0", KEL_ERR_PARAM, 0},
-        {kel_cli_tcpudp_port_get, "65535", 0, 65535},
-        {kel_cli_tcpudp_port_get, "65536", KEL_ERR_PARAM, 0},
-        {kel_cli_icmp_typecode_get, "0", 0, 0},
-        {kel_cli_icmp_typecode_get, "255", 0, 255},
-        {kel_cli_icmp_typecode_get, "256", KEL_ERR_PARAM, 0},
         {kel_cli_enable_get, "enable", 0, 1},
         {kel_cli_enable_get, "en", 0, 1},
         {kel_cli_enable_get, "enXYZ", 0, 1},

@@ -115,6 +115,22 @@ TEST_F(Names, ShortNameDerivedFromTheDriversLongName) {
     }
 }
 
+// A name the driver wrote beside a failure is no name of the port.
+TEST_F(Names, NameOfAFailedQueryDoesNotCount) {
+    kelsim::set_responder([](kel_ioreq &b) {
+        if (b.cmd != 0x0001) return false;
+        std::strcpy(static_cast<char *>(kelsim::buffer_of(b)), "fastethernet1/0/1");
+        b.status = KEL_DRV_ERR_BUFFER_TOO_SMALL;
+        return true;
+    });
+    ifport p;
+    EXPECT_EQ(kel_ifname2ifport("fa1/0/1", &p), KEL_ERR_NO_IF);
+    EXPECT_EQ(kel_ifname2ifport("fastethernet1/0/1", &p), KEL_ERR_NO_IF);
+    char out[16] = "-";
+    EXPECT_EQ(kel_ifname_short_get(&p, out, sizeof out), KEL_DRV_ERR_BUFFER_TOO_SMALL);
+    EXPECT_STREQ(out, "-");
+}
+
 // Texts a predicate answers 1 for, and texts it answers 0 for (null too).
 void expect_predicate(int32_t (*f)(const char *), std::vector<const char *> yes,
                       std::vector<const char *> no) {

@@ -1,6 +1,8 @@
 // Port lists and VLAN lists: counting and walking against the ports that
 // exist, the full and empty tests, the VLAN walk, and the comparison of two
 // ports' VLAN memberships.
+#include <malloc.h>
+
 #include "kel_driver.h"
 #include "model/area_vlan.h"
 #include "sim_fixture.h"
@@ -23,21 +25,6 @@ std::vector<std::string> walk(const iflist &l, ifport cursor = {0, 0, 0}) {
 using Strings = std::vector<std::string>;
 
 class PortLists : public kel_test::SimTest {};
-
-// Port 26 of unit 2 is bit 25 of word 1; VLAN 4094 is bit 29 of word 127.
-TEST_F(PortLists, LayoutOfTheBits) {
-    iflist l{};
-    l.word[1] = 1u << 25;
-    ifport p{};
-    ASSERT_EQ(kel_iflist_port_get1st(&l, &p), 0);
-    EXPECT_EQ(p.unit, 2);
-    EXPECT_EQ(p.port, 26);
-    vlanlist v{};
-    v.word[127] = 1u << 29;
-    int32_t vid = 0;
-    ASSERT_EQ(kel_vlanlist_id_getnext(&v, &vid), 0);
-    EXPECT_EQ(vid, 4094);
-}
 
 TEST_F(PortLists, CountAndWalk) {
     const iflist l = ports({{1, 0, 1}, {1, 0, 26}, {2, 0, 1}});
@@ -123,21 +110,39 @@ TEST_F(AbsentUnitLists, SkipAbsentUnits) {
     EXPECT_EQ(kel_iflist_is_full(&all), 1);
 }
 
-class WidestUnitLists : public kel_test::SimTest {
-    const char *layout() const override { return "32ge;8fe"; }
+// Eight units of 32 ports, the most a list holds: every port alone in a
+// list is counted, found first, walked to, and told apart by the VLAN
+// membership comparison.
+class FullStackLists : public kel_test::SimTest {
+    const char *layout() const override { return "32ge;32ge;32ge;32ge;32ge;32ge;32ge;32ge"; }
 };
 
-TEST_F(WidestUnitLists, ThirtyTwoPortsFillAWord) {
-    iflist l{};
-    l.word[0] = ~0u;
-    l.word[1] = 0x80u;
-    EXPECT_EQ(kel_iflist_port_count(&l), 33u);
-    Strings w = walk(l);
-    ASSERT_EQ(w.size(), 33u);
-    EXPECT_EQ(w[31], "1/32");
-    EXPECT_EQ(w[32], "2/8");
-    l.word[1] = 0xFFu;
-    EXPECT_EQ(kel_iflist_is_full(&l), 1);
+TEST_F(FullStackLists, EveryPortAlone) {
+    ASSERT_EQ(kel_vlan_create(10), 0);
+    for (int32_t u = 1; u <= 8; ++u)
+        for (int32_t port = 1; port <= 32; ++port) {
+            SCOPED_TRACE(testing::Message() << u << "/0/" << port);
+            const ifport p{u, 0, port}, q{9 - u, 0, 33 - port};
+            const iflist l = ports({p});
+            EXPECT_EQ(kel_iflist_port_count(&l), 1u);
+            ifport first{};
+            ASSERT_EQ(kel_iflist_port_get1st(&l, &first), 0);
+            EXPECT_TRUE(first.unit == u && first.port == port);
+            EXPECT_EQ(walk(l), Strings{std::to_string(u) + "/" + std::to_string(port)});
+            EXPECT_EQ(kel_iflist_is_full(&l), 0);
+            EXPECT_EQ(kel_iflist_is_empty(&l), 0);
+            EXPECT_EQ(kel_port_vlans_is_equal(&p, &q), 1);
+            kelsim::with_model(
+                [&](kelsim::Model &m) { kelsim::vlan_set_port(m, 10, KEL_DRV_VLAN_MEMBERS, u, port, true); });
+            EXPECT_EQ(kel_port_vlans_is_equal(&p, &q), 0);
+            kelsim::with_model([&](kelsim::Model &m) {
+                kelsim::vlan_set_port(m, 10, KEL_DRV_VLAN_MEMBERS, u, port, false);
+            });
+        }
+    iflist all;
+    for (uint32_t &w : all.word) w = ~0u;
+    EXPECT_EQ(kel_iflist_is_full(&all), 1);
+    EXPECT_EQ(kel_iflist_port_count(&all), 256u);
 }
 
 TEST(VlanLists, Walk) {
@@ -225,6 +230,18 @@ TEST_F(VlanMemberships, EqualUntilOneSetDiffers) {
         EXPECT_EQ(kel_port_vlans_is_equal(&a, &b), 1);
         put(20, set, a, false);
         put(20, set, b, false);
+    }
+}
+
+// The comparison's one heap block is freed: once the allocator has settled,
+// comparisons leave the heap's use as they found it.
+TEST_F(VlanMemberships, FreesItsList) {
+    put(20, KEL_DRV_VLAN_UNTAGGED, a, true);
+    for (const ifport &other : {a, b}) {
+        int32_t same = kel_port_vlans_is_equal(&a, &other);
+        size_t before = mallinfo2().uordblks;
+        for (int i = 0; i < 8; ++i) EXPECT_EQ(kel_port_vlans_is_equal(&a, &other), same);
+        EXPECT_EQ(mallinfo2().uordblks, before);
     }
 }
 

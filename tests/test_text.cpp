@@ -1,6 +1,8 @@
 // The text helpers: user name, strict decimal parser, first-word isolator.
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -24,7 +26,6 @@ TEST(Atoi, Table) {
         {"-", 0, 0},
         {" \t-", 0, 0},
         {" \t-12", 0, -12},
-        {"\b5", 0, 5},
         {"12 ", KEL_ERR_FORMAT, 0},
         {"+5", KEL_ERR_FORMAT, 0},
         {"--5", KEL_ERR_FORMAT, 0},
@@ -34,14 +35,36 @@ TEST(Atoi, Table) {
         {"2147483648", 0, INT32_MIN},
         {"-2147483648", 0, INT32_MIN},
         {"12a", KEL_ERR_FORMAT, 0},
-        {"\n5", KEL_ERR_FORMAT, 0},
-        {"\v5", KEL_ERR_FORMAT, 0},
         {"5\r", KEL_ERR_FORMAT, 0},
     };
     for (const AtoiCase &c : cases) {
         int32_t v = 4242;
         EXPECT_EQ(kel_atoi(c.text, &v), c.rc) << '"' << c.text << '"';
         EXPECT_EQ(v, c.rc == 0 ? c.value : 4242) << '"' << c.text << '"';
+    }
+}
+
+// Every control character, and the space, before a number: the library's
+// blanks are space, tab and backspace (kel_atoi, kel_strtrim, the VLAN names);
+// the numbers inside names and prefixes are read as strtol reads them, after
+// any of space, tab, line feed, vertical tab, form feed and carriage return.
+TEST(Blanks, EveryControlCharacterBeforeANumber) {
+    for (int c = 1; c <= ' ' || c == 127; c = c == ' ' ? 127 : c + 1) {
+        SCOPED_TRACE(c);
+        const std::string lead(1, static_cast<char>(c));
+        const bool blank = c == ' ' || c == '\t' || c == '\b', space = c == ' ' || (c >= '\t' && c <= '\r');
+        int32_t v = 4242;
+        EXPECT_EQ(kel_atoi((lead + "5").c_str(), &v), blank ? 0 : KEL_ERR_FORMAT);
+        EXPECT_EQ(v, blank ? 5 : 4242);
+        EXPECT_EQ(kel_is_vlan_ifname(("vlan" + lead + "7").c_str()), blank ? 1 : 0);
+        EXPECT_EQ(kel_ifname2vlan(("sw0." + lead + "12").c_str(), &v), 0);
+        EXPECT_EQ(v, space ? 12 : 0);
+        uint32_t addr = 0, mask = 0;
+        ASSERT_EQ(kel_ippref2ipmask(("10.0.0.1/" + lead + "8").c_str(), &addr, &mask), 0);
+        EXPECT_EQ(mask, space ? htonl(0xFF000000u) : 0u);
+        std::string text = lead + "w" + lead + "x";
+        char *word = kel_strtrim(&text[0]);
+        EXPECT_STREQ(word, blank ? "w" : c == '\r' || c == '\n' ? nullptr : text.c_str());
     }
 }
 

@@ -152,6 +152,13 @@ int32_t fault_or(bool ok, bool *fault, int32_t status) {
 
 }  // namespace
 
+bool reads_only(const Command *cmd) {
+    if (!cmd) return true;  // refused: nothing changes
+    const char *n = cmd->name;
+    return std::strstr(n, "_get") || std::strncmp(n, "is_", 3) == 0 || std::strstr(n, "_is_") ||
+           std::strncmp(n, "show_", 5) == 0;
+}
+
 bool Context::has_buf() const { return address(b.buf, b.buf_hi) != nullptr; }
 
 bool Context::has_rec() const {
@@ -214,7 +221,8 @@ int driver_request(void *data) {
         errno = EFAULT;
         return -1;
     }
-    Lock lock(*m);
+    const Command *cmd = find_command(b.cmd);
+    Lock lock(*m, !reads_only(cmd));
     if (!lock) return -1;
     ++m->requests;
     if (!trace_named) {
@@ -225,7 +233,6 @@ int driver_request(void *data) {
     }
     Sent &entry = ring[ring_count++ % kJournalSize];
     entry.block = b;
-    const Command *cmd = find_command(b.cmd);
     entry.record_size = static_cast<uint32_t>(copy_record(cmd, b, entry.record));
     int result = 0;
     bool fault = false;

@@ -5,10 +5,12 @@
 // from start to end exactly once, and a walk started from any index, stale
 // or foreign, only moves forward and ends. A separate linear-probing index
 // finds an entry by (MAC, VLAN) without scanning. Dynamic entries come from
-// the test-control hook learn() and age by the switch's clock, at most one
-// pass per second; a frozen table learns and ages nothing.
+// the frames (arl_frames.cpp, through a copy of the table the dataplane
+// keeps in step) and the test-control hook learn(), and age by the switch's
+// clock, at most one pass per second; a frozen table learns and ages nothing.
 #include <cstring>
 
+#include "family/arl_table.h"
 #include "family/forwarding.h"
 
 namespace kelsim {
@@ -41,11 +43,7 @@ uint32_t cell_of_position(const ArlTable &t, uint32_t pos) {
     return i;
 }
 
-uint32_t find(const ArlTable &t, const uint8_t *mac, uint32_t vid) {
-    for (uint32_t i = home_cell(mac, vid); t.index[i]; i = (i + 1) & kCellMask)
-        if (is_key(t.slot[t.index[i] - 1], mac, vid)) return t.index[i] - 1u;
-    return kNowhere;
-}
+uint32_t find(const ArlTable &t, const uint8_t *mac, uint32_t vid) { return arl_find(t, mac, vid); }
 
 // A new entry's position, or kNowhere when the table is full.
 uint32_t insert(ArlTable &t, const uint8_t *mac, uint32_t vid) {
@@ -86,25 +84,12 @@ void remove(ArlTable &t, uint32_t pos) {
 }
 
 void age(Model &m) {
-    ArlTable &t = m.fwd.arl;
     uint64_t now = clock_now(m);
-    if (now == t.aged_at) return;
-    t.aged_at = now;
-    uint32_t limit = read_setting(m, kAgeTime, 0);
-    if (!limit || read_setting(m, kFreeze, 0) || !t.used) return;
-    for (uint32_t pos = 0; pos < kArlCapacity; ++pos) {
-        const ArlSlot &s = t.slot[pos];
-        if (s.kind == KEL_DRV_ARL_DYNAMIC &&
-            now - s.learned >= limit)  // the clock never runs back: now >= learned
-            remove(t, pos);
-    }
+    if (now == m.fwd.arl.aged_at) return;
+    arl_age(m.fwd.arl, now, arl_frozen(m) ? 0 : arl_age_time(m));
 }
 
-// A unicast address in a VLAN 1..4094.
-bool unicast_key(const uint8_t *mac, uint32_t vid) {
-    static const uint8_t zero[6] = {};
-    return vid >= KEL_VLAN_MIN && vid <= KEL_VLAN_MAX && !(mac[0] & 1u) && std::memcmp(mac, zero, 6) != 0;
-}
+bool unicast_key(const uint8_t *mac, uint32_t vid) { return arl_unicast_key(mac, vid); }
 
 void fill(Model &m, uint32_t pos, kel_drv_arl_entry &r) {
     const ArlSlot &s = m.fwd.arl.slot[pos];
@@ -264,9 +249,18 @@ const Family kArlFamily = family(kArl);
 int32_t learn(Model &m, const uint8_t mac[6], uint32_t vid, uint32_t unit, uint32_t port) {
     if (!m.topo.exists(unit, port)) return KEL_DRV_ERR_NO_SUCH_PORT;
     if (!unicast_key(mac, vid)) return KEL_DRV_ERR_BAD_VALUE;
-    if (read_setting(m, kFreeze, 0)) return KEL_DRV_ERR_NOT_PERMITTED;
+    if (arl_frozen(m)) return KEL_DRV_ERR_NOT_PERMITTED;
     age(m);
-    ArlTable &t = m.fwd.arl;
+    return arl_learn(m.fwd.arl, mac, vid, unit, port, clock_now(m));
+}
+
+uint32_t arl_find(const ArlTable &t, const uint8_t *mac, uint32_t vid) {
+    for (uint32_t i = home_cell(mac, vid); t.index[i]; i = (i + 1) & kCellMask)
+        if (is_key(t.slot[t.index[i] - 1], mac, vid)) return t.index[i] - 1u;
+    return kNowhere;
+}
+
+int32_t arl_learn(ArlTable &t, const uint8_t *mac, uint32_t vid, uint32_t unit, uint32_t port, uint64_t now) {
     uint32_t pos = find(t, mac, vid);
     if (pos != kNowhere && t.slot[pos].kind == KEL_DRV_ARL_STATIC) return KEL_DRV_ERR_EXISTS;
     if (pos == kNowhere && (pos = insert(t, mac, vid)) == kNowhere) return KEL_DRV_ERR_TABLE_FULL;
@@ -274,8 +268,26 @@ int32_t learn(Model &m, const uint8_t mac[6], uint32_t vid, uint32_t unit, uint3
     s.kind = KEL_DRV_ARL_DYNAMIC;
     s.unit = static_cast<uint8_t>(unit);
     s.port = static_cast<uint8_t>(port);
-    s.learned = clock_now(m);
+    s.learned = now;
     return KEL_DRV_OK;
 }
+
+void arl_age(ArlTable &t, uint64_t now, uint32_t limit) {
+    t.aged_at = now;
+    if (!limit || !t.used) return;
+    for (uint32_t pos = 0; pos < kArlCapacity; ++pos) {
+        const ArlSlot &s = t.slot[pos];
+        if (s.kind == KEL_DRV_ARL_DYNAMIC && now - s.learned >= limit)  // the clock never runs back
+            remove(t, pos);
+    }
+}
+
+bool arl_unicast_key(const uint8_t *mac, uint32_t vid) {
+    static const uint8_t zero[6] = {};
+    return vid >= KEL_VLAN_MIN && vid <= KEL_VLAN_MAX && !(mac[0] & 1u) && std::memcmp(mac, zero, 6) != 0;
+}
+
+uint32_t arl_age_time(const Model &m) { return read_setting(m, kAgeTime, 0); }
+bool arl_frozen(const Model &m) { return read_setting(m, kFreeze, 0) != 0; }
 
 }  // namespace kelsim

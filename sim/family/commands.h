@@ -129,6 +129,11 @@ extern const Family kPrivateShowFamily;  // 0x1E
 // The row of a code, or null when no command has it.
 const Command *find_command(uint32_t code);
 
+// Whether a command only reads the switch, by its name ("..._get...",
+// "is_...", "show_..."): the driver's entry then counts no change of the
+// switch (Lock), and the dataplane keeps the settings it compiled.
+bool reads_only(const Command *cmd);
+
 template <size_t N>
 constexpr Family family(const Command (&rows)[N]) {
     return Family{rows, N};

@@ -49,6 +49,19 @@ const PortState &port_state(const Model &m, uint32_t unit, uint32_t port);
 // Up when the port is administratively up and its cable is plugged.
 bool link_up(const Model &m, uint32_t unit, uint32_t port);
 
+// The port's spanning-tree state (KEL_DRV_PORT_STP_*): disabled while its
+// link is down, else the state the spanning tree gave it (forwarding unless
+// set_stp_state said otherwise). The spanning-tree family owns it.
+uint32_t stp_port_state(const Model &m, uint32_t unit, uint32_t port);
+
+// A port's settings that its frames follow, read as its getters read them.
+uint32_t port_oper_vlan(const Model &m, uint32_t unit, uint32_t port);   // its native VLAN in effect (0x050D)
+uint32_t port_vlan_mode(const Model &m, uint32_t unit, uint32_t port);   // KEL_DRV_VLAN_MODE_* (0x050A)
+bool port_ingress_filter(const Model &m, uint32_t unit, uint32_t port);  // 0x051E
+uint32_t port_discard(const Model &m, uint32_t unit, uint32_t port);     // KEL_DRV_DISCARD_* (0x0520)
+bool port_blocks(const Model &m, uint32_t unit, uint32_t port, uint32_t type);  // KEL_DRV_BLOCK_* (0x051C)
+uint32_t port_priority(const Model &m, uint32_t unit, uint32_t port);           // 0x051A
+
 // The trunk a port belongs to (0 for none) and that trunk's kind.
 uint32_t trunk_of(const Model &m, uint32_t unit, uint32_t port, uint32_t *kind = nullptr);
 // The mirror session a port belongs to (0 for none) and its role there: its

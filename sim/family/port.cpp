@@ -135,7 +135,7 @@ int32_t linkstat(Context &c) {
 
 int32_t stp_state(Context &c) {
     if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
-    c.b.value = link_up(c.m, c.b.unit, c.b.port) ? KEL_DRV_PORT_STP_FORWARDING : KEL_DRV_PORT_STP_DISABLED;
+    c.b.value = stp_port_state(c.m, c.b.unit, c.b.port);
     return KEL_DRV_OK;
 }
 
@@ -158,7 +158,7 @@ int32_t admin_vlan(Context &c) {
 
 int32_t oper_vlan(Context &c) {
     if (!c.port_exists()) return KEL_DRV_ERR_NO_SUCH_PORT;
-    c.b.vid = port_vlans(c.m, c.b.unit, c.b.port).own;
+    c.b.vid = port_oper_vlan(c.m, c.b.unit, c.b.port);
     return KEL_DRV_OK;
 }
 
@@ -251,6 +251,32 @@ const Command kPort[] = {
 const Family kPortFamily = family(kPort);
 
 const Setting kPortPriority{0x0519, Key::port, 0, 1, {&kel_ioreq::prio, kNone, kNone}, {0}, {0}, {7}};
+
+uint32_t port_oper_vlan(const Model &m, uint32_t unit, uint32_t port) {
+    return port_vlans(m, unit, port).own;
+}
+
+uint32_t port_vlan_mode(const Model &m, uint32_t unit, uint32_t port) {
+    uint32_t mode;
+    configured_vlan(m, unit, port, &mode);
+    return mode;
+}
+
+bool port_ingress_filter(const Model &m, uint32_t unit, uint32_t port) {
+    return read_setting(m, kIfilter, port_key(unit, port)) != 0;
+}
+
+uint32_t port_discard(const Model &m, uint32_t unit, uint32_t port) {
+    return read_setting(m, kDiscard, port_key(unit, port));
+}
+
+bool port_blocks(const Model &m, uint32_t unit, uint32_t port, uint32_t type) {
+    return read_setting(m, kBlock, port_sel_key(unit, port, type)) != 0;
+}
+
+uint32_t port_priority(const Model &m, uint32_t unit, uint32_t port) {
+    return read_setting(m, kPortPriority, port_key(unit, port));
+}
 
 uint32_t count_ports(const iflist &l) {
     uint32_t n = 0;

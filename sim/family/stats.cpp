@@ -3,10 +3,14 @@
 //
 // Each port keeps a 32-bit counter per selector; counters wrap as a 32-bit
 // interface counter does. Selectors the switch does not count are refused.
-// Traffic arrives through the test-control hooks (traffic, count_event),
-// which kelsim's own "traffic" and "count" commands call on a state file.
+// Traffic is counted from the frames the dataplane switches (count_* below,
+// gathered without the lock and added by add_counters), and from the
+// test-control hooks (traffic, count_event), which kelsim's own "traffic"
+// and "count" commands call on a state file, alike: octets include the
+// FCS, sizes are classed as sent and as received.
 #include <cstring>
 
+#include "dataplane/pipeline.h"
 #include "family/forwarding.h"
 
 namespace kelsim {
@@ -119,6 +123,66 @@ int32_t traffic(Model &m, uint32_t unit, uint32_t port, const Traffic &t) {
     else
         receive_frames(m, unit, port, t, size);
     return KEL_DRV_OK;
+}
+
+void count_received(Effects &fx, const Frame &f, Verdict verdict) {
+    uint32_t *c = fx.counters(f.in);
+    switch (verdict) {
+        case Verdict::runt:
+            ++c[KEL_DRV_CTR_UNDERSIZE];
+            ++c[KEL_DRV_CTR_RX_ERROR];
+            return;
+        case Verdict::oversize:
+            ++c[KEL_DRV_CTR_OVERSIZE];
+            ++c[KEL_DRV_CTR_MTU_EXCEED];
+            ++c[KEL_DRV_CTR_RX_ERROR];
+            return;
+        case Verdict::malformed:
+            ++c[KEL_DRV_CTR_RX_ERROR];
+            return;
+        default:
+            break;
+    }
+    c[KEL_DRV_CTR_RX_OCTETS] += f.wire;
+    ++c[KEL_DRV_CTR_IN_FRAME];
+    ++c[size_bucket(f.wire)];
+    if (verdict == Verdict::unknown_protocol) {
+        ++c[KEL_DRV_CTR_UNKNOWN_PROTO];
+    } else if (verdict == Verdict::discard) {
+        ++c[KEL_DRV_CTR_RX_DISCARD];
+        ++c[KEL_DRV_CTR_IN_DISCARD];
+    } else if (!is_group(f.dst())) {
+        ++c[KEL_DRV_CTR_RX_UCAST];
+    } else {
+        ++c[KEL_DRV_CTR_RX_NUCAST];
+        ++c[is_broadcast(f.dst()) ? KEL_DRV_CTR_RX_BCAST : KEL_DRV_CTR_RX_MCAST];
+    }
+}
+
+void count_sent(Effects &fx, int slot, const uint8_t *dst, uint32_t wire) {
+    uint32_t *c = fx.counters(slot);
+    c[KEL_DRV_CTR_TX_OCTETS] += wire;
+    ++c[KEL_DRV_CTR_OUT_FRAME];
+    ++c[is_group(dst) ? KEL_DRV_CTR_TX_NUCAST : KEL_DRV_CTR_TX_UCAST];
+    ++c[size_bucket(wire)];
+}
+
+void count_not_sent(Effects &fx, int slot, uint32_t frames, bool for_want_of_room) {
+    uint32_t *c = fx.counters(slot);
+    c[KEL_DRV_CTR_TX_DISCARD] += frames;
+    if (for_want_of_room) ++c[KEL_DRV_CTR_DROP_EVENTS];
+}
+
+void count_not_received(Effects &fx, int slot, uint32_t frames) {
+    uint32_t *c = fx.counters(slot);
+    c[KEL_DRV_CTR_RX_DISCARD] += frames;
+    c[KEL_DRV_CTR_IN_DISCARD] += frames;
+    ++c[KEL_DRV_CTR_DROP_EVENTS];
+}
+
+void add_counters(Model &m, uint32_t unit, uint32_t port, const uint32_t *delta) {
+    uint32_t *c = port_state(m, unit, port).counter;
+    for (uint32_t i = 0; i < KEL_DRV_COUNTERS; ++i) c[i] += delta[i];
 }
 
 int32_t count_event(Model &m, uint32_t unit, uint32_t port, uint32_t selector, uint32_t n) {

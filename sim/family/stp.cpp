@@ -6,7 +6,7 @@
 // MST records (layouts in kel_driver.h).
 #include <cstring>
 
-#include "family/commands.h"
+#include "family/forwarding.h"
 #include "family/protocol_common.h"
 #include "kel_driver.h"
 
@@ -54,9 +54,12 @@ uint32_t auto_cost(const Model &m, uint32_t unit, uint32_t port) {
 
 // The state and role of a port: stack ports and a bridge with spanning tree
 // off take no part; any other port of the lone root bridge is designated.
+// The records number the states from 0, the port command from 1.
 void port_role(const Model &m, uint32_t unit, uint32_t port, uint32_t *state, uint32_t *role) {
     bool runs = switch_value(m, kStpOn) && !m.topo.is_stack(unit, port);
-    *state = KEL_DRV_STP_STATE_FORWARDING;
+    static_assert(KEL_DRV_PORT_STP_FORWARDING - 1 == KEL_DRV_STP_STATE_FORWARDING &&
+                  KEL_DRV_PORT_STP_DISABLED - 1 == KEL_DRV_STP_STATE_DISABLED);
+    *state = stp_port_state(m, unit, port) - 1;
     *role = runs ? KEL_DRV_STP_ROLE_DESIGNATED : KEL_DRV_STP_ROLE_DISABLED;
 }
 
@@ -290,6 +293,21 @@ const Command kMst[] = {
 }  // namespace
 
 const Family kStpFamily = family(kStp);
+
+uint32_t stp_port_state(const Model &m, uint32_t unit, uint32_t port) {
+    if (!link_up(m, unit, port)) return KEL_DRV_PORT_STP_DISABLED;
+    uint32_t given = port_state(m, unit, port).stp;
+    return given ? given : KEL_DRV_PORT_STP_FORWARDING;
+}
+
+int32_t set_stp_state(Model &m, uint32_t unit, uint32_t port, uint32_t state) {
+    if (!m.topo.exists(unit, port)) return KEL_DRV_ERR_NO_SUCH_PORT;
+    if (m.topo.is_stack(unit, port)) return KEL_DRV_ERR_NOT_PERMITTED;
+    if (state < KEL_DRV_PORT_STP_BLOCKING || state > KEL_DRV_PORT_STP_FORWARDING)
+        return KEL_DRV_ERR_BAD_VALUE;
+    port_state(m, unit, port).stp = state == KEL_DRV_PORT_STP_FORWARDING ? 0 : state;
+    return KEL_DRV_OK;
+}
 const Family kMstFamily = family(kMst);
 
 // Every VLAN starts in the common instance, the only one that exists.

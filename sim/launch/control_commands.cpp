@@ -4,11 +4,17 @@
 #include <errno.h>
 #include <strings.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
+#include <string>
+#include <tuple>
+#include <vector>
 
+#include "family/commands.h"
 #include "kel_driver.h"
 #include "launch/launcher.h"
 #include "model/state.h"
@@ -153,6 +159,16 @@ int cable(Model &m, int argc, char **argv) {
     return locked(m, [&] { return done("cable", set_cable(m, unit, port, plug)); });
 }
 
+int stp_state(Model &m, int argc, char **argv) {
+    static const char *const kStates[] = {"blocking", "listening", "learning", "forwarding"};
+    uint32_t unit, port, state = 0;
+    for (uint32_t i = 0; argc == 2 && i < 4; ++i)
+        if (std::strcmp(argv[1], kStates[i]) == 0) state = KEL_DRV_PORT_STP_BLOCKING + i;
+    if (argc != 2 || !state || !parse_port(m, argv[0], &unit, &port))
+        return usage("stp PORT blocking|listening|learning|forwarding");
+    return locked(m, [&] { return done("stp", set_stp_state(m, unit, port, state)); });
+}
+
 int pass_time(Model &m, int argc, char **argv) {
     uint64_t seconds;
     if (argc != 1) return usage("wait SECONDS");
@@ -162,6 +178,287 @@ int pass_time(Model &m, int argc, char **argv) {
         return 2;
     }
     return locked(m, [&] { return advance_clock(m, seconds), 0; });
+}
+
+// ---- The whole switch in a canonical form ------------------------------------
+//
+// Two switches print the same text exactly when they hold the same state,
+// whatever the order of the requests that made it: tables are printed in
+// the order of their keys, not of their positions, and a setting holds its
+// value whether it was never set or set back. Left out: what differs between
+// runs or says how the state came about rather than what it is - the lock,
+// the request count, the clock (uptimes, learning times, the last ageing
+// pass), counters (traffic, GVRP, violations, watchdog timer resets, crash
+// dumps, reboots, reauthentications), positions and slot numbers in tables
+// (MAC, multicast, secure address, user and binding slots; the numbers the
+// switch gave access lists; a filter's copy of the word it was added with),
+// and the values the switch keeps for MST instances that do not exist.
+// Keys and passwords are printed as a digest, never in clear.
+
+std::string port_text(uint32_t unit, uint32_t port) {
+    return std::to_string(unit) + "/0/" + std::to_string(port);
+}
+
+std::string ports_text(const iflist &l) {
+    std::string out;
+    for (uint32_t u = 1; u <= kMaxUnits; ++u)
+        for (uint32_t p = 1; p <= 32; ++p) {
+            if (!((l.word[u - 1] >> (p - 1)) & 1u)) continue;
+            uint32_t q = p;
+            while (q < 32 && ((l.word[u - 1] >> q) & 1u)) ++q;
+            out += (out.empty() ? "" : ",") + port_text(u, p) + (q > p ? "-" + std::to_string(q) : "");
+            p = q;
+        }
+    return out.empty() ? "-" : out;
+}
+
+std::string vlans_text(const vlanlist &l) {
+    std::string out;
+    for (uint32_t v = KEL_VLAN_MIN; v <= KEL_VLAN_MAX; ++v) {
+        auto bit = [&](uint32_t id) {
+            return id <= KEL_VLAN_MAX && ((l.word[(id - 1) / 32] >> ((id - 1) % 32)) & 1u);
+        };
+        if (!bit(v)) continue;
+        uint32_t w = v;
+        while (bit(w + 1)) ++w;
+        out += (out.empty() ? "" : ",") + std::to_string(v) + (w > v ? "-" + std::to_string(w) : "");
+        v = w;
+    }
+    return out.empty() ? "-" : out;
+}
+
+std::string mac_text(const uint8_t m[6]) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%02x%02x.%02x%02x.%02x%02x", m[0], m[1], m[2], m[3], m[4], m[5]);
+    return text;
+}
+
+// A 64-bit FNV-1a digest of a secret, so that two switches holding the same
+// one can be told apart from two that do not, without showing it.
+std::string digest(const char *secret, size_t max) {
+    uint64_t h = 14695981039346656037ull;
+    for (size_t i = 0; i < max && secret[i]; ++i)
+        h = (h ^ static_cast<unsigned char>(secret[i])) * 1099511628211ull;
+    char text[24];
+    std::snprintf(text, sizeof text, "%016llx", static_cast<unsigned long long>(h));
+    return text;
+}
+
+std::string key_text(const Setting &s, uint32_t key) {
+    switch (s.key) {
+        case Key::none:
+            return "-";
+        case Key::port:
+            return port_text(key >> 8, key & 0xFF);
+        case Key::port_sel:
+            return port_text(key >> 24, (key >> 16) & 0xFF) + " sel=" + std::to_string(key & 0xFFFF);
+        default:
+            return std::to_string(key);
+    }
+}
+
+// Rows whose values are printed below as the records that read them (the
+// handlers key them; an MST instance's values only while it exists, as
+// nothing reads or sets them while it does not), and counters.
+constexpr uint16_t kMstRows[] = {0x0F08, 0x0F09, 0x0F0A};
+constexpr uint16_t kGarpRow = 0x1201, kReauthCountRow = 0x1007;
+
+// A record as a reading command answers it, asked straight of its handler.
+template <class R>
+bool ask(Model &m, uint16_t code, kel_ioreq b, R *out) {
+    const Command *cmd = find_command(code);
+    if (!cmd || !cmd->run) return false;
+    b.cmd = code;
+    b.len = sizeof *out;
+    auto at = reinterpret_cast<uintptr_t>(out);
+    b.buf = static_cast<uint32_t>(at);
+#if UINTPTR_MAX > 0xFFFFFFFFu
+    b.buf_hi = static_cast<uint32_t>(at >> 32);
+#endif
+    Context c{m, b, *cmd};
+    return cmd->run(c) == KEL_DRV_OK && !c.fault;
+}
+
+void dump_settings(const Model &m, std::string &out) {
+    std::map<uint16_t, const Setting *> rows;
+    for (uint32_t code = 0; code < 0x2000; ++code)
+        if (const Command *c = find_command(code); c && c->setting) rows[c->setting->code] = c->setting;
+    std::vector<SettingEntry> entries;
+    for (const SettingEntry &e : m.settings.slot)
+        if (e.code) entries.push_back(e);
+    std::sort(entries.begin(), entries.end(), [](const SettingEntry &a, const SettingEntry &b) {
+        return std::tie(a.code, a.key) < std::tie(b.code, b.key);
+    });
+    for (const SettingEntry &e : entries) {
+        auto row = rows.find(e.code);
+        bool by_record = e.code == kGarpRow ||
+                         std::find(std::begin(kMstRows), std::end(kMstRows), e.code) != std::end(kMstRows);
+        if (by_record || e.code == kReauthCountRow) continue;
+        const Command *cmd = find_command(e.code);
+        std::string line = "setting " + std::string(cmd ? cmd->name : "?") + " ";
+        if (row == rows.end()) {  // a row the dump does not know: its raw entry
+            out += line + "key=" + std::to_string(e.key) + " " + std::to_string(e.v[0]) + " " +
+                   std::to_string(e.v[1]) + " " + std::to_string(e.v[2]) + "\n";
+            continue;
+        }
+        const Setting &s = *row->second;
+        bool initial = true;
+        for (int i = 0; i < s.nwords; ++i) initial = initial && e.v[i] == s.initial[i];
+        if (initial) continue;
+        line += key_text(s, e.key);
+        for (int i = 0; i < s.nwords; ++i) line += " " + std::to_string(e.v[i]);
+        out += line + "\n";
+    }
+}
+
+void dump_forwarding(Model &m, std::string &out) {
+    for (uint32_t vid = KEL_VLAN_MIN; vid <= KEL_VLAN_MAX; ++vid) {
+        const VlanEntry &v = m.vlan.vlan[vid];
+        if (!v.exists) continue;
+        out += "vlan " + std::to_string(vid) + " name=\"" + v.name + "\" members=" + ports_text(v.set[0]) +
+               " untagged=" + ports_text(v.set[1]) + " forbidden=" + ports_text(v.set[2]) +
+               " native=" + ports_text(v.set[3]) + "\n";
+    }
+    for (uint32_t u = 1; u <= kMaxUnits; ++u)
+        for (uint32_t p = 1; p <= m.topo.nports[u - 1]; ++p) {
+            const PortState &ps = m.fwd.port[u - 1][p - 1];
+            kel_ioreq b{};
+            b.unit = u;
+            b.port = p;
+            kel_drv_garp_times garp{};
+            ask(m, 0x1202, b, &garp);
+            out += "port " + port_text(u, p) + (ps.unplugged ? " unplugged" : " plugged") +
+                   " allowed-tagged=" + vlans_text(ps.allowed[0]) +
+                   " allowed-untagged=" + vlans_text(ps.allowed[1]) + " garp=" + std::to_string(garp.join) +
+                   "/" + std::to_string(garp.leave) + "/" + std::to_string(garp.leave_all) +
+                   (m.proto.secu[u - 1][p - 1].shut ? " secure-shut" : "") + "\n";
+        }
+    std::vector<std::string> lines;
+    for (const ArlSlot &a : m.fwd.arl.slot)
+        if (a.kind)
+            lines.push_back("arl " + std::to_string(a.vid) + " " + mac_text(a.mac) +
+                            (a.kind == KEL_DRV_ARL_STATIC ? " static " : " dynamic ") +
+                            port_text(a.unit, a.port));
+    for (const McastGroup &g : m.fwd.mcast)
+        if (g.kind)
+            lines.push_back("mcast " + std::to_string(g.vid) + " " + mac_text(g.mac) +
+                            (g.kind == KEL_DRV_ARL_STATIC ? " static" : " learned") +
+                            " priority=" + std::to_string(g.priority) + " ports=" + ports_text(g.ports));
+    std::sort(lines.begin(), lines.end());
+    for (const std::string &l : lines) out += l + "\n";
+    for (uint32_t t = 1; t <= KEL_DRV_TRUNKS; ++t)
+        if (m.fwd.trunk[t].kind)
+            out += "trunk " + std::to_string(t) + " kind=" + std::to_string(m.fwd.trunk[t].kind) +
+                   " criteria=" + std::to_string(m.fwd.trunk[t].criteria) +
+                   " members=" + ports_text(m.fwd.trunk[t].members) + "\n";
+    for (uint32_t s = 1; s <= KEL_DRV_MIRROR_SESSIONS; ++s) {
+        const MirrorSession &ms = m.fwd.mirror[s];
+        out += "mirror " + std::to_string(s) + " monitor=" +
+               (ms.monitor_unit ? port_text(ms.monitor_unit, ms.monitor_port) : std::string("-")) +
+               " rx=" + ports_text(ms.rx) + " tx=" + ports_text(ms.tx) + "\n";
+    }
+    out += "cos map=";
+    for (uint8_t q : m.fwd.cos_map) out += std::to_string(q);
+    out += " policy=" + std::to_string(m.fwd.cos_policy) + " weights=";
+    for (uint32_t w : m.fwd.cos_weight) out += std::to_string(w) + ",";
+    out += "\n";
+}
+
+void dump_protocols(Model &m, std::string &out) {
+    const ProtocolState &pr = m.proto;
+    out += "mst name=\"" + std::string(pr.mst.name) + "\"\n";
+    for (uint32_t i = 0; i < KEL_DRV_MST_INSTANCES; ++i) {
+        if (!((pr.mst.active >> i) & 1u)) continue;
+        vlanlist l{};
+        for (uint32_t v = KEL_VLAN_MIN; v <= KEL_VLAN_MAX; ++v)
+            if (pr.mst.instance_of[v] == i) l.word[(v - 1) / 32] |= 1u << ((v - 1) % 32);
+        kel_ioreq ib{};
+        ib.index = i;
+        kel_drv_mst_instance rec{};
+        ask(m, 0x0F04, ib, &rec);
+        out += "mst-instance " + std::to_string(i) + " priority=" + std::to_string(rec.priority) +
+               " vlans=" + vlans_text(l) + "\n";
+        for (uint32_t u = 1; u <= kMaxUnits; ++u)
+            for (uint32_t p = 1; p <= m.topo.nports[u - 1]; ++p) {
+                kel_ioreq b{};
+                b.index = i;
+                b.unit = u;
+                b.port = p;
+                kel_drv_mst_port r{};
+                ask(m, 0x0F02, b, &r);
+                out += "mst-port " + std::to_string(i) + " " + port_text(u, p) +
+                       " priority=" + std::to_string(r.priority) + " cost=" + std::to_string(r.path_cost) +
+                       "\n";
+            }
+    }
+    for (uint32_t i = 0; i < KEL_DRV_RADIUS_SLOTS; ++i)
+        if (pr.radius[i].used) {
+            char addr[16];
+            const uint8_t *a = reinterpret_cast<const uint8_t *>(&pr.radius[i].addr);
+            std::snprintf(addr, sizeof addr, "%u.%u.%u.%u", a[0], a[1], a[2], a[3]);
+            out += "radius " + std::to_string(i + 1) + " " + addr +
+                   " udp=" + std::to_string(pr.radius[i].udp_port) +
+                   " key-digest=" + digest(pr.radius[i].key, sizeof pr.radius[i].key) + "\n";
+        }
+    for (const LocalUser &u : pr.user)  // in the order the walk gives them
+        if (u.used)
+            out += "user \"" + std::string(u.name) + "\" privilege=" + std::to_string(u.value) +
+                   " password-digest=" + digest(u.password, sizeof u.password) + "\n";
+    std::vector<std::string> lines;
+    for (const AclList &l : pr.acl) {
+        if (!l.used) continue;
+        std::string text = "acl \"" + std::string(l.name) + "\" type=" + std::to_string(l.type) +
+                           " ports=" + ports_text(l.ports) + "\n";
+        for (uint32_t i = 0; i < l.nfilters && i < kAclFilters; ++i) {
+            const kel_drv_acl_filter &f = l.filter[i];
+            auto n = [](uint32_t v) { return std::to_string(v); };
+            text += "  filter seq=" + n(f.sequence) + " action=" + n(f.action) + " kind=" + n(f.kind) +
+                    " egress=" + (f.egress_unit ? port_text(f.egress_unit, f.egress_port) : "-") +
+                    " src-mac=" + mac_text(f.src_mac) + "/" + mac_text(f.src_mac_mask) +
+                    " dst-mac=" + mac_text(f.dst_mac) + "/" + mac_text(f.dst_mac_mask) +
+                    " ethertype=" + n(f.ethertype) + " vlan=" + n(f.vid) + " protocol=" + n(f.protocol) +
+                    " src-ip=" + n(f.src_ip) + "/" + n(f.src_mask) + " dst-ip=" + n(f.dst_ip) + "/" +
+                    n(f.dst_mask) + " ports=" + n(f.src_port) + "/" + n(f.dst_port) +
+                    " icmp=" + n(f.icmp_match) + "/" + n(f.icmp_type) + "/" + n(f.icmp_code) + "\n";
+        }
+        lines.push_back(text);
+    }
+    for (const SecureAddr &a : pr.secure)
+        if (a.used)
+            lines.push_back("secure " + port_text(a.unit, a.port) + " " + mac_text(a.mac) +
+                            " type=" + std::to_string(a.type) + "\n");
+    for (const DhcpBinding &d : pr.binding)
+        if (d.used)
+            lines.push_back("binding " + mac_text(d.rec.mac) + " vlan=" + std::to_string(d.rec.vid) +
+                            " port=" + port_text(d.rec.unit, d.rec.port) + " ip=" + std::to_string(d.rec.ip) +
+                            " lease=" + std::to_string(d.rec.lease) + "\n");
+    std::sort(lines.begin(), lines.end());
+    for (const std::string &l : lines) out += l;
+    out +=
+        "igmp vlans=" + vlans_text(pr.igmp_vlans) + " immediate-leave=" + vlans_text(pr.igmp_ileave) + "\n";
+    out += "dhcp vlans=" + vlans_text(pr.dhcp_vlans) + "\n";
+    out += "trace-mask=" + std::to_string(pr.trace_mask) + "\n";
+}
+
+int dump(Model &m, int argc, char **) {
+    if (argc != 0) return usage("dump");
+    std::string out;
+    int status = locked(m, [&] {
+        char layout[512];
+        format_topology(m.topo, layout, sizeof layout);
+        out += std::string("topology ") + layout + "\n";
+        const SystemState &s = m.sys;
+        out += "system mac=" + mac_text(s.mac) + " ready=" + std::to_string(s.ready) +
+               " upgrading=" + std::to_string(s.upgrading) + " discovering=" + std::to_string(s.discovering) +
+               " firmware-sync=" + std::to_string(s.firmware_sync) + "\n";
+        dump_settings(m, out);
+        dump_forwarding(m, out);
+        dump_protocols(m, out);
+        return 0;
+    });
+    if (status) return status;
+    std::fwrite(out.data(), 1, out.size(), stdout);
+    return 0;
 }
 
 const ControlCommand kCommands[] = {
@@ -174,7 +471,14 @@ const ControlCommand kCommands[] = {
      learn_address},
     {"join", "join GROUP-MAC VLAN PORT", "a port joins a multicast group, as snooping would", join_group},
     {"cable", "cable PORT plug|pull", "plug or pull a port's cable; its link follows", cable},
+    {"stp", "stp PORT STATE", "the spanning tree puts a port into a state (blocking ... forwarding)",
+     stp_state},
     {"wait", "wait SECONDS", "let time pass on the switch's clock (ageing, uptime)", pass_time},
+    {"dump", "dump", "print the whole switch in a canonical form (no clocks or counters; secrets as digests)",
+     dump},
+    {"dataplane", "dataplane [--netns NAME] ...",
+     "carry real frames: an interface per port (fa1-0-3), until Ctrl-C; --pcap DIR, --cpu N",
+     dataplane_command},
     {nullptr, nullptr, nullptr, nullptr},
 };
 

@@ -26,6 +26,9 @@ struct ControlCommand {
     int (*run)(Model &m, int argc, char **argv);
 };
 
+// "dataplane": real frames through the switch (dataplane_command.cpp).
+int dataplane_command(Model &m, int argc, char **argv);
+
 // The table, ended by a row with a null name.
 const ControlCommand *control_commands();
 const ControlCommand *find_control_command(const char *name);

@@ -25,8 +25,8 @@ struct Model;
 
 // One port beyond its settings.
 struct PortState {
-    uint32_t unplugged;  // 1 when its cable is pulled (test control)
-    uint32_t pad;
+    uint32_t unplugged;   // 1 when its cable is pulled (test control)
+    uint32_t stp;         // KEL_DRV_PORT_STP_* given by the spanning tree while the link is up; 0: forwarding
     uint64_t link_since;  // clock second at which the link last came up
     vlanlist allowed[2];  // allowed VLANs: [0] tagged, [1] untagged
     uint32_t counter[KEL_DRV_COUNTERS];
@@ -105,6 +105,11 @@ inline uint32_t clock_span(uint64_t since, uint64_t now) {
 
 // Plugs or pulls the cable of a port; the link follows.
 int32_t set_cable(Model &m, uint32_t unit, uint32_t port, bool plugged);
+
+// Puts a port into a spanning-tree state (KEL_DRV_PORT_STP_BLOCKING to
+// _FORWARDING) while its link is up, as the spanning tree would; refused for
+// a stack port (-209) or another value (-203).
+int32_t set_stp_state(Model &m, uint32_t unit, uint32_t port, uint32_t state);
 
 // One second's worth of frames on a port, all of one size and one kind.
 enum class Direction : uint8_t { rx, tx };

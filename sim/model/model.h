@@ -20,7 +20,7 @@ namespace kelsim {
 
 // Bump when the layout of Model changes: a state file of another version is
 // refused, never reinterpreted.
-constexpr uint32_t kModelVersion = 4;
+constexpr uint32_t kModelVersion = 5;
 constexpr char kModelMagic[8] = {'K', 'E', 'L', 'S', 'I', 'M', '0', '1'};
 
 struct StateHeader {
@@ -45,9 +45,14 @@ struct SystemState {
 struct Model {
     StateHeader header;
     pthread_mutex_t mutex;
-    int32_t holder;  // the process holding the mutex, 0 when none (for messages)
-    uint32_t pad;
-    uint64_t requests;  // requests answered since the state was made
+    // Held for its whole life by the one dataplane that carries the switch's
+    // frames (dataplane/engine.h); robust, so a dataplane that was killed
+    // leaves it to the next one.
+    pthread_mutex_t dataplane;
+    int32_t holder;         // the process holding the mutex, 0 when none (for messages)
+    int32_t dataplane_pid;  // the process running the dataplane, 0 when none (for messages)
+    uint64_t requests;      // requests answered since the state was made
+    uint64_t epoch;         // changes of the switch made under a Lock (state.h)
     Topology topo;
     SystemState sys;
     SettingStore settings;

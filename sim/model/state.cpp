@@ -73,6 +73,7 @@ bool init_file(int fd, const Topology &t) {
     auto *m = static_cast<Model *>(p);
     init_header(*m);
     init_mutex(&m->mutex, true);
+    init_mutex(&m->dataplane, true);
     init_model(*m, t);
     bool ok = msync(m, sizeof(Model), MS_SYNC) == 0;
     munmap(m, sizeof(Model));
@@ -190,6 +191,7 @@ Model *use_private_model(const Topology &t) {
         private_model = static_cast<Model *>(p);
         init_header(*private_model);
         init_mutex(&private_model->mutex, false);
+        init_mutex(&private_model->dataplane, true);
     }
     {
         Lock lock(*private_model);
@@ -260,7 +262,7 @@ double seconds_since(const struct timespec &start) {
 
 }  // namespace
 
-Lock::Lock(Model &m) : m_(m) {
+Lock::Lock(Model &m, bool changes) : m_(m), changes_(changes) {
     int rc = pthread_mutex_trylock(&m_.mutex);
     if (rc == EBUSY) {
         // pthread_mutex_timedlock goes by the wall clock, which can be set:
@@ -291,6 +293,20 @@ Lock::Lock(Model &m) : m_(m) {
 }
 
 Lock::~Lock() {
+    if (!held_) return;
+    if (changes_) __atomic_add_fetch(&m_.epoch, 1, __ATOMIC_RELEASE);
+    __atomic_store_n(&m_.holder, 0, __ATOMIC_RELAXED);
+    pthread_mutex_unlock(&m_.mutex);
+}
+
+TryLock::TryLock(Model &m) : m_(m) {
+    int rc = pthread_mutex_trylock(&m_.mutex);
+    if (rc == EOWNERDEAD) rc = pthread_mutex_consistent(&m_.mutex);
+    held_ = rc == 0;
+    if (held_) __atomic_store_n(&m_.holder, own_pid(), __ATOMIC_RELAXED);
+}
+
+TryLock::~TryLock() {
     if (!held_) return;
     __atomic_store_n(&m_.holder, 0, __ATOMIC_RELAXED);
     pthread_mutex_unlock(&m_.mutex);

@@ -48,9 +48,13 @@ double lock_timeout();
 // that keeps it longer than lock_timeout() (stopped, say) makes the lock
 // fail: the Lock is then false, errno is ETIMEDOUT, and stderr names the
 // process that holds the switch.
+//
+// Releasing a Lock counts one change of the switch (Model::epoch) unless it
+// was taken with changes false (a request that only reads): the dataplane
+// compiles the settings again when the count moved.
 class Lock {
 public:
-    explicit Lock(Model &m);
+    explicit Lock(Model &m, bool changes = true);
     ~Lock();
     Lock(const Lock &) = delete;
     Lock &operator=(const Lock &) = delete;
@@ -59,6 +63,27 @@ public:
 private:
     Model &m_;
     bool held_;
+    bool changes_;
 };
+
+// Takes the model's mutex only when it is free at once (a dead owner's is
+// recovered), never waiting: the dataplane's way in, so that no frame ever
+// waits for a request. Releasing it counts no change: what the dataplane
+// writes (learned entries, counters) is not a setting.
+class TryLock {
+public:
+    explicit TryLock(Model &m);
+    ~TryLock();
+    TryLock(const TryLock &) = delete;
+    TryLock &operator=(const TryLock &) = delete;
+    explicit operator bool() const { return held_; }
+
+private:
+    Model &m_;
+    bool held_;
+};
+
+// The count of changes, read without the lock.
+inline uint64_t change_epoch(const Model &m) { return __atomic_load_n(&m.epoch, __ATOMIC_ACQUIRE); }
 
 }  // namespace kelsim

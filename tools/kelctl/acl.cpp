@@ -14,6 +14,8 @@
 
 #include "protocol.h"
 
+#include <algorithm>
+
 namespace kelctl {
 
 namespace {
@@ -179,43 +181,124 @@ std::string rule_text(const kel_drv_acl_filter &f) {
     return out;
 }
 
-// ---- Subcommands -----------------------------------------------------------
+// ---- Showing lists --------------------------------------------------------------
 
-void show_list(const kel_drv_acl &rec) {
-    write_out(std::string(name_of(kTypes, rec.type)) + " access list " + printable(rec.name) + " (number " +
-              std::to_string(rec.number) + "), on " + port_list_text(rec.ports) + "\n");
-    Table t({"  Seq", "Filter"});
+// An option of a filter, null when the filter does not match on it.
+Value option(bool set, uint32_t v) { return set ? Value::num(v) : Value::none(Type::number); }
+
+const Column<kel_drv_acl_filter> kFilters[] = {
+    {"sequence", "Seq", Type::number, [](const kel_drv_acl_filter &f) { return Value::num(f.sequence); }},
+    {"filter", "Filter", Type::text, [](const kel_drv_acl_filter &f) { return Value::str(rule_text(f)); }},
+    {"action", "", Type::text,
+     [](const kel_drv_acl_filter &f) {
+         return Value::str(f.action == KEL_DRV_ACL_PERMIT ? "permit" : "deny");
+     },
+     false},
+    {"protocol", "", Type::text,
+     [](const kel_drv_acl_filter &f) {
+         return Value::str(f.kind == KEL_DRV_FILTER_MAC ? "mac" : protocol_name(f.protocol));
+     },
+     false},
+    {"source", "", Type::text,
+     [](const kel_drv_acl_filter &f) {
+         return Value::str(f.kind == KEL_DRV_FILTER_MAC ? mac_endpoint_text(f.src_mac, f.src_mac_mask)
+                                                        : ip_endpoint_text(f.src_ip, f.src_mask));
+     },
+     false},
+    {"destination", "", Type::text,
+     [](const kel_drv_acl_filter &f) {
+         return Value::str(f.kind == KEL_DRV_FILTER_MAC ? mac_endpoint_text(f.dst_mac, f.dst_mac_mask)
+                                                        : ip_endpoint_text(f.dst_ip, f.dst_mask));
+     },
+     false},
+    {"ethertype", "", Type::number,
+     [](const kel_drv_acl_filter &f) { return option(f.ethertype, f.ethertype); }, false},
+    {"vlan", "", Type::number, [](const kel_drv_acl_filter &f) { return option(f.vid, f.vid); }, false},
+    {"src_port", "", Type::number, [](const kel_drv_acl_filter &f) { return option(f.src_port, f.src_port); },
+     false},
+    {"dst_port", "", Type::number, [](const kel_drv_acl_filter &f) { return option(f.dst_port, f.dst_port); },
+     false},
+    {"icmp_type", "", Type::number,
+     [](const kel_drv_acl_filter &f) { return option(f.icmp_match & KEL_DRV_MATCH_ICMP_TYPE, f.icmp_type); },
+     false},
+    {"icmp_code", "", Type::number,
+     [](const kel_drv_acl_filter &f) { return option(f.icmp_match & KEL_DRV_MATCH_ICMP_CODE, f.icmp_code); },
+     false},
+    {"redirect", "", Type::text,
+     [](const kel_drv_acl_filter &f) {
+         if (!f.egress_unit && !f.egress_port) return Value::none(Type::text);
+         return port_value(ifport{f.egress_unit, f.egress_slot, f.egress_port});
+     },
+     false},
+};
+
+// A list with its filters, read in order.
+struct List {
+    kel_drv_acl rec;
+    std::vector<kel_drv_acl_filter> filters;
+};
+
+const Column<List> kLists[] = {
+    {"name", "Name", Type::text, [](const List &l) { return Value::str(l.rec.name); }},
+    {"type", "Type", Type::text, [](const List &l) { return Value::str(name_of(kTypes, l.rec.type)); }},
+    {"number", "Number", Type::number, [](const List &l) { return Value::num(l.rec.number); }},
+    {"ports", "Ports", Type::texts, [](const List &l) { return ports_value(l.rec.ports); }},
+    {"filters", "Filters", Type::rows,
+     [](const List &l) { return Value::nested(table_of(kFilters, l.filters)); }},
+};
+
+std::string caption(const std::vector<Value> &row) {
+    return row[1].shown + " access list " + row[0].shown + " (number " + row[2].shown + "), on " +
+           row[3].shown;
+}
+
+bool read_filters(List *l) {
+    l->rec.name[sizeof l->rec.name - 1] = '\0';
     uint32_t cursor = 0;
     kel_drv_acl_filter f;
-    while (kel_acl_filter_getnext(&cursor, rec.number, &f) == 0)
-        t.add({"  " + std::to_string(f.sequence), rule_text(f)});
-    t.print();
+    int32_t rc;
+    while ((rc = kel_acl_filter_getnext(&cursor, l->rec.number, &f)) == 0) l->filters.push_back(f);
+    return rc == KEL_DRV_ERR_END_OF_TABLE || rc == KEL_ERR_NOT_FOUND ||
+           config_failed("reading the filters of " + std::string(l->rec.name), rc);
+}
+
+// Every list, MAC lists first, each with its filters.
+bool read_lists(std::vector<List> *out) {
+    for (uint32_t type : {KEL_DRV_ACL_TYPE_MAC, KEL_DRV_ACL_TYPE_IP}) {
+        uint32_t cursor = 0;
+        List l;
+        while (kel_acl_getnext(&cursor, type, &l.rec) == 0) {
+            if (!read_filters(&l)) return false;
+            out->push_back(l);
+            l.filters.clear();
+        }
+    }
+    return true;
 }
 
 int show_acls(const Args &args) {
     if (args.size() > 1) return usage_error("show access-lists takes at most one list name");
-    kel_drv_acl rec;
+    std::vector<List> lists;
     if (!args.empty()) {
+        List l;
         if (!list_name(args[0])) return kExitUsage;
-        if (int32_t rc = kel_acl_get(args[0].c_str(), &rec))
-            return fail(("reading list " + args[0]).c_str(), rc);
-        rec.name[sizeof rec.name - 1] = '\0';
-        show_list(rec);
+        if (int32_t rc = kel_acl_get(args[0].c_str(), &l.rec)) return fail("reading list " + args[0], rc);
+        if (!read_filters(&l)) return kExitFailed;
+        lists.push_back(l);
+    } else if (!read_lists(&lists)) {
+        return kExitFailed;
+    }
+    if (lists.empty() && format() == Format::text) {
+        write_out("no access lists\n");
         return kExitOk;
     }
-    bool first = true;
-    for (uint32_t type : {KEL_DRV_ACL_TYPE_MAC, KEL_DRV_ACL_TYPE_IP}) {
-        uint32_t cursor = 0;
-        while (kel_acl_getnext(&cursor, type, &rec) == 0) {
-            rec.name[sizeof rec.name - 1] = '\0';
-            if (!first) write_out("\n");
-            first = false;
-            show_list(rec);
-        }
-    }
-    if (first) write_out("no access lists\n");
+    Section s = table_of(kLists, lists);
+    s.caption = caption;
+    show(s);
     return kExitOk;
 }
+
+// ---- Subcommands -----------------------------------------------------------
 
 int create(const Args &args) {
     uint32_t type, number = 0;
@@ -224,7 +307,20 @@ int create(const Args &args) {
     if (!list_name(args[0])) return kExitUsage;
     if (int32_t rc = kel_acl_create(args[0].c_str(), type, &number))
         return fail(("creating list " + args[0]).c_str(), rc);
-    write_out(args[1] + " access list " + printable(args[0]) + " is number " + std::to_string(number) + "\n");
+    static const Column<kel_drv_acl> kMade[] = {
+        {"name", "", Type::text, [](const kel_drv_acl &r) { return Value::str(r.name); }},
+        {"type", "", Type::text, [](const kel_drv_acl &r) { return Value::str(name_of(kTypes, r.type)); }},
+        {"number", "", Type::number, [](const kel_drv_acl &r) { return Value::num(r.number); }},
+    };
+    kel_drv_acl made{};
+    std::snprintf(made.name, sizeof made.name, "%s", args[0].c_str());
+    made.type = type;
+    made.number = number;
+    Section s = record_of(kMade, made, "");
+    s.sentence = [](const std::vector<Value> &row) {
+        return row[1].shown + " access list " + row[0].shown + " is number " + row[2].shown;
+    };
+    show(s);
     return kExitOk;
 }
 
@@ -279,22 +375,61 @@ int filter_command(const Args &args, bool add) {
 int add(const Args &args) { return filter_command(args, true); }
 int del(const Args &args) { return filter_command(args, false); }
 
+// Lists in the order of their numbers (so that a switch on which no list was
+// destroyed gives them the same numbers again), their filters (a sequence
+// number where it is not the one the list would give), then their ports.
+bool write_config(Config &c) {
+    std::vector<List> lists;
+    if (!read_lists(&lists)) return false;
+    std::sort(lists.begin(), lists.end(),
+              [](const List &a, const List &b) { return a.rec.number < b.rec.number; });
+    if (c.whole)
+        for (const List &l : lists) {
+            std::string name = quoted(l.rec.name);
+            c.add("access-list create " + name + " " + name_of(kTypes, l.rec.type));
+            uint32_t last = 0;
+            for (const kel_drv_acl_filter &f : l.filters) {
+                bool next = f.sequence == last + KEL_DRV_ACL_SEQUENCE_STEP;
+                c.add("access-list add " + name + " " + rule_text(f) +
+                      (next ? "" : " seq " + std::to_string(f.sequence)));
+                last = f.sequence;
+            }
+        }
+    for (const List &l : lists) {
+        iflist on;
+        for (int w = 0; w < KEL_IFLIST_WORDS; ++w) on.word[w] = l.rec.ports.word[w] & c.ports.word[w];
+        if (!ports_in(on).empty())
+            c.add("access-list install " + quoted(l.rec.name) + " " + port_list_text(on));
+    }
+    return true;
+}
+
 const Subcommand kRows[] = {
-    {"show access-lists", "[NAME]", "access lists, their ports and filters", show_acls},
-    {"access-list create", "NAME mac|ip", "a new, empty list (a name of 1 to 31 characters)", create},
-    {"access-list destroy", "NAME", "destroy a list (it leaves its ports)", destroy},
-    {"access-list install", "NAME PORTS", "install a list on ports (replacing one of its kind)", install},
-    {"access-list remove", "mac|ip PORTS", "remove the ports' list of that kind", remove},
+    {"show access-lists", "[NAME]", "access lists, their ports and filters", show_acls,
+     "show access-lists\nshow access-lists web"},
+    {"access-list create", "NAME mac|ip", "a new, empty list (a name of 1 to 31 characters)", create,
+     "access-list create web ip"},
+    {"access-list destroy", "NAME", "destroy a list (it leaves its ports)", destroy,
+     "access-list destroy web"},
+    {"access-list install", "NAME PORTS", "install a list on ports (replacing one of its kind)", install,
+     "access-list install web fa1/0/1-4"},
+    {"access-list remove", "mac|ip PORTS", "remove the ports' list of that kind", remove,
+     "access-list remove ip fa1/0/2"},
     {"access-list add", "NAME FILTER",
      "add permit|deny mac|ip|tcp|udp|icmp SRC DST [OPTIONS]; SRC, DST: any, an address or A.B.C.D/N; "
      "options: src-port, dst-port, icmp-type, icmp-code, ethertype (0x0600-0xffff), vlan, redirect PORT, seq "
      "N",
-     add},
-    {"access-list delete", "NAME FILTER", "delete a filter, written as it was added", del},
+     add,
+     "access-list add web permit tcp any 10.1.1.1 dst-port 80 redirect gi1/0/25\n"
+     "access-list add web deny ip 10.0.0.0/8 any seq 5\naccess-list add macs deny mac 0011.2233.4455 any "
+     "vlan 10"},
+    {"access-list delete", "NAME FILTER", "delete a filter, written as it was added", del,
+     "access-list delete web deny ip 10.0.0.0/8 any"},
 };
 
 }  // namespace
 
-const Area kAclArea = area(kRows);
+const Area kAclArea = area("access-list", "access lists, their filters and the ports they are installed on",
+                           kRows, write_config);
 
 }  // namespace kelctl

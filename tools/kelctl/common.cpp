@@ -1,7 +1,6 @@
 // common.cpp - kelctl's output and messages (every write checked, every
-// foreign byte made printable), the texts of result codes, tables and value
-// texts.
-#include <algorithm>
+// foreign byte made printable, a batch line's place in every message), the
+// texts of result codes and of the library's values.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -17,6 +16,8 @@ int out_error = 0;        // errno of the first failed write to stdout
 bool err_failed = false;  // a write to stderr failed
 bool silent = false;      // driver_silent() found no driver
 const Subcommand *current = nullptr;
+std::string where;  // "FILE:LINE: " while a batch line runs
+bool batch_on_stdin = false;
 
 struct LibraryStatus {
     int32_t code;
@@ -70,10 +71,17 @@ int finish(int status) {
     return status;
 }
 
-void set_command(const Subcommand *s) { current = s; }
+void set_command(const Subcommand *s) {
+    current = s;
+    silent = false;
+}
+void set_location(const std::string &location) { where = location.empty() ? "" : location + ": "; }
 std::string command_words() { return current ? current->words : ""; }
 
-void say(const std::string &text) { write_err("kelctl: " + text); }
+void set_stdin_taken(bool taken) { batch_on_stdin = taken; }
+bool stdin_taken() { return batch_on_stdin; }
+
+void say(const std::string &text) { write_err("kelctl: " + where + text); }
 
 bool complain(const std::string &text) {
     say(current ? command_words() + ": " + text : text);
@@ -105,29 +113,6 @@ bool driver_silent(const std::string &what) {
 }
 
 bool driver_was_silent() { return silent; }
-
-void Table::add(std::vector<std::string> row) {
-    for (std::string &cell : row) cell = printable(cell);
-    rows_.push_back(std::move(row));
-}
-
-void Table::print() const {
-    std::vector<size_t> width;
-    for (const auto &row : rows_)
-        for (size_t i = 0; i < row.size(); ++i) {
-            if (width.size() <= i) width.push_back(0);
-            width[i] = std::max(width[i], row[i].size());
-        }
-    for (const auto &row : rows_) {
-        std::string line;
-        for (size_t i = 0; i < row.size(); ++i) {
-            line += row[i];
-            if (i + 1 < row.size()) line += std::string(width[i] - row[i].size() + 2, ' ');
-        }
-        line.erase(line.find_last_not_of(' ') + 1);
-        write_out(line + "\n");
-    }
-}
 
 std::string ipv4(uint32_t network_order) {
     unsigned char b[4];

@@ -1,8 +1,8 @@
 // interfaces.cpp - kelctl show interfaces: one row per port with its names,
 // kind, flat index, link state, speed, duplex and VLAN memberships.
 //
-// The table is a list of columns, each a heading and a function from a port
-// to its cell; a new property of a port is one more row in kColumns.
+// The table is a list of columns (output.h); a new property of a port is one
+// more row in kColumns, shown as text and as JSON alike.
 #include <cstring>
 
 #include "kelctl.h"
@@ -15,57 +15,49 @@ namespace {
 // for the whole table.
 struct PortView {
     ifport port;
-    const std::vector<Vlan> &vlans;
+    const std::vector<Vlan> *vlans;
 };
-
-struct Column {
-    const char *heading;
-    std::string (*cell)(const PortView &);
-};
-
-std::string short_name(const PortView &v) {
-    char name[32];
-    return kel_ifname_short_get(&v.port, name, sizeof name) == 0 ? name : ifport_text(v.port);
-}
-
-std::string long_name(const PortView &v) {
-    char name[32];
-    return kel_ifname_long_get(&v.port, name, sizeof name) == 0 ? name : "?";
-}
-
-std::string flat_index(const PortView &v) {
-    int32_t idx = 0;
-    return kel_iftab_ifport2idx(&v.port, &idx) == 0 ? std::to_string(idx) : "?";
-}
-
-std::string kind(const PortView &v) { return port_kind(v.port); }
 
 // The VLANs in whose set the port is, and (with `untagged` given) whose
 // untagged set it is in or not.
-std::string vlans_where(const PortView &v, VlanSet set, int untagged = -1) {
+vlanlist vlans_where(const PortView &v, VlanSet set, int untagged = -1) {
     vlanlist ids;
     std::memset(&ids, 0, sizeof ids);
-    for (const Vlan &vlan : v.vlans) {
+    for (const Vlan &vlan : *v.vlans) {
         if (!in_set(vlan.info, set, v.port)) continue;
         if (untagged >= 0 && in_set(vlan.info, kUntagged, v.port) != (untagged == 1)) continue;
         ids.word[(vlan.vid - 1) / 32] |= 1u << ((vlan.vid - 1) % 32);
     }
-    return vlan_list_text(ids);
+    return ids;
 }
 
-std::string native_vlan(const PortView &v) { return vlans_where(v, kNative); }
-std::string untagged_vlans(const PortView &v) { return vlans_where(v, kMembers, 1); }
-std::string tagged_vlans(const PortView &v) { return vlans_where(v, kMembers, 0); }
+Value native_vlan(const PortView &v) {
+    std::vector<int32_t> ids = vlan_ids(vlans_where(v, kNative));
+    return ids.empty() ? Value::none(Type::number) : Value::num(ids.front());
+}
 
-std::string link(const PortView &v) { return link_text(v.port); }
-std::string speed(const PortView &v) { return speed_text(v.port); }
-std::string duplex(const PortView &v) { return duplex_text(v.port); }
-
-const Column kColumns[] = {
-    {"Port", short_name},     {"Name", long_name},     {"Index", flat_index},
-    {"Kind", kind},           {"Link", link},          {"Speed", speed},
-    {"Duplex", duplex},       {"Native", native_vlan}, {"Untagged", untagged_vlans},
-    {"Tagged", tagged_vlans},
+const Column<PortView> kColumns[] = {
+    {"port", "Port", Type::text, [](const PortView &v) { return port_value(v.port); }},
+    {"name", "Name", Type::text,
+     [](const PortView &v) {
+         char name[32];
+         return kel_ifname_long_get(&v.port, name, sizeof name) == 0 ? Value::str(name)
+                                                                     : Value::none(Type::text, "?");
+     }},
+    {"index", "Index", Type::number,
+     [](const PortView &v) {
+         int32_t idx = 0;
+         return kel_iftab_ifport2idx(&v.port, &idx) == 0 ? Value::num(idx) : Value::none(Type::number, "?");
+     }},
+    {"kind", "Kind", Type::text, [](const PortView &v) { return Value::str(port_kind(v.port)); }},
+    {"link", "Link", Type::text, [](const PortView &v) { return Value::str(link_text(v.port)); }},
+    {"speed", "Speed", Type::text, [](const PortView &v) { return Value::str(speed_text(v.port)); }},
+    {"duplex", "Duplex", Type::text, [](const PortView &v) { return Value::str(duplex_text(v.port)); }},
+    {"native_vlan", "Native", Type::number, native_vlan},
+    {"untagged_vlans", "Untagged", Type::numbers,
+     [](const PortView &v) { return vlans_value(vlans_where(v, kMembers, 1)); }},
+    {"tagged_vlans", "Tagged", Type::numbers,
+     [](const PortView &v) { return vlans_value(vlans_where(v, kMembers, 0)); }},
 };
 
 int show_interfaces(const Args &args) {
@@ -77,27 +69,19 @@ int show_interfaces(const Args &args) {
         return kExitUsage;
     std::vector<Vlan> vlans;
     if (!read_vlans(&vlans)) return kExitFailed;
-    std::vector<std::string> heading;
-    for (const Column &c : kColumns) heading.push_back(c.heading);
-    Table t(heading);
-    ifport p{0, 0, 0};
-    while (kel_iflist_port_getnext(&ports, &p) == 0) {
-        PortView view{p, vlans};
-        std::vector<std::string> row;
-        for (const Column &c : kColumns) row.push_back(c.cell(view));
-        t.add(row);
-    }
-    t.print();
+    std::vector<PortView> rows;
+    for (const ifport &p : ports_in(ports)) rows.push_back(PortView{p, &vlans});
+    show(table_of(kColumns, rows));
     return kExitOk;
 }
 
 const Subcommand kRows[] = {
     {"show interfaces", "[PORTLIST]", "ports with their names, kind, index, link, speed and VLANs",
-     show_interfaces},
+     show_interfaces, "show interfaces\nshow interfaces fa1/0/1-4,gi1/0/25\n-j show interfaces gi1/0/25"},
 };
 
 }  // namespace
 
-const Area kInterfaceArea = area(kRows);
+const Area kInterfaceArea = area("interfaces", "every port with its names, link and VLANs", kRows);
 
 }  // namespace kelctl

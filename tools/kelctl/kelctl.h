@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "kel.h"
+#include "output.h"
 
 namespace kelctl {
 
@@ -21,17 +22,31 @@ struct Subcommand {
     const char *usage;  // arguments after the words, "" for none
     const char *help;
     int (*run)(const Args &args);  // exit status
+    const char *example = "";      // command lines after "kelctl ", one a line, for kelctl help
 };
 
+class Config;
+// Writes an area's settings as commands (config.h); false when the switch
+// could not be read (said).
+using ConfigWriter = bool (*)(Config &c);
+
 struct Area {
+    const char *name;   // the word of `kelctl help NAME`
+    const char *about;  // what the area holds, one line
     const Subcommand *rows;
     size_t count;
+    ConfigWriter config;  // its part of show running-config; null: no settings
 };
 
 template <size_t N>
-constexpr Area area(const Subcommand (&rows)[N]) {
-    return Area{rows, N};
+constexpr Area area(const char *name, const char *about, const Subcommand (&rows)[N],
+                    ConfigWriter config = nullptr) {
+    return Area{name, about, rows, N, config};
 }
+
+// Every area, in the order of kelctl help and of show running-config.
+extern const Area *const kAreas[];
+extern const size_t kAreaCount;
 
 // The subcommands of each area, defined in the area's own file.
 extern const Area kSystemArea;
@@ -47,6 +62,7 @@ extern const Area kAclArea;
 extern const Area kPortSecuArea;
 extern const Area kSnoopArea;
 extern const Area kMaintArea;
+extern const Area kConfigArea;
 
 // Exit statuses.
 constexpr int kExitOk = 0;
@@ -70,6 +86,9 @@ int finish(int status);
 
 // The subcommand being run, for messages and usage lines.
 void set_command(const Subcommand *s);
+// Where the command comes from, "FILE:LINE" in a batch ("" for none): every
+// message says it after "kelctl: ".
+void set_location(const std::string &location);
 std::string command_words();
 
 // "kelctl: TEXT" on stderr.
@@ -83,6 +102,11 @@ int fail(const std::string &what, int32_t rc);
 int usage_error(const std::string &message);
 // The text of a library result: "driver status -207 (entry exists)".
 std::string status_text(int32_t rc);
+
+// Standard input carries the batch (kelctl -b -), so that no secret can be
+// read from it.
+void set_stdin_taken(bool taken);
+bool stdin_taken();
 
 // A name or port that does not parse may only mean that no driver answers:
 // driver_silent() asks a cheap question, and when it goes unanswered says so
@@ -110,16 +134,14 @@ bool parse_name(const std::string &text, size_t max, const char *what);
 bool parse_ipv4(const std::string &text, const char *what, uint32_t *addr);
 bool parse_prefix(const std::string &text, const char *what, uint32_t *addr, uint32_t *mask);
 
-// An aligned table: the first row is the heading.
-class Table {
-public:
-    explicit Table(std::vector<std::string> heading) { add(std::move(heading)); }
-    void add(std::vector<std::string> row);  // cells made printable
-    void print() const;
-
-private:
-    std::vector<std::vector<std::string>> rows_;
-};
+// Values of the switch as output.h shows them: a port by its short name
+// ("fa1/0/3", or "1/0/3" when it has none); a port list as an array of
+// names, shown "fa1/0/1-4" ("-" for none); a VLAN list as an array of ids,
+// shown "1,10-20" ("-" for none).
+std::string port_name(const ifport &p);
+Value port_value(const ifport &p);
+Value ports_value(const iflist &ports);
+Value vlans_value(const vlanlist &vlans);
 
 // Text forms of the library's values.
 std::string ipv4(uint32_t network_order);
@@ -152,8 +174,11 @@ struct Vlan {
 // record cannot be read is left out.
 bool read_vlans(std::vector<Vlan> *out);
 
-// Every port of the stack.
+// Every port of the stack; the ports of a list in order (its bits, without
+// asking the driver how many ports each unit has: the lists kelctl reads
+// are the switch's own or were checked against it).
 iflist every_port();
+std::vector<ifport> ports_in(const iflist &l);
 
 // A port's state and settings as "show interfaces" shows them: "up", "down"
 // or "disabled"; the speed and duplex keywords.

@@ -12,6 +12,7 @@
 // 1 to 4094; a range runs upwards (a port range over two ports at least).
 #include <cstdio>
 #include <cstring>
+#include <map>
 
 #include "kelctl.h"
 
@@ -129,18 +130,41 @@ bool parse_vlan_id(const std::string &text, uint32_t *vid) {
     return parse_number(text, KEL_VLAN_MIN, KEL_VLAN_MAX, "VLAN id", vid);
 }
 
+// The short name of a port, asked of the library once per process (a
+// port's name is its hardware's, fixed while kelctl runs): false when it
+// has none.
+bool short_name(const ifport &p, std::string *out) {
+    static std::map<std::pair<int32_t, int32_t>, std::string> known;
+    auto it = known.find({p.unit, p.port});
+    if (it == known.end()) {
+        char name[32];
+        if (kel_ifname_short_get(&p, name, sizeof name) != 0) return false;
+        it = known.emplace(std::make_pair(p.unit, p.port), name).first;
+    }
+    *out = it->second;
+    return true;
+}
+
+std::vector<ifport> ports_in(const iflist &l) {
+    std::vector<ifport> out;
+    for (int32_t u = 1; u <= KEL_IFLIST_WORDS; ++u)
+        for (int32_t p = 1; p <= 32; ++p)
+            if ((l.word[u - 1] >> (p - 1)) & 1u) out.push_back(ifport{u, 0, p});
+    return out;
+}
+
 std::string port_list_text(const iflist &ports) {
-    std::string out, run_end;
-    ifport p{0, 0, 0}, last{0, 0, 0};
-    char name[32], media[3] = "";
-    while (kel_iflist_port_getnext(&ports, &p) == 0) {
-        if (kel_ifname_short_get(&p, name, sizeof name) != 0)
-            std::snprintf(name, sizeof name, "?%d/0/%d", p.unit, p.port);
-        bool extends = p.unit == last.unit && p.port == last.port + 1 && std::strncmp(name, media, 2) == 0;
+    std::string out, run_end, name;
+    ifport last{0, 0, 0};
+    char media[3] = "";
+    for (const ifport &p : ports_in(ports)) {
+        if (!short_name(p, &name)) name = "?" + ifport_text(p);
+        bool extends =
+            p.unit == last.unit && p.port == last.port + 1 && std::strncmp(name.c_str(), media, 2) == 0;
         if (!extends) {
             out += run_end + (out.empty() ? "" : ",") + name;
             run_end.clear();
-            std::memcpy(media, name, 2);
+            std::memcpy(media, name.c_str(), 2);
         } else {
             run_end = "-" + std::to_string(p.port);
         }
@@ -167,6 +191,25 @@ std::string vlan_list_text(const vlanlist &vlans) {
         i = j + 1;
     }
     return out.empty() ? "-" : out;
+}
+
+std::string port_name(const ifport &p) {
+    std::string name;
+    return short_name(p, &name) ? name : ifport_text(p);
+}
+
+Value port_value(const ifport &p) { return Value::str(port_name(p)); }
+
+Value ports_value(const iflist &ports) {
+    std::vector<std::string> names;
+    for (const ifport &p : ports_in(ports)) names.push_back(port_name(p));
+    return Value::list(std::move(names), port_list_text(ports));
+}
+
+Value vlans_value(const vlanlist &vlans) {
+    std::vector<int64_t> ids;
+    for (int32_t v : vlan_ids(vlans)) ids.push_back(v);
+    return Value::list(std::move(ids), vlan_list_text(vlans));
 }
 
 bool read_vlans(std::vector<Vlan> *out) {

@@ -5,12 +5,15 @@
 #include <cstring>
 #include <tuple>
 
+#include "config.h"
 #include "driver.h"
 #include "kelctl.h"
 
 namespace kelctl {
 
 namespace {
+
+constexpr uint32_t kInitialAgeing = 300;  // seconds, on a switch that has just started
 
 // Options given as "keyword value" pairs after a subcommand, in any order.
 struct Options {
@@ -64,45 +67,68 @@ bool read_options(const Args &args, const std::string &allowed, Options *o) {
     return true;
 }
 
-std::string age_text(const kel_drv_arl_entry &e) {
-    return e.kind == KEL_DRV_ARL_DYNAMIC ? std::to_string(e.age) : "-";
+const Column<kel_drv_arl_entry> kEntries[] = {
+    {"vlan", "VLAN", Type::number, [](const kel_drv_arl_entry &e) { return Value::num(e.vid); }},
+    {"mac_address", "MAC address", Type::text,
+     [](const kel_drv_arl_entry &e) { return Value::str(mac(e.mac)); }},
+    {"type", "Type", Type::text,
+     [](const kel_drv_arl_entry &e) { return Value::str(word_of(kEntryKinds, e.kind)); }},
+    {"port", "Port", Type::text,
+     [](const kel_drv_arl_entry &e) {
+         return port_value(ifport{static_cast<int32_t>(e.unit), 0, static_cast<int32_t>(e.port)});
+     }},
+    {"age", "Age", Type::number,
+     [](const kel_drv_arl_entry &e) {
+         return e.kind == KEL_DRV_ARL_DYNAMIC ? Value::num(e.age) : Value::none(Type::number);
+     }},
+};
+
+struct Summary {
+    size_t count;
+    uint32_t ageing;
+};
+
+const Column<Summary> kSummary[] = {
+    {"count", "", Type::number, [](const Summary &s) { return Value::num(static_cast<int64_t>(s.count)); }},
+    {"ageing_time", "", Type::number, [](const Summary &s) { return Value::num(s.ageing); }},
+};
+
+// The entries of a walk of one kind (KEL_ARL_WALK_4: every entry).
+int32_t read_entries(int32_t kind, std::vector<kel_drv_arl_entry> *out) {
+    uint32_t index = 0;
+    kel_drv_arl_entry e;
+    int32_t rc;
+    while ((rc = kel_arl_getnext(&index, kind, &e)) == 0) out->push_back(e);
+    return rc == KEL_ERR_NOT_FOUND ? 0 : rc;
 }
 
-std::string port_text(uint32_t unit, uint32_t port) {
-    ifport p{static_cast<int32_t>(unit), 0, static_cast<int32_t>(port)};
-    char name[32];
-    return kel_ifname_short_get(&p, name, sizeof name) == 0 ? name : ifport_text(p);
+void sort_entries(std::vector<kel_drv_arl_entry> *entries) {
+    std::sort(entries->begin(), entries->end(), [](const kel_drv_arl_entry &a, const kel_drv_arl_entry &b) {
+        return std::tie(a.vid, a.mac[0], a.mac[1], a.mac[2], a.mac[3], a.mac[4], a.mac[5]) <
+               std::tie(b.vid, b.mac[0], b.mac[1], b.mac[2], b.mac[3], b.mac[4], b.mac[5]);
+    });
 }
 
 int show_table(const Args &args) {
     Options o;
     if (!read_options(args, "vlan interface address static dynamic", &o)) return kExitUsage;
-    std::vector<kel_drv_arl_entry> entries;
-    uint32_t index = 0;
-    kel_drv_arl_entry e;
-    int32_t rc;
-    int32_t walk_kind = o.has_kind ? static_cast<int32_t>(o.kind) : KEL_ARL_WALK_4;
-    while ((rc = kel_arl_getnext(&index, walk_kind, &e)) == 0) {
-        if ((o.has_vlan && e.vid != o.vid) || (o.has_mac && std::memcmp(e.mac, o.mac, 6) != 0) ||
-            (o.has_port &&
-             (e.unit != static_cast<uint32_t>(o.port.unit) || e.port != static_cast<uint32_t>(o.port.port))))
-            continue;
-        entries.push_back(e);
-    }
-    if (rc != KEL_ERR_NOT_FOUND) return fail("reading the MAC address table", rc);
-    std::sort(entries.begin(), entries.end(), [](const kel_drv_arl_entry &a, const kel_drv_arl_entry &b) {
-        return std::tie(a.vid, a.mac[0], a.mac[1], a.mac[2], a.mac[3], a.mac[4], a.mac[5]) <
-               std::tie(b.vid, b.mac[0], b.mac[1], b.mac[2], b.mac[3], b.mac[4], b.mac[5]);
-    });
-    uint32_t ageing = 0;
-    if (int32_t arc = kel_arl_age_time_get(&ageing)) return fail("reading the ageing time", arc);
-    Table t({"VLAN", "MAC address", "Type", "Port", "Age"});
-    for (const kel_drv_arl_entry &x : entries)
-        t.add({std::to_string(x.vid), mac(x.mac), word_of(kEntryKinds, x.kind), port_text(x.unit, x.port),
-               age_text(x)});
-    t.print();
-    write_out(std::to_string(entries.size()) + (entries.size() == 1 ? " entry" : " entries") +
-              "; ageing time " + std::to_string(ageing) + " seconds\n");
+    std::vector<kel_drv_arl_entry> all, entries;
+    if (int32_t rc = read_entries(o.has_kind ? static_cast<int32_t>(o.kind) : KEL_ARL_WALK_4, &all))
+        return fail("reading the MAC address table", rc);
+    for (const kel_drv_arl_entry &e : all)
+        if (!(o.has_vlan && e.vid != o.vid) && !(o.has_mac && std::memcmp(e.mac, o.mac, 6) != 0) &&
+            !(o.has_port &&
+              (e.unit != static_cast<uint32_t>(o.port.unit) || e.port != static_cast<uint32_t>(o.port.port))))
+            entries.push_back(e);
+    sort_entries(&entries);
+    Summary s{entries.size(), 0};
+    if (int32_t arc = kel_arl_age_time_get(&s.ageing)) return fail("reading the ageing time", arc);
+    Section summary = record_of(kSummary, s, "");
+    summary.sentence = [](const std::vector<Value> &row) {
+        return row[0].shown + (row[0].number == 1 ? " entry" : " entries") + "; ageing time " + row[1].shown +
+               " seconds";
+    };
+    show({table_of(kEntries, entries, "entries"), summary});
     return kExitOk;
 }
 
@@ -148,20 +174,60 @@ int ageing_time(const Args &args) {
     return kExitOk;
 }
 
-int show_multicast(const Args &args) {
-    Options o;
-    if (!read_options(args, "vlan static", &o)) return kExitUsage;
-    Table t({"VLAN", "Group", "Type", "Priority", "Ports"});
+const Column<kel_drv_mcast_entry> kGroups[] = {
+    {"vlan", "VLAN", Type::number, [](const kel_drv_mcast_entry &e) { return Value::num(e.vid); }},
+    {"group", "Group", Type::text, [](const kel_drv_mcast_entry &e) { return Value::str(mac(e.mac)); }},
+    {"type", "Type", Type::text,
+     [](const kel_drv_mcast_entry &e) {
+         return Value::str(e.kind == KEL_DRV_ARL_STATIC ? "static" : "learned");
+     }},
+    {"priority", "Priority", Type::number,
+     [](const kel_drv_mcast_entry &e) {
+         return e.kind == KEL_DRV_ARL_STATIC ? Value::num(e.priority) : Value::none(Type::number);
+     }},
+    {"ports", "Ports", Type::texts, [](const kel_drv_mcast_entry &e) { return ports_value(e.ports); }},
+};
+
+// The groups of the table (static ones only, with `only_static`).
+int32_t read_groups(bool only_static, std::vector<kel_drv_mcast_entry> *out) {
     uint32_t cursor = 0;
     kel_drv_mcast_entry e;
     int32_t rc;
-    while ((rc = o.has_kind ? kel_static_mcast_getnext(&cursor, &e) : kel_mcast_getnext(&cursor, &e)) == 0)
-        if (!o.has_vlan || e.vid == o.vid)
-            t.add({std::to_string(e.vid), mac(e.mac), e.kind == KEL_DRV_ARL_STATIC ? "static" : "learned",
-                   e.kind == KEL_DRV_ARL_STATIC ? std::to_string(e.priority) : "-", port_list_text(e.ports)});
-    if (rc != KEL_ERR_NOT_FOUND) return fail("reading the multicast table", rc);
-    t.print();
+    while ((rc = only_static ? kel_static_mcast_getnext(&cursor, &e) : kel_mcast_getnext(&cursor, &e)) == 0)
+        out->push_back(e);
+    return rc == KEL_ERR_NOT_FOUND ? 0 : rc;
+}
+
+int show_multicast(const Args &args) {
+    Options o;
+    if (!read_options(args, "vlan static", &o)) return kExitUsage;
+    std::vector<kel_drv_mcast_entry> all, rows;
+    if (int32_t rc = read_groups(o.has_kind, &all)) return fail("reading the multicast table", rc);
+    for (const kel_drv_mcast_entry &e : all)
+        if (!o.has_vlan || e.vid == o.vid) rows.push_back(e);
+    show(table_of(kGroups, rows));
     return kExitOk;
+}
+
+// The ageing time, static entries and static groups.
+bool write_config(Config &c) {
+    if (!c.whole) return true;
+    uint32_t ageing = 0;
+    std::vector<kel_drv_arl_entry> entries;
+    std::vector<kel_drv_mcast_entry> groups;
+    if (int32_t rc = kel_arl_age_time_get(&ageing)) return config_failed("reading the ageing time", rc);
+    if (int32_t rc = read_entries(KEL_DRV_ARL_STATIC, &entries))
+        return config_failed("reading the MAC address table", rc);
+    if (int32_t rc = read_groups(true, &groups)) return config_failed("reading the multicast table", rc);
+    if (c.all || ageing != kInitialAgeing) c.add("mac-address-table aging-time " + std::to_string(ageing));
+    sort_entries(&entries);
+    for (const kel_drv_arl_entry &e : entries)
+        c.add("mac-address-table static " + mac(e.mac) + " vlan " + std::to_string(e.vid) + " interface " +
+              port_name(ifport{static_cast<int32_t>(e.unit), 0, static_cast<int32_t>(e.port)}));
+    for (const kel_drv_mcast_entry &g : groups)
+        c.add("multicast-table static " + mac(g.mac) + " vlan " + std::to_string(g.vid) + " interface " +
+              port_list_text(g.ports) + " priority " + std::to_string(g.priority));
+    return true;
 }
 
 // "GROUP vlan V [interface PORTLIST] [priority P]".
@@ -198,21 +264,31 @@ int remove_group(const Args &args) { return change_group(args, false); }
 
 const Subcommand kRows[] = {
     {"show mac-address-table", "[vlan V] [interface P] [address MAC] [static|dynamic]",
-     "the MAC address table, sorted by VLAN and address", show_table},
-    {"mac-address-table static", "MAC vlan V interface P", "add a static entry", add_static},
-    {"no mac-address-table static", "MAC vlan V interface P", "remove a static entry", remove_static},
-    {"clear mac-address-table dynamic", "[vlan V|interface P|address MAC]",
-     "remove learned entries, all or by VLAN, port or address", clear_dynamic},
-    {"mac-address-table aging-time", "SECONDS", "how long a learned entry stays (0: forever)", ageing_time},
-    {"show multicast-table", "[vlan V] [static]", "multicast groups and their ports", show_multicast},
+     "the MAC address table, sorted by VLAN and address", show_table,
+     "show mac-address-table\nshow mac-address-table vlan 10 dynamic\nshow mac-address-table interface "
+     "fa1/0/5"},
+    {"mac-address-table static", "MAC vlan V interface P", "add a static entry", add_static,
+     "mac-address-table static 0012.3456.0001 vlan 1 interface fa1/0/6"},
+    {"no mac-address-table static", "MAC vlan V interface P", "remove a static entry", remove_static,
+     "no mac-address-table static 0012.3456.0001 vlan 1 interface fa1/0/6"},
+    {"clear mac-address-table dynamic", "[vlan V | interface P | address MAC]",
+     "remove learned entries, all or by VLAN, port or address", clear_dynamic,
+     "clear mac-address-table dynamic\nclear mac-address-table dynamic vlan 10"},
+    {"mac-address-table aging-time", "SECONDS", "how long a learned entry stays (0: forever)", ageing_time,
+     "mac-address-table aging-time 600"},
+    {"show multicast-table", "[vlan V] [static]", "multicast groups and their ports", show_multicast,
+     "show multicast-table\nshow multicast-table vlan 1 static"},
     {"multicast-table static", "GROUP vlan V interface PORTLIST [priority P]",
-     "add ports to a static group, making it if needed", add_group},
+     "add ports to a static group, making it if needed", add_group,
+     "multicast-table static 0100.5e00.0001 vlan 1 interface fa1/0/1-4 priority 5"},
     {"no multicast-table static", "GROUP vlan V [interface PORTLIST]",
-     "remove ports from a static group, or the whole group", remove_group},
+     "remove ports from a static group, or the whole group", remove_group,
+     "no multicast-table static 0100.5e00.0001 vlan 1 interface fa1/0/4"},
 };
 
 }  // namespace
 
-const Area kMacTableArea = area(kRows);
+const Area kMacTableArea =
+    area("mac-address-table", "the MAC address table, its ageing, and multicast groups", kRows, write_config);
 
 }  // namespace kelctl

@@ -51,20 +51,6 @@ const char *name_of(const std::vector<const char *> &names, uint32_t v) {
     return v < names.size() && *names[v] ? names[v] : "?";
 }
 
-std::string port_name(const ifport &p) {
-    char name[32];
-    if (kel_ifname_short_get(&p, name, sizeof name) != 0) return ifport_text(p);
-    return name;
-}
-
-std::vector<ifport> ports_in(const iflist &l) {
-    std::vector<ifport> out;
-    ifport p{0, 0, 0};
-    for (int32_t rc = kel_iflist_port_get1st(&l, &p); rc == 0; rc = kel_iflist_port_getnext(&l, &p))
-        out.push_back(p);
-    return out;
-}
-
 bool ports_argument(const Args &args, size_t at, iflist *out) {
     if (args.size() <= at) {
         *out = every_port();
@@ -73,49 +59,90 @@ bool ports_argument(const Args &args, size_t at, iflist *out) {
     return parse_port_list(args[at], out);
 }
 
-int run_port_setting(const Args &args, const std::vector<PortSetting> &table, const char *what) {
-    std::string words;
-    for (const PortSetting &s : table) words += (words.empty() ? "" : "|") + std::string(s.word);
-    if (args.size() < 2) return usage_error(std::string(what) + " takes PORTS " + words);
+int run_port_setting(const Args &args, const PortSettings &table) {
+    std::string words, what = table.command;
+    for (const PortSetting &s : table.rows) words += (words.empty() ? "" : "|") + std::string(s.word);
+    if (args.size() < 2) return usage_error(what + " takes PORTS " + words);
     const PortSetting *s = nullptr;
-    for (const PortSetting &row : table)
+    for (const PortSetting &row : table.rows)
         if (args[1] == row.word) s = &row;
     if (!s) return usage_error("'" + args[1] + "' is not one of " + words);
-    size_t want = s->value == Value::none ? 2 : 3;
+    size_t want = s->value == Takes::none ? 2 : 3;
     if (args.size() != want)
-        return usage_error(std::string(what) + " " + s->word +
-                           (want == 3 ? " takes one value" : " takes no value"));
+        return usage_error(what + " " + s->word + (want == 3 ? " takes one value" : " takes no value"));
     iflist ports;
     if (!parse_port_list(args[0], &ports)) return kExitUsage;
     uint32_t value = 0;
     bool ok = true;
     switch (s->value) {
-        case Value::none:
+        case Takes::none:
             break;
-        case Value::on_off:
+        case Takes::on_off:
             ok = parse_on_off(args[2], &value);
             break;
-        case Value::number:
+        case Takes::number:
             ok = parse_number(args[2], s->lo, s->hi, s->word, &value);
             if (ok && value % s->step)
                 ok = complain(std::string(s->word) + " " + args[2] + " is not a multiple of " +
                               std::to_string(s->step));
             break;
-        case Value::choice:
+        case Takes::choice:
             ok = parse_word(args[2], s->choices, s->word, &value);
             break;
     }
     if (!ok) return kExitUsage;
     int status = kExitOk;
     for (const ifport &p : ports_in(ports))
-        if (int32_t rc = s->set(&p, value))
-            status = fail(std::string(what) + " " + s->word + " on " + port_name(p), rc);
+        if (int32_t rc = s->set(&p, value)) status = fail(what + " " + s->word + " on " + port_name(p), rc);
     return status;
+}
+
+namespace {
+
+// The words after the port list that set a value: "cost 500", "edge enable", "enable".
+std::string setting_text(const PortSetting &s, uint32_t v) {
+    switch (s.value) {
+        case Takes::none:
+            return s.word;
+        case Takes::on_off:
+            return std::string(s.word) + (v ? " enable" : " disable");
+        case Takes::number:
+            return std::string(s.word) + " " + std::to_string(v);
+        case Takes::choice:
+            return std::string(s.word) + " " + name_of(s.choices, v);
+    }
+    return s.word;
+}
+
+}  // namespace
+
+bool write_port_settings(Config &c, const PortSettings &table, std::vector<std::vector<uint32_t>> *records) {
+    std::vector<PortGroups> groups(table.rows.size());
+    std::vector<uint32_t> record((table.record_size + 3) / 4);
+    for (const ifport &p : ports_in(c.ports)) {
+        if (int32_t rc = table.read(&p, record.data()))
+            return config_failed("reading the " + std::string(table.command) + " settings of " + port_name(p),
+                                 rc);
+        for (size_t i = 0; i < table.rows.size(); ++i) {
+            const PortSetting &s = table.rows[i];
+            if (s.field == kNoField) continue;
+            uint32_t v = record[s.field / 4];
+            bool initial = s.value == Takes::none ? s.when == s.initial : v == s.initial;
+            if ((s.value != Takes::none || v == s.when) && (c.all || !initial))
+                groups[i].add(p, setting_text(s, v));
+        }
+        if (records) records->push_back(record);
+    }
+    for (const PortGroups &g : groups) g.write(c, table.command);
+    return true;
 }
 
 bool read_secret(const std::string &arg, const char *what, std::string *out) {
     if (arg != "-") {
         *out = arg;
+    } else if (stdin_taken()) {
+        return complain(std::string("the ") + what +
+                        " cannot be read from standard input (-): the batch comes from it");
     } else if (!std::getline(std::cin, *out)) {
         return complain(std::string("no ") + what + " on standard input");
     }

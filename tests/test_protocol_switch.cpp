@@ -1,9 +1,6 @@
 // The simulated switch behind the protocol, security and upkeep commands:
-// what each family keeps, reads back and refuses.
-#include <unistd.h>
-
-#include <fstream>
-#include <sstream>
+// the records, tables and events beyond plain settings (test_settings reads
+// those back).
 #include <string>
 
 #include "family/protocol_control.h"
@@ -12,6 +9,7 @@
 
 namespace {
 
+using kel_test::got;
 using kel_test::ports;
 using kel_test::vlans;
 
@@ -25,71 +23,30 @@ const uint8_t kGroup[6] = {0x01, 0x00, 0x5E, 0x00, 0x00, 0x01};
 
 class Sim : public kel_test::SimTest {};
 
-TEST_F(Sim, SpanningTreeSettingsReadBack) {
+TEST_F(Sim, SpanningTreeRecords) {
     kel_drv_stp_bridge br;
     ASSERT_EQ(kel_stp_bridge_info_get(&br), 0);
-    EXPECT_EQ(br.enabled, 1u);
-    EXPECT_EQ(br.mode, KEL_DRV_STP_MODE_RSTP);
-    EXPECT_EQ(br.max_age, 20u);
-    EXPECT_EQ(br.ports, 52u);
-    ASSERT_EQ(kel_stp_control_set(0), 0);
-    ASSERT_EQ(kel_stp_mode_set(KEL_DRV_STP_MODE_MSTP), 0);
+    EXPECT_TRUE(br.ports == 52 && br.root_priority == 32768 && br.root_port == 0);
     ASSERT_EQ(kel_stp_bridge_prio_set(8192), 0);
     ASSERT_EQ(kel_stp_bridge_times_set(30, 4, 20), 0);
-    ASSERT_EQ(kel_stp_tx_hold_count_set(3), 0);
-    ASSERT_EQ(kel_stp_uplink_fast_set(1), 0);
     ASSERT_EQ(kel_stp_bridge_info_get(&br), 0);
-    EXPECT_EQ(br.enabled, 0u);
-    EXPECT_EQ(br.mode, KEL_DRV_STP_MODE_MSTP);
-    EXPECT_EQ(br.priority, 8192u);
-    EXPECT_EQ(br.root_priority, 8192u);
+    EXPECT_TRUE(br.root_priority == 8192 && br.max_age == 30 && br.hello_time == 4 && br.forward_delay == 20);
+    const uint32_t refused[][3] = {{40, 2, 15}, {6, 3, 15}, {20, 11, 15}, {20, 2, 31}};
+    for (const auto &t : refused)  // 2 * (forward delay - 1) >= max age >= 2 * (hello + 1), each in its range
+        EXPECT_EQ(kel_stp_bridge_times_set(t[0], t[1], t[2]), KEL_DRV_ERR_BAD_VALUE) << t[0];
+    ASSERT_EQ(kel_stp_bridge_info_get(&br), 0);
     EXPECT_EQ(br.max_age, 30u);
-    EXPECT_EQ(br.hello_time, 4u);
-    EXPECT_EQ(br.forward_delay, 20u);
-    EXPECT_EQ(br.tx_hold_count, 3u);
-    EXPECT_EQ(br.uplink_fast, 1u);
-
+    EXPECT_EQ(kel_stp_bridge_info_get(nullptr), KEL_DRV_ERR_NULL_BUFFER);
     kel_drv_stp_port pr;
     ASSERT_EQ(kel_stp_port_info_get(&kGe, &pr), 0);
-    EXPECT_EQ(pr.oper_cost, KEL_DRV_STP_COST_GE);
-    EXPECT_EQ(pr.role, KEL_DRV_STP_ROLE_DISABLED);  // spanning tree is off
-    ASSERT_EQ(kel_stp_control_set(1), 0);
-    ASSERT_EQ(kel_stp_port_prio_set(&kFe, 32), 0);
+    EXPECT_TRUE(pr.oper_cost == KEL_DRV_STP_COST_GE && pr.role == KEL_DRV_STP_ROLE_DESIGNATED);
     ASSERT_EQ(kel_stp_port_path_cost_set(&kFe, 5000), 0);
-    ASSERT_EQ(kel_stp_port_edge_port_set(&kFe, 1), 0);
-    ASSERT_EQ(kel_stp_port_link_type_set(&kFe, KEL_DRV_STP_LINK_SHARED), 0);
-    ASSERT_EQ(kel_stp_port_bpdu_guard_set(&kFe, 1), 0);
     ASSERT_EQ(kel_stp_port_info_get(&kFe, &pr), 0);
-    EXPECT_EQ(pr.unit, 1u);
-    EXPECT_EQ(pr.port, 3u);
-    EXPECT_EQ(pr.priority, 32u);
-    EXPECT_EQ(pr.path_cost, 5000u);
-    EXPECT_EQ(pr.oper_cost, 5000u);
-    EXPECT_EQ(pr.edge, 1u);
-    EXPECT_EQ(pr.link_type, KEL_DRV_STP_LINK_SHARED);
-    EXPECT_EQ(pr.bpdu_guard, 1u);
+    EXPECT_TRUE(pr.unit == 1 && pr.port == 3 && pr.path_cost == 5000 && pr.oper_cost == 5000);
     EXPECT_EQ(pr.state, KEL_DRV_STP_STATE_FORWARDING);
-    EXPECT_EQ(pr.role, KEL_DRV_STP_ROLE_DESIGNATED);
-}
-
-TEST_F(Sim, SpanningTreeRefusesWhatABridgeCannotRun) {
-    EXPECT_EQ(kel_stp_max_age_set(41), KEL_DRV_ERR_BAD_VALUE);
-    EXPECT_EQ(kel_stp_hello_time_set(0), KEL_DRV_ERR_BAD_VALUE);
-    EXPECT_EQ(kel_stp_bridge_prio_set(4095), KEL_DRV_ERR_BAD_VALUE);  // steps of 4096
-    EXPECT_EQ(kel_stp_bridge_prio_set(65536), KEL_DRV_ERR_BAD_VALUE);
-    EXPECT_EQ(kel_stp_mode_set(3), KEL_DRV_ERR_BAD_VALUE);
-    EXPECT_EQ(kel_stp_bridge_times_set(40, 2, 15), KEL_DRV_ERR_BAD_VALUE);  // 2 * (15 - 1) < 40
-    EXPECT_EQ(kel_stp_bridge_times_set(6, 3, 15), KEL_DRV_ERR_BAD_VALUE);   // 6 < 2 * (3 + 1)
-    EXPECT_EQ(kel_stp_port_prio_set(&kFe, 17), KEL_DRV_ERR_BAD_VALUE);
-    EXPECT_EQ(kel_stp_port_prio_set(&kNone, 16), KEL_DRV_ERR_NO_SUCH_PORT);
-    EXPECT_EQ(kel_stp_port_link_type_set(&kFe, 3), KEL_DRV_ERR_BAD_VALUE);
-    EXPECT_EQ(kel_stp_bridge_info_get(nullptr), KEL_DRV_ERR_NULL_BUFFER);
-    kel_drv_stp_bridge br;
-    ASSERT_EQ(kel_stp_bridge_info_get(&br), 0);
-    EXPECT_EQ(br.max_age, 20u);
-    EXPECT_EQ(br.hello_time, 2u);
-    EXPECT_EQ(br.priority, 32768u);
-    kel_drv_stp_port pr;
+    ASSERT_EQ(kel_stp_control_set(0), 0);
+    ASSERT_EQ(kel_stp_port_info_get(&kGe, &pr), 0);
+    EXPECT_EQ(pr.role, KEL_DRV_STP_ROLE_DISABLED);  // spanning tree is off
     EXPECT_EQ(kel_stp_port_info_get(&kAbsent, &pr), KEL_DRV_ERR_NO_SUCH_PORT);
 }
 
@@ -146,11 +103,8 @@ TEST_F(Sim, MstRefusesImpossibleRequests) {
     EXPECT_EQ(kel_mst_instance_set(2, &in), KEL_DRV_ERR_BAD_VALUE);
     EXPECT_EQ(kel_mst_instance_get(2, &in), KEL_DRV_ERR_NO_SUCH_ENTRY);
     EXPECT_EQ(kel_mst_port_prio_set(2, &kFe, 16), KEL_DRV_ERR_NO_SUCH_ENTRY);
-    EXPECT_EQ(kel_mst_port_prio_set(0, &kNone, 16), KEL_DRV_ERR_NO_SUCH_PORT);
-    EXPECT_EQ(kel_mst_port_prio_set(0, &kFe, 20), KEL_DRV_ERR_BAD_VALUE);
     EXPECT_EQ(kel_mst_name_set(std::string(33, 'x').c_str()), KEL_DRV_ERR_BAD_VALUE);
     EXPECT_EQ(kel_mst_name_set(std::string(32, 'x').c_str()), 0);
-    EXPECT_EQ(kel_mst_max_hops_set(0), KEL_DRV_ERR_BAD_VALUE);
 }
 
 TEST_F(Sim, Dot1xPortRecordAndPredicates) {
@@ -173,28 +127,15 @@ TEST_F(Sim, Dot1xPortRecordAndPredicates) {
     EXPECT_EQ(kel_is_dot1x_singlehost_port(&kFe), 0);
     EXPECT_EQ(kel_is_dot1x_enable_port(&kGe), 0);
     ASSERT_EQ(kel_dot1x_port_info_get(&kFe, &r), 0);
-    EXPECT_EQ(r.reauth, 1u);
-    EXPECT_EQ(r.reauth_period, 600u);
-    EXPECT_EQ(r.quiet_period, 0u);
-    EXPECT_EQ(r.server_timeout, 10u);
-    EXPECT_EQ(r.guest_vlan, 100u);
-    EXPECT_EQ(r.auth_state, KEL_DRV_DOT1X_GUEST);
-    EXPECT_EQ(r.reauth_count, 1u);
+    EXPECT_TRUE(r.auth_state == KEL_DRV_DOT1X_GUEST && r.reauth_count == 1);
 
     ASSERT_EQ(kel_dot1x_authentic_set(KEL_DRV_DOT1X_AUTH_RADIUS_LOCAL), 0);
     kel_drv_dot1x_sys sys;
     ASSERT_EQ(kel_dot1x_sys_info_get(&sys), 0);
-    EXPECT_EQ(sys.enabled, 1u);
-    EXPECT_EQ(sys.method, KEL_DRV_DOT1X_AUTH_RADIUS_LOCAL);
-    EXPECT_EQ(sys.auto_ports, 1u);
-    EXPECT_EQ(sys.reauth_requests, 1u);
+    EXPECT_TRUE(sys.auto_ports == 1 && sys.reauth_requests == 1);
 
     EXPECT_EQ(kel_dot1x_reauthenticate_set(&kGe), KEL_DRV_ERR_NOT_PERMITTED);  // not authenticating
-    EXPECT_EQ(kel_dot1x_port_ctrl_set(&kFe, 3), KEL_DRV_ERR_BAD_VALUE);
-    EXPECT_EQ(kel_dot1x_guest_vlan_set(&kFe, 4095), KEL_DRV_ERR_BAD_VALUE);
-    EXPECT_EQ(kel_dot1x_reauth_period_set(&kFe, 0), KEL_DRV_ERR_BAD_VALUE);
-    EXPECT_EQ(kel_dot1x_multi_host_set(&kNone, 1), KEL_DRV_ERR_NO_SUCH_PORT);
-    EXPECT_EQ(kel_is_dot1x_singlehost_port(&kNone), 1);  // no record: reads as zero
+    EXPECT_EQ(kel_is_dot1x_singlehost_port(&kNone), 1);                        // no record: reads as zero
 }
 
 TEST_F(Sim, RadiusSlotsKeepServersButNeverHandKeysBack) {
@@ -255,29 +196,6 @@ TEST_F(Sim, LocalUsersAreWalkedUntilANonzeroStatus) {
     for (int i = 0; i < 14; ++i) ASSERT_EQ(kel_dot1x_user_set(("u" + std::to_string(i)).c_str(), "p", 0), 0);
     EXPECT_EQ(kel_dot1x_user_set("one-too-many", "p", 0), KEL_DRV_ERR_TABLE_FULL);
     EXPECT_EQ(users(&end).size(), 16u);
-}
-
-// Keys and passwords reach the driver, but never the trace.
-TEST_F(Sim, TraceHidesKeysAndPasswords) {
-    char path[] = "/tmp/kelsim-trace-XXXXXX";
-    int fd = mkstemp(path);
-    ASSERT_GE(fd, 0);
-    close(fd);
-    ASSERT_TRUE(set_trace(path));
-    kel_dot1x_radius_set(1, 0x0100000A, "Sup3rK3y", 1812);
-    kel_dot1x_user_set("carol", "Passw0rd!", 1);
-    kel_dot1x_user_del("carol");
-    set_trace(nullptr);
-    std::ifstream in(path);
-    std::stringstream text;
-    text << in.rdbuf();
-    unlink(path);
-    std::string t = text.str();
-    EXPECT_EQ(t.find("Sup3rK3y"), std::string::npos) << t;
-    EXPECT_EQ(t.find("Passw0rd"), std::string::npos) << t;
-    EXPECT_NE(t.find("0x1010 dot1x_radius_set index=1 record=<hidden> -> 0"), std::string::npos) << t;
-    EXPECT_NE(t.find("0x1013 dot1x_user_set record=<hidden> -> 0"), std::string::npos) << t;
-    EXPECT_NE(t.find("0x1014 dot1x_user_del text=\"carol\" -> 0"), std::string::npos) << t;
 }
 
 kel_drv_acl_filter ip_filter(uint32_t action, uint32_t proto, uint32_t dst, uint32_t dst_port) {
@@ -474,30 +392,14 @@ TEST_F(Sim, PortSecurityLearnsLimitsAndShutsDown) {
     EXPECT_TRUE(portsecu_frame(1, 4, kMacA));  // a port without port security passes everything
 }
 
-TEST_F(Sim, PortSecuritySettingsReadBack) {
-    ASSERT_EQ(kel_portsecu_maxaddr_set(&kGe, 64), 0);
-    ASSERT_EQ(kel_portsecu_age_time_set(&kGe, 30), 0);
-    ASSERT_EQ(kel_portsecu_age_type_set(&kGe, KEL_DRV_SECU_AGE_INACTIVITY), 0);
-    ASSERT_EQ(kel_portsecu_shutdown_set(&kGe, 300), 0);
-    kel_drv_portsecu r;
-    ASSERT_EQ(kel_portsecu_info_get(&kGe, &r), 0);
-    EXPECT_EQ(r.unit, 2u);
-    EXPECT_EQ(r.port, 25u);
-    EXPECT_EQ(r.maximum, 64u);
-    EXPECT_EQ(r.age_time, 30u);
-    EXPECT_EQ(r.age_type, KEL_DRV_SECU_AGE_INACTIVITY);
-    EXPECT_EQ(r.shutdown_time, 300u);
-    EXPECT_EQ(r.violation, KEL_DRV_VIOLATION_SHUTDOWN);
-    EXPECT_EQ(kel_portsecu_maxaddr_set(&kGe, 65), KEL_DRV_ERR_BAD_VALUE);
-    EXPECT_EQ(kel_portsecu_maxaddr_set(&kGe, 0), KEL_DRV_ERR_BAD_VALUE);
-    EXPECT_EQ(kel_portsecu_violation_set(&kGe, 3), KEL_DRV_ERR_BAD_VALUE);
-    EXPECT_EQ(kel_portsecu_age_time_set(&kGe, 1441), KEL_DRV_ERR_BAD_VALUE);
+TEST_F(Sim, PortSecurityRefusals) {
     EXPECT_EQ(kel_portsecu_dynamic_mac_if_clear(&kNone), KEL_DRV_ERR_NO_SUCH_PORT);
     uint32_t cursor = 0;
     kel_drv_secure_addr a;
     EXPECT_EQ(kel_portsecu_mac_getnext(&cursor, &kGe, 3, &a), KEL_DRV_ERR_BAD_VALUE);
+    kel_drv_portsecu r;
     ASSERT_EQ(kel_portsecu_info_get(&kGe, &r), 0);
-    EXPECT_EQ(r.maximum, 64u);
+    EXPECT_TRUE(r.unit == 2 && r.port == 25);
 }
 
 TEST_F(Sim, GarpAndGvrp) {
@@ -505,27 +407,19 @@ TEST_F(Sim, GarpAndGvrp) {
     ASSERT_EQ(kel_garp_port_times_get(&kFe, &t), 0);
     EXPECT_EQ(t.join, 20u);
     EXPECT_EQ(t.leave_all, 1000u);
-    kel_drv_garp_times set{30, 90, 2000};
+    kel_drv_garp_times set{10, 30, 31};  // join at least 10, leave at least 3 joins, leave-all above leave
     ASSERT_EQ(kel_garp_port_times_set(&kFe, &set), 0);
     ASSERT_EQ(kel_garp_port_times_get(&kFe, &t), 0);
     EXPECT_EQ(std::memcmp(&t, &set, sizeof t), 0);
     for (kel_drv_garp_times bad :
-         {kel_drv_garp_times{5, 60, 1000}, kel_drv_garp_times{30, 89, 1000}, kel_drv_garp_times{20, 60, 60}})
+         {kel_drv_garp_times{9, 30, 31}, kel_drv_garp_times{10, 29, 31}, kel_drv_garp_times{10, 30, 30}})
         EXPECT_EQ(kel_garp_port_times_set(&kFe, &bad), KEL_DRV_ERR_BAD_VALUE);
     EXPECT_EQ(kel_garp_port_times_get(&kNone, &t), KEL_DRV_ERR_NO_SUCH_PORT);
 
-    uint32_t v = 9;
     EXPECT_FALSE(gvrp_receive(1, 3, KEL_DRV_GVRP_JOIN_IN, 4));  // GVRP is off
     ASSERT_EQ(kel_gvrp_status_set(1), 0);
     ASSERT_EQ(kel_gvrp_port_set(&kFe, 1), 0);
     ASSERT_EQ(kel_gvrp_port_mode_set(&kFe, 2), 0);
-    ASSERT_EQ(kel_gvrp_status_get(&v), 0);
-    EXPECT_EQ(v, 1u);
-    ASSERT_EQ(kel_gvrp_port_get(&kFe, &v), 0);
-    EXPECT_EQ(v, 1u);
-    ASSERT_EQ(kel_gvrp_port_mode_get(&kFe, &v), 0);
-    EXPECT_EQ(v, 2u);
-    EXPECT_EQ(kel_gvrp_port_mode_set(&kFe, 3), KEL_DRV_ERR_BAD_VALUE);
     EXPECT_TRUE(gvrp_receive(1, 3, KEL_DRV_GVRP_JOIN_IN, 4));
     EXPECT_TRUE(gvrp_receive(1, 3, KEL_DRV_GVRP_LEAVE_ALL, 1));
     kel_drv_gvrp_stats s;
@@ -536,31 +430,15 @@ TEST_F(Sim, GarpAndGvrp) {
     ASSERT_EQ(kel_gvrp_port_stats_clear(&kFe), 0);
     ASSERT_EQ(kel_gvrp_port_stats_get(&kFe, &s), 0);
     EXPECT_EQ(s.rx[KEL_DRV_GVRP_JOIN_IN], 0u);
-    v = 9;
-    EXPECT_EQ(kel_gvrp_port_get(&kNone, &v), KEL_DRV_ERR_NO_SUCH_PORT);
-    EXPECT_EQ(v, 0u);
 }
 
 TEST_F(Sim, IgmpSnoopingVlansAndLists) {
-    uint32_t v = 9;
-    ASSERT_EQ(kel_igmpsnoop_status_set(1), 0);
-    ASSERT_EQ(kel_igmpsnoop_status_get(&v), 0);
-    EXPECT_EQ(v, 1u);
-    ASSERT_EQ(kel_igmpsnoop_lmqi_get(&v), 0);
-    EXPECT_EQ(v, 10u);
-    ASSERT_EQ(kel_igmpsnoop_lmqi_set(25), 0);
-    ASSERT_EQ(kel_igmpsnoop_lmqi_get(&v), 0);
-    EXPECT_EQ(v, 25u);
-    EXPECT_EQ(kel_igmpsnoop_lmqi_set(0), KEL_DRV_ERR_BAD_VALUE);
     for (uint32_t vid : {1u, 10u, 4094u}) ASSERT_EQ(kel_igmpsnoop_vlan_set(vid, 1), 0);
     ASSERT_EQ(kel_igmpsnoop_vlan_set(10, 0), 0);
     ASSERT_EQ(kel_igmpsnoop_ileave_set(20, 1), 0);
-    ASSERT_EQ(kel_igmpsnoop_vlan_get(4094, &v), 0);
-    EXPECT_EQ(v, 1u);
-    ASSERT_EQ(kel_igmpsnoop_vlan_get(10, &v), 0);
-    EXPECT_EQ(v, 0u);
-    ASSERT_EQ(kel_igmpsnoop_ileave_get(20, &v), 0);
-    EXPECT_EQ(v, 1u);
+    EXPECT_EQ(got(kel_igmpsnoop_vlan_get, 4094), 1u);
+    EXPECT_EQ(got(kel_igmpsnoop_vlan_get, 10), 0u);
+    EXPECT_EQ(got(kel_igmpsnoop_ileave_get, 20), 1u);
     vlanlist l;
     ASSERT_EQ(kel_igmpsnoop_vlan_list_get(&l), 0);
     vlanlist want = vlans({1, 4094});
@@ -582,23 +460,16 @@ std::vector<kel_drv_dhcp_binding> bindings(int32_t *end) {
 }
 
 TEST_F(Sim, DhcpSnoopingVlansTrustAndBindings) {
-    uint32_t v = 9;
-    vlanlist set = vlans({5, 6, 100}), got;
+    vlanlist set = vlans({5, 6, 100}), back;
     ASSERT_EQ(kel_dhcpsnoop_vlanlist_set(&set), 0);
     ASSERT_EQ(kel_dhcpsnoop_vlan_set(6, 0), 0);
     ASSERT_EQ(kel_dhcpsnoop_vlan_set(7, 1), 0);
-    ASSERT_EQ(kel_dhcpsnoop_vlanlist_get(&got), 0);
+    ASSERT_EQ(kel_dhcpsnoop_vlanlist_get(&back), 0);
     vlanlist want = vlans({5, 7, 100});
-    EXPECT_EQ(std::memcmp(&got, &want, sizeof got), 0);
-    ASSERT_EQ(kel_dhcpsnoop_vlan_get(100, &v), 0);
-    EXPECT_EQ(v, 1u);
+    EXPECT_EQ(std::memcmp(&back, &want, sizeof back), 0);
+    EXPECT_EQ(got(kel_dhcpsnoop_vlan_get, 100), 1u);
     set.word[127] = 0x80000000u;
     EXPECT_EQ(kel_dhcpsnoop_vlanlist_set(&set), KEL_DRV_ERR_BAD_VALUE);
-    ASSERT_EQ(kel_dhcpsnoop_trust_set(&kGe, 1), 0);
-    ASSERT_EQ(kel_dhcpsnoop_trust_get(&kGe, &v), 0);
-    EXPECT_EQ(v, 1u);
-    ASSERT_EQ(kel_dhcpsnoop_trust_get(&kFe, &v), 0);
-    EXPECT_EQ(v, 0u);
 
     kel_drv_dhcp_binding b{{0x00, 0x11, 0x22, 0x33, 0x44, 0x55}, {}, 0x0500000A, 5, 1, 3, 3600};
     EXPECT_FALSE(add_dhcp_binding(b));  // snooping is off
@@ -619,15 +490,10 @@ TEST_F(Sim, DhcpSnoopingVlansTrustAndBindings) {
 
 TEST_F(Sim, LineProtocolCableAndShowRecords) {
     uint32_t v = 9;
-    ASSERT_EQ(kel_line_proto_port_get(&kFe, &v), 0);
-    EXPECT_EQ(v, KEL_DRV_LINE_UP);
     ASSERT_EQ(kel_line_proto_port_set(&kFe, KEL_DRV_LINE_LOOPBACK), 0);
-    ASSERT_EQ(kel_line_loopback_get(&kFe, &v), 0);
-    EXPECT_EQ(v, 1u);
+    EXPECT_EQ(got(kel_line_loopback_get, &kFe), 1u);
     ASSERT_EQ(kel_line_proto_port_set(&kGe, KEL_DRV_LINE_DOWN), 0);
-    ASSERT_EQ(kel_line_loopback_get(&kGe, &v), 0);
-    EXPECT_EQ(v, 0u);
-    EXPECT_EQ(kel_line_proto_port_set(&kFe, 3), KEL_DRV_ERR_BAD_VALUE);
+    EXPECT_EQ(got(kel_line_loopback_get, &kGe), 0u);
     EXPECT_EQ(kel_line_loopback_get(&kNone, &v), KEL_DRV_ERR_NO_SUCH_PORT);
 
     kel_drv_cable_diag fe, ge;
@@ -661,17 +527,11 @@ TEST_F(Sim, LineProtocolCableAndShowRecords) {
 TEST_F(Sim, WatchdogCrashDumpTraceAndDhcpClient) {
     EXPECT_EQ(kel_watchdog_timer_reset(), KEL_DRV_ERR_NOT_PERMITTED);  // off
     ASSERT_EQ(kel_watchdog_set(60), 0);
-    uint32_t v = 0;
-    ASSERT_EQ(kel_watchdog_get(&v), 0);
-    EXPECT_EQ(v, 60u);
-    EXPECT_EQ(kel_watchdog_set(301), KEL_DRV_ERR_BAD_VALUE);
     ASSERT_EQ(kel_watchdog_timer_reset(), 0);
     ASSERT_EQ(kel_watchdog_timer_reset(), 0);
-    ASSERT_EQ(kel_watchdog_stat_get(&v), 0);
-    EXPECT_EQ(v, 2u);
+    EXPECT_EQ(got(kel_watchdog_stat_get), 2u);
     ASSERT_EQ(kel_watchdog_stat_reset(), 0);
-    ASSERT_EQ(kel_watchdog_stat_get(&v), 0);
-    EXPECT_EQ(v, 0u);
+    EXPECT_EQ(got(kel_watchdog_stat_get), 0u);
 
     ASSERT_EQ(kel_crashdump_boot_id_set(42), 0);
     ASSERT_EQ(kel_crashdump_test(0), 0);
@@ -684,11 +544,7 @@ TEST_F(Sim, WatchdogCrashDumpTraceAndDhcpClient) {
     ASSERT_EQ(kel_tracelog_type_set(3, 0), 0);
     EXPECT_EQ(kel_tracelog_type_set(32, 1), KEL_DRV_ERR_BAD_VALUE);
     ASSERT_EQ(kel_tracelog_level_set(7), 0);
-    EXPECT_EQ(kel_tracelog_level_set(8), KEL_DRV_ERR_BAD_VALUE);
     ASSERT_EQ(kel_dhcp_client_state_set(1), 0);
-    ASSERT_EQ(kel_dhcp_client_state_get(&v), 0);
-    EXPECT_EQ(v, 1u);
-    EXPECT_EQ(kel_dhcp_client_state_set(2), KEL_DRV_ERR_BAD_VALUE);
 
     kel_drv_health h;
     ASSERT_EQ(kel_show_private_health(&h, sizeof h), 0);

@@ -1,0 +1,80 @@
+// frame.h - one frame on its way through the switch, what became of it,
+// and what the frames change in the model (counters, learned stations),
+// gathered without the lock and added to the model under it.
+#pragma once
+
+#include <cstdint>
+#include <cstring>
+
+#include "dataplane/view.h"
+
+namespace kelsim {
+
+constexpr uint32_t kMinFrame = 60;    // bytes without the FCS: shorter frames are padded on the wire
+constexpr uint32_t kMaxFrame = 1514;  // untagged, without the FCS; a tag adds 4
+constexpr uint32_t kFcs = 4;          // counted in every octet counter and size class
+constexpr uint16_t kTpidCustomer = 0x8100;
+constexpr uint16_t kTpidService = 0x88A8;
+
+// What became of a frame.
+enum class Verdict : uint8_t {
+    forward,           // switched, to the ports of its out set (which may be empty)
+    taken,             // a control frame the switch took for itself
+    discard,           // a good frame discarded (filtering, spanning tree, a link going down)
+    runt,              // shorter than its own headers say: a fragment
+    oversize,          // longer than the largest frame
+    malformed,         // a group source address, a reserved VLAN id
+    unknown_protocol,  // a tag the switch does not bridge (a second tag, a service tag)
+};
+
+struct Frame {
+    uint8_t *data;       // from the destination address on; a tag the kernel took off is back in place
+    uint32_t len;        // bytes at data (no FCS)
+    uint32_t wire;       // octets on the wire: padded, FCS included, bytes not captured too
+    int in;              // the ingress port's slot
+    uint16_t vid;        // its VLAN, once classified
+    uint8_t pcp;         // its priority
+    uint8_t dei;         // the drop-eligible bit of its tag
+    uint8_t tag_len;     // 4 when it arrived with a tag (a priority tag too), else 0
+    uint8_t learn_only;  // learned from and not forwarded (spanning-tree learning state)
+    iflist out;          // the ports it leaves by
+
+    const uint8_t *dst() const { return data; }
+    const uint8_t *src() const { return data + 6; }
+    // The EtherType after the tags the switch reads, and where its payload begins.
+    uint16_t type() const { return static_cast<uint16_t>(data[12 + tag_len] << 8 | data[13 + tag_len]); }
+    uint32_t payload() const { return 14u + tag_len; }
+};
+
+inline bool is_group(const uint8_t *mac) { return mac[0] & 1u; }
+inline bool is_broadcast(const uint8_t *mac) {
+    static const uint8_t all[6] = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
+    return std::memcmp(mac, all, 6) == 0;
+}
+
+// A station the frames taught the switch, for the model's MAC table.
+struct Learned {
+    uint8_t mac[6];
+    uint16_t vid;
+    uint8_t unit, port;
+};
+
+constexpr uint32_t kMaxLearned = 4096;
+
+// What the frames of one batch change in the model; the dataplane adds it
+// to the model when it next holds the lock.
+struct Effects {
+    uint32_t counter[kSlots][KEL_DRV_COUNTERS];  // added to the ports' counters
+    iflist counted;                              // the ports with counters to add
+    Learned learned[kMaxLearned];
+    uint32_t learned_count;
+    bool fdb_stale;  // the View's MAC table may differ from the model's: copy it again
+
+    uint32_t *counters(int slot) {
+        add_to(counted, slot);
+        return counter[slot];
+    }
+    bool pending() const { return learned_count || fdb_stale || !empty_set(counted); }
+};
+
+}  // namespace kelsim

@@ -1,0 +1,119 @@
+// view.h - what frames are switched by: the switch's settings compiled into
+// plain arrays, each part by the family that owns the settings (its
+// compile_* function, which reads the model through the same accessors as
+// the family's request handlers).
+//
+// The dataplane keeps one View of its own. It compiles it again, under the
+// model's lock, whenever the switch changed (Model::epoch), and switches
+// every frame by it without the lock: a frame never waits for a request,
+// and a request never waits for more than one batch of frames. The MAC
+// table is a copy of the model's that the dataplane keeps in step: what it
+// learns goes into both.
+#pragma once
+
+#include <cstdint>
+
+#include "kel.h"
+#include "kel_driver.h"
+#include "model/model.h"
+
+namespace kelsim {
+
+// Ports by slot: (unit - 1) * 32 + port - 1, the bit of the port in an
+// iflist, so that a port set is an iflist.
+constexpr int kSlots = kMaxUnits * kMaxPorts;
+inline int slot_of(uint32_t unit, uint32_t port) {
+    return static_cast<int>((unit - 1) * kMaxPorts + port - 1);
+}
+inline uint32_t unit_of(int slot) { return static_cast<uint32_t>(slot / kMaxPorts + 1); }
+inline uint32_t port_of(int slot) { return static_cast<uint32_t>(slot % kMaxPorts + 1); }
+inline bool in_set(const iflist &s, int slot) { return (s.word[slot >> 5] >> (slot & 31)) & 1u; }
+inline void add_to(iflist &s, int slot) { s.word[slot >> 5] |= 1u << (slot & 31); }
+inline void remove_from(iflist &s, int slot) { s.word[slot >> 5] &= ~(1u << (slot & 31)); }
+inline bool empty_set(const iflist &s) {
+    uint32_t any = 0;
+    for (uint32_t w : s.word) any |= w;
+    return any == 0;
+}
+// Calls f(slot) for every port of a set, lowest first.
+template <class F>
+void for_each_slot(const iflist &s, F f) {
+    for (int w = 0; w < KEL_IFLIST_WORDS; ++w)
+        for (uint32_t bits = s.word[w]; bits; bits &= bits - 1) f(w * 32 + __builtin_ctz(bits));
+}
+
+// A port as frames see it (port and spanning-tree families).
+struct PortView {
+    uint8_t present;         // a front port: it has an interface and carries frames
+    uint8_t link;            // administratively up and its cable plugged
+    uint8_t stp;             // KEL_DRV_PORT_STP_*
+    uint8_t vlan_mode;       // KEL_DRV_VLAN_MODE_*
+    uint8_t ingress_filter;  // frames of VLANs it is not a member of are dropped
+    uint8_t discard;         // KEL_DRV_DISCARD_*
+    uint8_t priority;        // given to the untagged frames it receives
+    uint8_t trunk;           // its trunk, 0 for none (trunk family)
+    uint8_t mirror;          // the session mirroring it, 0 for none (mirror family)
+    uint16_t pvid;           // its native VLAN in effect
+};
+
+// A VLAN's port sets (VLAN family); no members and not existing alike.
+struct VlanView {
+    iflist members, untagged, forbidden;
+};
+
+// A trunk (trunk family): its members, and those that may carry frames now
+// (link up, forwarding), lowest first.
+struct TrunkView {
+    uint32_t criteria;  // KEL_DRV_TRUNK_*
+    uint32_t active_count;
+    int16_t active[KEL_DRV_TRUNK_MEMBERS];
+    iflist members;
+};
+
+// A mirror session (mirror family): where copies go, -1 for nowhere.
+struct MirrorView {
+    int32_t monitor;
+    iflist rx, tx;
+};
+
+// The multicast groups (multicast family), found by (MAC, VLAN) through an
+// open-addressing index of positions + 1.
+constexpr uint32_t kGroupCells = 512;
+struct GroupView {
+    McastGroup group[kMcastCapacity];
+    uint16_t index[kGroupCells];
+};
+
+struct View {
+    uint64_t epoch;  // Model::epoch compiled
+    PortView port[kSlots];
+    iflist sending;      // ports that may send frames now: present, link up, forwarding
+    iflist blocking[2];  // by KEL_DRV_BLOCK_*: ports flooding no unknown destinations of that kind
+    vlanlist vlans;      // the VLANs that exist
+    VlanView vlan[KEL_VLAN_MAX + 1];
+    TrunkView trunk[KEL_DRV_TRUNKS + 1];
+    uint32_t trunks_in_use;  // bit id: trunk id exists
+    MirrorView mirror[KEL_DRV_MIRROR_SESSIONS + 1];
+    GroupView groups;
+    // The MAC table (MAC table family): the model's, copied when compiled
+    // and changed since by the frames alone.
+    ArlTable fdb;
+    uint32_t age_time;  // seconds, 0: entries never age
+    uint32_t frozen;    // nothing is learned and nothing ages
+    // The switch's clock (seconds): the wall clock plus the offset that test
+    // control added, never below its last reading.
+    uint64_t clock_offset, clock_last, now;
+};
+
+// The compile step of each family, in the order compile_view runs them.
+void compile_ports(const Model &m, View &v);    // port and spanning-tree families
+void compile_vlans(const Model &m, View &v);    // VLAN family
+void compile_fdb(const Model &m, View &v);      // MAC table family
+void compile_groups(const Model &m, View &v);   // multicast family
+void compile_trunks(const Model &m, View &v);   // trunk family, after the ports
+void compile_mirrors(const Model &m, View &v);  // mirror family
+
+// Compiles every part; call under the model's lock.
+void compile_view(const Model &m, View &v);
+
+}  // namespace kelsim
