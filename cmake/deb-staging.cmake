@@ -3,7 +3,8 @@
 # manual pages compressed with gzip -9n, a page that only points to
 # another (".so man3/kel_port.3") replaced by a symbolic link to it, and
 # the debug information stripped from static libraries (the packages'
-# programs and shared libraries are stripped by CPACK_STRIP_FILES).
+# programs and shared libraries are stripped by CPACK_STRIP_FILES), and the
+# compiler's .comment section removed from every object and ELF file.
 file(GLOB_RECURSE files LIST_DIRECTORIES false "${CPACK_TEMPORARY_DIRECTORY}/*")
 set(pages ${files})
 list(FILTER pages INCLUDE REGEX "/share/man/man[1-9]/[^/]+$")
@@ -30,5 +31,21 @@ foreach(archive IN LISTS archives)
     --enable-deterministic-archives ${archive} RESULT_VARIABLE rc)
   if(rc)
     message(FATAL_ERROR "${CPACK_KEL_STRIP} failed on ${archive}")
+  endif()
+endforeach()
+
+set(elves ${files})
+list(FILTER elves EXCLUDE REGEX "\\.a$|/share/")
+foreach(elf IN LISTS elves)
+  if(IS_SYMLINK ${elf})
+    continue()
+  endif()
+  file(READ ${elf} magic LIMIT 4 HEX)
+  if(NOT magic STREQUAL "7f454c46")
+    continue()
+  endif()
+  execute_process(COMMAND ${CPACK_KEL_STRIP} --remove-section=.comment ${elf} RESULT_VARIABLE rc)
+  if(rc)
+    message(FATAL_ERROR "${CPACK_KEL_STRIP} failed on ${elf}")
   endif()
 endforeach()

@@ -37,35 +37,29 @@ install(FILES ${CMAKE_CURRENT_BINARY_DIR}/kel.pc DESTINATION ${CMAKE_INSTALL_LIB
 
 # The interposer is kelsim's own, not a library to link: it lives in a
 # folder of kelsim's under the library directory (sim/CMakeLists.txt tells
-# the launcher where).
+# the launcher where). Each program's package holds its manual page, and
+# kelctl's its bash completion, in bash-completion's completions directory
+# (as its pkg-config file names it under this prefix; else
+# share/bash-completion/completions).
 if(KEL_BUILD_SIM)
   install(TARGETS kelsim kelsim_interposer
     RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT kelsim
     LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}/kelsim COMPONENT kelsim)
+  install(FILES ${PROJECT_SOURCE_DIR}/sim/kelsim.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT kelsim)
 endif()
 if(KEL_BUILD_TOOLS)
-  install(TARGETS kelctl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT kelctl)
-endif()
-
-# Man pages, and kelctl's bash completion in bash-completion's completions
-# directory (as its pkg-config file names it under this prefix; else
-# share/bash-completion/completions).
-if(KEL_BUILD_TOOLS)
-  install(FILES ${PROJECT_SOURCE_DIR}/tools/kelctl/kelctl.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-endif()
-if(KEL_BUILD_SIM)
-  install(FILES ${PROJECT_SOURCE_DIR}/sim/kelsim.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-endif()
-set(KEL_BASH_COMPLETION_DIR ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
-find_program(KEL_PKG_CONFIG pkg-config)
-if(KEL_PKG_CONFIG)
-  execute_process(COMMAND ${KEL_PKG_CONFIG} --define-variable=prefix=${CMAKE_INSTALL_PREFIX}
-                          --variable=completionsdir bash-completion
-                  OUTPUT_VARIABLE KEL_COMPLETIONS OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
-  if(KEL_COMPLETIONS MATCHES "^${CMAKE_INSTALL_PREFIX}/(.+)$")
-    set(KEL_BASH_COMPLETION_DIR ${CMAKE_MATCH_1})
+  set(KEL_BASH_COMPLETION_DIR ${CMAKE_INSTALL_DATADIR}/bash-completion/completions)
+  find_program(KEL_PKG_CONFIG pkg-config)
+  if(KEL_PKG_CONFIG)
+    execute_process(COMMAND ${KEL_PKG_CONFIG} --define-variable=prefix=${CMAKE_INSTALL_PREFIX}
+                            --variable=completionsdir bash-completion
+                    OUTPUT_VARIABLE KEL_COMPLETIONS OUTPUT_STRIP_TRAILING_WHITESPACE ERROR_QUIET)
+    if(KEL_COMPLETIONS MATCHES "^${CMAKE_INSTALL_PREFIX}/(.+)$")
+      set(KEL_BASH_COMPLETION_DIR ${CMAKE_MATCH_1})
+    endif()
   endif()
-endif()
-if(KEL_BUILD_TOOLS)
-  install(FILES ${PROJECT_SOURCE_DIR}/tools/kelctl/kelctl.bash DESTINATION ${KEL_BASH_COMPLETION_DIR} RENAME kelctl)
+  install(TARGETS kelctl RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT kelctl)
+  install(FILES ${PROJECT_SOURCE_DIR}/tools/kelctl/kelctl.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT kelctl)
+  install(FILES ${PROJECT_SOURCE_DIR}/tools/kelctl/kelctl.bash DESTINATION ${KEL_BASH_COMPLETION_DIR}
+    RENAME kelctl COMPONENT kelctl)
 endif()

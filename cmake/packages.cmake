@@ -90,12 +90,23 @@ kel_deb(libkel1 libs "programming interface of a managed, stackable Ethernet swi
 kel_deb(libkel-dev libdevel "programming interface of a managed Ethernet switch - development files"
   "The header kel.h with every function's contract, the driver's record layouts (kel_driver.h), the static library, a pkg-config file (kel), a CMake package (find_package(kel)) and the manual pages of the interface, one per family of functions."
   "libkel1 (= ${KEL_DEB_VERSION})" "")
-kel_deb(kelsim devel "simulated switch driver for programs on libkel"
-  "kelsim runs any program against a simulated switch (kelsim -- PROGRAM): the program's requests to the switch driver are answered by a model of the switch, so that management programs can be developed and tested on a workstation without the hardware."
-  "" "${KEL_CROSS_CXX}")
-kel_deb(kelctl admin "management tool for a switch on libkel"
-  "kelctl shows and changes the switch's ports, VLANs, address tables, trunks, spanning tree, 802.1X, access lists and more through libkel, on the switch itself or under kelsim."
-  "${KEL_NEEDS_LIBKEL}" "${KEL_CROSS_CXX}")
+if(TARGET kelsim)
+  set(KEL_CROSS_KELSIM "${KEL_CROSS_CXX}")
+  if(NOT KELSIM_ATOMICS_INLINE)
+    string(APPEND KEL_CROSS_KELSIM ", libatomic1 (>= 4.8)")  # sim/CMakeLists.txt
+  endif()
+  kel_deb(kelsim devel "simulated switch driver for programs on libkel"
+    "kelsim runs any program against a simulated switch (kelsim -- PROGRAM): the program's requests to the switch driver are answered by a model of the switch, so that management programs can be developed and tested on a workstation without the hardware."
+    "" "${KEL_CROSS_KELSIM}")
+  # The dataplane makes its ports' interfaces through rtnetlink and runs no
+  # program; ip makes the named namespaces that --netns enters.
+  set(CPACK_DEBIAN_KELSIM_PACKAGE_SUGGESTS iproute2)
+endif()
+if(TARGET kelctl)
+  kel_deb(kelctl admin "management tool for a switch on libkel"
+    "kelctl shows and changes the switch's ports, VLANs, address tables, trunks, spanning tree, 802.1X, access lists and more through libkel, on the switch itself or under kelsim. It prints tables as text or JSON, runs batches of commands, and writes the running configuration back as commands; bash completion included."
+    "${KEL_NEEDS_LIBKEL}" "${KEL_CROSS_CXX}")
+endif()
 if(TARGET kelsnmpd)
   kel_deb(kelsnmpd net "SNMP agent for a switch on libkel"
     "kelsnmpd is an AgentX subagent of net-snmp's snmpd: it serves the switch's interface, bridge, VLAN, spanning-tree, link-aggregation and 802.1X MIB objects through libkel."

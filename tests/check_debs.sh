@@ -26,8 +26,8 @@ must() {
     libkel-dev) echo "usr/include/kel.h usr/include/kel_driver.h usr/lib/*/libkel.so usr/lib/*/libkel.a
         usr/lib/*/pkgconfig/kel.pc usr/lib/*/cmake/kel/kelConfig.cmake usr/share/man/man3/kel_port.3.gz
         usr/share/man/man3/kel_port_speed_set.3.gz usr/share/man/man3/kel.h.3.gz" ;;
-    kelsim) echo "usr/bin/kelsim usr/lib/*/kelsim/libkelsim.so" ;;
-    kelctl) echo "usr/bin/kelctl" ;;
+    kelsim) echo "usr/bin/kelsim usr/lib/*/kelsim/libkelsim.so usr/share/man/man1/kelsim.1.gz" ;;
+    kelctl) echo "usr/bin/kelctl usr/share/man/man1/kelctl.1.gz usr/share/bash-completion/completions/kelctl" ;;
     kelsnmpd) echo "usr/sbin/kelsnmpd usr/share/man/man8/kelsnmpd.8.gz" ;;
     esac
 }
@@ -39,6 +39,7 @@ package_of() {
     libc.so.6 | libm.so.6 | ld.so.1 | ld-linux*) echo libc6 ;;
     libstdc++.so.6) echo libstdc++6 ;;
     libgcc_s.so.1) echo libgcc-s1 ;;
+    libatomic.so.1) echo libatomic1 ;;
     libkel.so.1) echo libkel1 ;;
     libnetsnmp*.so.40) echo libsnmp40 ;;
     *) echo "?" ;;
