@@ -91,7 +91,9 @@ kel_deb(libkel-dev libdevel "programming interface of a managed Ethernet switch 
   "The header kel.h with every function's contract, the driver's record layouts (kel_driver.h), the static library, a pkg-config file (kel), a CMake package (find_package(kel)) and the manual pages of the interface, one per family of functions."
   "libkel1 (= ${KEL_DEB_VERSION})" "")
 if(TARGET kelsim)
-  set(KEL_CROSS_KELSIM "${KEL_CROSS_CXX}")
+  # kelsim converts unsigned 64-bit integers to double: on 32-bit powerpc
+  # that is libgcc_s's __floatundidf, of version GCC_4.2.0.
+  string(REPLACE "libgcc-s1 (>= 3.4)" "libgcc-s1 (>= 4.2.0)" KEL_CROSS_KELSIM "${KEL_CROSS_CXX}")
   if(NOT KELSIM_ATOMICS_INLINE)
     string(APPEND KEL_CROSS_KELSIM ", libatomic1 (>= 4.8)")  # sim/CMakeLists.txt
   endif()
