@@ -58,7 +58,9 @@ struct Station final : AuthSink {
     void accept(const AuthPeer &, const uint8_t *eap, size_t n, uint32_t timeout) override {
         verdict = "accept session-timeout=" + std::to_string(timeout) + code(eap, n);
     }
-    void reject(const AuthPeer &, const uint8_t *eap, size_t n) override { verdict = "reject" + code(eap, n); }
+    void reject(const AuthPeer &, const uint8_t *eap, size_t n) override {
+        verdict = "reject" + code(eap, n);
+    }
     void unreachable(const AuthPeer &) override { verdict = "unreachable"; }
     static std::string code(const uint8_t *eap, size_t n) { return " eap=" + std::to_string(n ? eap[0] : 0); }
 };
@@ -105,11 +107,13 @@ int main(int argc, char **argv) {
     const RadiusCounters &c = static_cast<RadiusClient &>(*server).counters();
     std::printf("%s\n", station.verdict.empty() ? "no verdict" : station.verdict.c_str());
     std::printf(
-        "requests=%llu retransmissions=%llu accepts=%llu rejects=%llu challenges=%llu bad_authenticators=%llu "
+        "requests=%llu retransmissions=%llu accepts=%llu rejects=%llu challenges=%llu "
+        "bad_authenticators=%llu "
         "malformed=%llu unmatched=%llu timeouts=%llu failovers=%llu unreachable=%llu\n",
         (unsigned long long)c.requests, (unsigned long long)c.retransmissions, (unsigned long long)c.accepts,
-        (unsigned long long)c.rejects, (unsigned long long)c.challenges, (unsigned long long)c.bad_authenticators,
-        (unsigned long long)c.malformed, (unsigned long long)c.unmatched, (unsigned long long)c.timeouts,
-        (unsigned long long)c.failovers, (unsigned long long)c.unreachable);
+        (unsigned long long)c.rejects, (unsigned long long)c.challenges,
+        (unsigned long long)c.bad_authenticators, (unsigned long long)c.malformed,
+        (unsigned long long)c.unmatched, (unsigned long long)c.timeouts, (unsigned long long)c.failovers,
+        (unsigned long long)c.unreachable);
     return station.verdict.empty() ? 1 : 0;
 }

@@ -47,7 +47,9 @@ private:
     bool ok_ = true;
 };
 
-uint32_t be32(const uint8_t *p) { return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]; }
+uint32_t be32(const uint8_t *p) {
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+}
 
 // The Message-Authenticator's HMAC over a packet whose authenticator field
 // holds auth and whose Message-Authenticator (at value) counts as zeros.
@@ -159,7 +161,8 @@ Fault decode_reply(const uint8_t *p, size_t n, uint8_t id, const uint8_t auth[kA
     message_auth(p, n, auth, message_auth_at, secret, secret_len, mac);
     if (!same(mac, p + message_auth_at, kMd5Size)) return Fault::message_auth;
     // The EAP packets the attributes carry are one whole packet.
-    if (eap_len && (eap_len < 4 || (size_t(out->eap[2]) << 8 | out->eap[3]) != eap_len)) return Fault::attribute;
+    if (eap_len && (eap_len < 4 || (size_t(out->eap[2]) << 8 | out->eap[3]) != eap_len))
+        return Fault::attribute;
     if (p[0] == kAccessChallenge && eap_len == 0) return Fault::no_eap;
     out->code = p[0];
     out->eap_len = eap_len;

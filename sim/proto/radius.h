@@ -17,8 +17,8 @@ namespace kelsim::radius {
 constexpr size_t kMaxPacket = 4096;  // the largest RADIUS packet
 constexpr size_t kHeader = 20;       // code, identifier, length, authenticator
 constexpr size_t kAuthSize = 16;
-constexpr size_t kMaxEap = 1600;     // the largest EAP packet carried: more than an Ethernet frame holds
-constexpr size_t kMaxState = 253;    // an attribute's largest value
+constexpr size_t kMaxEap = 1600;   // the largest EAP packet carried: more than an Ethernet frame holds
+constexpr size_t kMaxState = 253;  // an attribute's largest value
 constexpr size_t kMaxSecret = 64;
 
 enum Code : uint8_t { kAccessRequest = 1, kAccessAccept = 2, kAccessReject = 3, kAccessChallenge = 11 };
@@ -68,15 +68,15 @@ size_t encode_request(const Request &r, const char *secret, size_t secret_len, u
 // Why a reply is dropped.
 enum class Fault : uint8_t {
     none,
-    length,             // shorter than its header or its length field, or attributes that overrun it
-    code,               // not an Accept, Reject or Challenge
-    id,                 // not the identifier of the request
-    attribute,          // an attribute of a wrong length, twice where once is allowed, or an EAP packet
-                        // whose own length disagrees with what its attributes carry
-    authenticator,      // the Response Authenticator is wrong
-    no_message_auth,    // no Message-Authenticator
-    message_auth,       // the Message-Authenticator is wrong
-    no_eap,             // a Challenge without an EAP packet
+    length,           // shorter than its header or its length field, or attributes that overrun it
+    code,             // not an Accept, Reject or Challenge
+    id,               // not the identifier of the request
+    attribute,        // an attribute of a wrong length, twice where once is allowed, or an EAP packet
+                      // whose own length disagrees with what its attributes carry
+    authenticator,    // the Response Authenticator is wrong
+    no_message_auth,  // no Message-Authenticator
+    message_auth,     // the Message-Authenticator is wrong
+    no_eap,           // a Challenge without an EAP packet
 };
 const char *fault_name(Fault f);
 

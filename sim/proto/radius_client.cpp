@@ -108,7 +108,8 @@ uint8_t RadiusClient::next_id() {
     }
 }
 
-void RadiusClient::submit(const AuthPeer &peer, const uint8_t *eap, size_t n, uint64_t now_ms, AuthSink &sink) {
+void RadiusClient::submit(const AuthPeer &peer, const uint8_t *eap, size_t n, uint64_t now_ms,
+                          AuthSink &sink) {
     bool port = peer.unit >= 1 && peer.unit <= kMaxUnits && peer.port >= 1 && peer.port <= kMaxPorts;
     bool whole = port && eap && n >= 4 && n <= radius::kMaxEap && (size_t(eap[2]) << 8 | eap[3]) == n;
     bool identity = whole && n >= 5 && eap[0] == kEapResponse && eap[4] == kEapIdentity;

@@ -42,12 +42,12 @@ struct RadiusSettings {
     size_t nservers = 0;
     uint8_t nas_mac[6] = {};  // Called-Station-Id
     char nas_id[32] = "kelsim";
-    uint32_t nas_ip = 0;                        // NAS-IP-Address when not 0 (network byte order)
-    uint16_t timeout_s[kMaxUnits][kMaxPorts] = {};// each port's server timeout, seconds (1 when 0)
+    uint32_t nas_ip = 0;                            // NAS-IP-Address when not 0 (network byte order)
+    uint16_t timeout_s[kMaxUnits][kMaxPorts] = {};  // each port's server timeout, seconds (1 when 0)
 };
 
 struct RadiusCounters {
-    uint64_t requests;            // Access-Requests sent, retransmissions apart
+    uint64_t requests;  // Access-Requests sent, retransmissions apart
     uint64_t retransmissions;
     uint64_t accepts, rejects, challenges;
     uint64_t bad_authenticators;  // replies with a wrong or missing Response or Message-Authenticator
@@ -61,9 +61,9 @@ struct RadiusCounters {
 
 class RadiusClient final : public AuthServer {
 public:
-    static constexpr uint32_t kTries = 3;               // per server
-    static constexpr size_t kMaxExchanges = 256;        // one per identifier in flight
-    static constexpr uint32_t kFramedMtu = 1400;        // what an EAP packet to a station may take
+    static constexpr uint32_t kTries = 3;         // per server
+    static constexpr size_t kMaxExchanges = 256;  // one per identifier in flight
+    static constexpr uint32_t kFramedMtu = 1400;  // what an EAP packet to a station may take
     explicit RadiusClient(const RadiusSettings &s);
     ~RadiusClient() override;
     RadiusClient(const RadiusClient &) = delete;
