@@ -1,0 +1,272 @@
+// test_radius.cpp - the RADIUS client of 802.1X: replies as a server would
+// sign them, each spoiled one way and dropped for it; requests whose EAP
+// packet is split and signed; and the client against two servers on the
+// loopback, driven by a clock of the test's own: tries, byte-identical
+// retransmissions, failover, State echoed, bad replies counted and ignored.
+#include <arpa/inet.h>
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "proto/md5.h"
+#include "proto/radius_client.h"
+
+namespace {
+
+using namespace kelsim;
+using namespace kelsim::radius;
+using Bytes = std::vector<uint8_t>;
+
+Bytes operator+(Bytes a, const Bytes &b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
+// A reply to req as a server signs it: its Message-Authenticator under
+// ma_secret (none when empty), its Response Authenticator under secret.
+Bytes reply(uint8_t code, const Bytes &req, const Bytes &attrs, const std::string &secret = "key",
+            const std::string &ma_secret = "key") {
+    Bytes p = Bytes{code, req[1], 0, 0} + Bytes(req.begin() + 4, req.begin() + 20) + attrs;
+    size_t at = p.size() + 2;
+    if (!ma_secret.empty()) p = p + Bytes{kMessageAuthenticator, 18} + Bytes(16, 0);
+    p[2] = static_cast<uint8_t>(p.size() >> 8), p[3] = static_cast<uint8_t>(p.size());
+    if (!ma_secret.empty()) hmac_md5(ma_secret.data(), ma_secret.size(), p.data(), p.size(), &p[at]);
+    Bytes signed_ = p + Bytes(secret.begin(), secret.end());
+    md5(signed_.data(), signed_.size(), &p[4]);
+    return p;
+}
+
+const Bytes kSuccess = {kEapMessage, 6, 3, 7, 0, 4}, kStateAttr = {kState, 5, 's', 't', '1'};
+const Bytes kChallenge = {kEapMessage, 8, 1, 8, 0, 6, 4, 0};  // EAP-Request/MD5, no value
+
+Bytes request(uint8_t id) {
+    Bytes r(20, 0);
+    r[1] = id;
+    for (int i = 4; i < 20; ++i) r[i] = static_cast<uint8_t>(i * 7);
+    return r;
+}
+
+Bytes less(Bytes p) {
+    p.pop_back();
+    return p;
+}
+
+TEST(RadiusReply, SpoiledRepliesAreDropped) {
+    Bytes eap300(300, 9);
+    eap300[0] = 1, eap300[2] = 1, eap300[3] = 44;  // length 300
+    const struct {
+        const char *name;
+        Bytes p;
+        Fault want;
+    } rows[] = {
+        {"accept", reply(kAccessAccept, request(5), kSuccess + Bytes{kSessionTimeout, 6, 0, 0, 1, 0}),
+         Fault::none},
+        {"challenge", reply(kAccessChallenge, request(5), kChallenge + kStateAttr), Fault::none},
+        {"EAP in two attributes",
+         reply(kAccessChallenge, request(5),
+               Bytes{kEapMessage, 255} + Bytes(eap300.begin(), eap300.begin() + 253) +
+                   Bytes{kEapMessage, 49} + Bytes(eap300.begin() + 253, eap300.end())),
+         Fault::none},
+        {"padding after the length", reply(kAccessReject, request(5), {}) + Bytes(5, 0), Fault::none},
+        {"another secret", reply(kAccessAccept, request(5), kSuccess, "other", "other"),
+         Fault::authenticator},
+        {"Message-Authenticator of another secret",
+         reply(kAccessAccept, request(5), kSuccess, "key", "other"), Fault::message_auth},
+        {"no Message-Authenticator", reply(kAccessAccept, request(5), kSuccess, "key", ""),
+         Fault::no_message_auth},
+        {"answer to another request", reply(kAccessAccept, request(6), kSuccess), Fault::id},
+        {"an accounting code", reply(5, request(5), {}), Fault::code},
+        {"shorter than its length", less(reply(kAccessAccept, request(5), {})), Fault::length},
+        {"shorter than a header", Bytes(19, 2), Fault::length},
+        {"attribute beyond the packet", reply(kAccessAccept, request(5), {26, 40, 1, 2}), Fault::length},
+        {"attribute of length 1", reply(kAccessAccept, request(5), {26, 1}), Fault::length},
+        {"Session-Timeout of 3 bytes", reply(kAccessAccept, request(5), {kSessionTimeout, 5, 0, 0, 1}),
+         Fault::attribute},
+        {"two States", reply(kAccessChallenge, request(5), kChallenge + kStateAttr + kStateAttr),
+         Fault::attribute},
+        {"EAP longer than it says", reply(kAccessAccept, request(5), {kEapMessage, 7, 3, 7, 0, 4, 0}),
+         Fault::attribute},
+        {"challenge without EAP", reply(kAccessChallenge, request(5), kStateAttr), Fault::no_eap},
+    };
+    Bytes req = request(5);
+    for (const auto &r : rows) {
+        Reply out;
+        EXPECT_EQ(fault_name(decode_reply(r.p.data(), r.p.size(), 5, &req[4], "key", 3, &out)),
+                  fault_name(r.want))
+            << r.name;
+    }
+    Reply out;
+    ASSERT_EQ(decode_reply(rows[0].p.data(), rows[0].p.size(), 5, &req[4], "key", 3, &out), Fault::none);
+    EXPECT_EQ(out.session_timeout, 256u);
+    EXPECT_EQ(Bytes(out.eap, out.eap + out.eap_len), Bytes(kSuccess.begin() + 2, kSuccess.end()));
+    ASSERT_EQ(decode_reply(rows[1].p.data(), rows[1].p.size(), 5, &req[4], "key", 3, &out), Fault::none);
+    EXPECT_EQ(std::string(out.state, out.state + out.state_len), "st1");
+    ASSERT_EQ(decode_reply(rows[2].p.data(), rows[2].p.size(), 5, &req[4], "key", 3, &out), Fault::none);
+    EXPECT_EQ(Bytes(out.eap, out.eap + out.eap_len), eap300);
+}
+
+// The attributes of a packet, as (type, value) in order.
+std::vector<std::pair<uint8_t, Bytes>> attributes(const Bytes &p) {
+    std::vector<std::pair<uint8_t, Bytes>> out;
+    for (size_t at = 20; at + 2 <= p.size() && p[at + 1] >= 2; at += p[at + 1])
+        out.push_back({p[at], Bytes(p.begin() + at + 2, p.begin() + at + p[at + 1])});
+    return out;
+}
+
+TEST(RadiusRequest, EapSplitInAttributesAndSigned) {
+    for (size_t n : {4, 252, 253, 254, 506, 507, 1600}) {
+        Bytes eap(n, static_cast<uint8_t>(n));
+        Request r;
+        r.id = 9;
+        std::memset(r.authenticator, 0xA5, sizeof r.authenticator);
+        r.user = reinterpret_cast<const uint8_t *>("alice"), r.user_len = 5;
+        r.nas_port = 3, r.eap = eap.data(), r.eap_len = n;
+        const uint8_t station[6] = {0, 0x11, 0x22, 0xAA, 0xBB, 0xCC};
+        std::memcpy(r.calling, station, 6);
+        std::memset(r.called, 0, 6);
+        uint8_t buf[kMaxPacket];
+        Bytes p(buf, buf + encode_request(r, "key", 3, buf, sizeof buf));
+        ASSERT_GT(p.size(), n) << n;
+        EXPECT_EQ(size_t(p[2]) << 8 | p[3], p.size());
+        Bytes joined, text;
+        size_t pieces = 0;
+        for (const auto &[type, v] : attributes(p)) {
+            if (type == kEapMessage) joined = joined + v, ++pieces;
+            if (type == kCallingStationId) text = v;
+            if (type == kNasPortType) {
+                EXPECT_EQ(v, (Bytes{0, 0, 0, 15}));
+            }
+            if (type == kUserName) {
+                EXPECT_EQ(v, (Bytes{'a', 'l', 'i', 'c', 'e'}));
+            }
+        }
+        EXPECT_EQ(joined, eap) << n;
+        EXPECT_EQ(pieces, (n + 252) / 253) << n;
+        EXPECT_EQ(std::string(text.begin(), text.end()), "00-11-22-AA-BB-CC");
+        ASSERT_EQ(attributes(p).back().first, kMessageAuthenticator);
+        Bytes zeroed = p;
+        std::fill(zeroed.end() - 16, zeroed.end(), 0);
+        uint8_t mac[16];
+        hmac_md5("key", 3, zeroed.data(), zeroed.size(), mac);
+        EXPECT_EQ(Bytes(mac, mac + 16), Bytes(p.end() - 16, p.end())) << n;
+    }
+    Request r;
+    Bytes big(kMaxEap + 1, 0);
+    r.eap = big.data(), r.eap_len = big.size();
+    uint8_t buf[kMaxPacket];
+    EXPECT_EQ(encode_request(r, "key", 3, buf, sizeof buf), 0u);
+}
+
+// A server on the loopback that the test answers by hand.
+struct Server {
+    int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    sockaddr_in addr{}, peer{};
+    Server() {
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof addr;
+        EXPECT_EQ(bind(fd, reinterpret_cast<sockaddr *>(&addr), len), 0);
+        getsockname(fd, reinterpret_cast<sockaddr *>(&addr), &len);
+    }
+    ~Server() { close(fd); }
+    Bytes take() {  // the next request, or nothing within a second
+        pollfd p = {fd, POLLIN, 0};
+        if (poll(&p, 1, 1000) != 1) return {};
+        uint8_t buf[kMaxPacket];
+        socklen_t len = sizeof peer;
+        ssize_t n = recvfrom(fd, buf, sizeof buf, 0, reinterpret_cast<sockaddr *>(&peer), &len);
+        return Bytes(buf, buf + (n > 0 ? n : 0));
+    }
+    void answer(const Bytes &p) {
+        sendto(fd, p.data(), p.size(), 0, reinterpret_cast<sockaddr *>(&peer), sizeof peer);
+    }
+};
+
+struct Outcome final : AuthSink {
+    std::string said;
+    void relay(const AuthPeer &, const uint8_t *, size_t n) override {
+        said += "relay" + std::to_string(n) + " ";
+    }
+    void accept(const AuthPeer &, const uint8_t *, size_t, uint32_t t) override {
+        said += "accept" + std::to_string(t) + " ";
+    }
+    void reject(const AuthPeer &, const uint8_t *, size_t) override { said += "reject "; }
+    void unreachable(const AuthPeer &) override { said += "unreachable "; }
+};
+
+TEST(RadiusClientTest, TriesFailoverStateAndBadReplies) {
+    Server a, b;
+    RadiusSettings s;
+    for (Server *srv : {&a, &b})
+        s.server[s.nservers++] = {srv->addr.sin_addr.s_addr, ntohs(srv->addr.sin_port), "key", 3};
+    s.timeout_s[0][1] = 2;  // port 1/2
+    RadiusClient c(s);
+    Outcome o;
+    const AuthPeer peer = {1, 2, {2, 0, 0, 0, 0, 7}};
+    const uint8_t identity[] = {2, 1, 0, 10, 1, 'a', 'l', 'i', 'c', 'e'};
+    c.submit(peer, identity, sizeof identity, 0, o);
+    Bytes first = a.take();
+    ASSERT_FALSE(first.empty());
+    for (uint64_t t : {1999, 2000, 4000, 6000}) {  // a try waits 2 s; three tries, then server b
+        c.service(t, o);
+        Bytes again = t == 6000 ? b.take() : t == 1999 ? Bytes{} : a.take();
+        EXPECT_EQ(c.counters().retransmissions, t == 1999 ? 0u : t == 2000 ? 1u : 2u) << t;
+        if (t != 1999 && t != 6000) {
+            EXPECT_EQ(again, first) << "the retransmission at " << t;
+        }
+        if (t == 6000) first = again;
+    }
+    ASSERT_FALSE(first.empty());
+    EXPECT_EQ(c.counters().retransmissions, 2u);
+    EXPECT_EQ(c.counters().failovers, 1u);
+    a.peer = b.peer;  // a reply from the wrong server, then spoiled ones: all ignored
+    a.answer(reply(kAccessChallenge, first, kChallenge + kStateAttr));
+    b.answer(reply(kAccessChallenge, first, kChallenge + kStateAttr, "other", "other"));
+    b.answer(reply(kAccessChallenge, first, kStateAttr));
+    b.answer(reply(kAccessChallenge, first, kChallenge + kStateAttr));
+    for (int i = 0; i < 100 && o.said.empty(); ++i) {
+        pollfd p = {c.fd(), POLLIN, 0};
+        poll(&p, 1, 10);
+        c.service(6001, o);
+    }
+    EXPECT_EQ(o.said, "relay6 ");
+    EXPECT_EQ(c.counters().unmatched, 1u);
+    EXPECT_EQ(c.counters().bad_authenticators, 1u);
+    EXPECT_EQ(c.counters().malformed, 1u);
+    const uint8_t md5_answer[] = {2, 8, 0, 6, 4, 0};
+    c.submit(peer, md5_answer, sizeof md5_answer, 7000, o);
+    Bytes next = b.take();
+    bool state = false;
+    for (const auto &[type, v] : attributes(next)) state |= type == kState && v == Bytes({'s', 't', '1'});
+    EXPECT_TRUE(state) << "the State of the challenge, echoed";
+    b.answer(reply(kAccessAccept, next, kSuccess + Bytes{kSessionTimeout, 6, 0, 0, 0, 60}));
+    for (int i = 0; i < 100 && c.exchanges(); ++i) {
+        pollfd p = {c.fd(), POLLIN, 0};
+        poll(&p, 1, 10);
+        c.service(7001, o);
+    }
+    EXPECT_EQ(o.said, "relay6 accept60 ");
+    // Cancelled, an exchange is forgotten: its tries end without a word.
+    c.submit(peer, identity, sizeof identity, 8000, o);
+    c.cancel(peer);
+    c.service(20000, o);
+    EXPECT_EQ(c.exchanges(), 0u);
+    const uint8_t orphan[] = {2, 9, 0, 6, 4, 0};  // no exchange to belong to
+    c.submit(peer, orphan, sizeof orphan, 30000, o);
+    EXPECT_EQ(c.counters().refused, 1u);
+    // Port 1/1 has no timeout of its own (1 s): three tries of a, three of b, then the verdict.
+    const AuthPeer other = {1, 1, {2, 0, 0, 0, 0, 8}};
+    c.submit(other, identity, sizeof identity, 30000, o);
+    for (uint64_t t = 30999; t <= 36000; t += t % 1000 ? 1 : 999) c.service(t, o);
+    EXPECT_EQ(o.said, "relay6 accept60 reject unreachable ");
+    EXPECT_EQ(c.counters().timeouts, 3u + 6u);
+    EXPECT_EQ(c.counters().unreachable, 1u);
+}
+
+}  // namespace
