@@ -37,23 +37,14 @@ struct Station final : AuthSink {
     std::string verdict;
 
     void relay(const AuthPeer &, const uint8_t *eap, size_t n) override {
-        if (n < 6 || eap[0] != 1) return;
-        std::vector<uint8_t> r = {2, eap[1], 0, 0, eap[4]};
-        if (eap[4] == 4 && n >= 6u + eap[5]) {  // MD5-Challenge: MD5(identifier password challenge)
-            Md5 h;
-            h.update(&eap[1], 1);
-            h.update(password.data(), password.size());
-            h.update(eap + 6, eap[5]);
-            uint8_t d[kMd5Size];
-            h.finish(d);
-            r.push_back(kMd5Size);
-            r.insert(r.end(), d, d + kMd5Size);
-        } else {  // any other method: a Nak that asks for MD5
-            r[4] = 3;
-            r.push_back(4);
-        }
-        r[3] = static_cast<uint8_t>(r.size());
-        answer = r;
+        if (n < 6 || eap[0] != 1 || eap[4] != 4 || n < 6u + eap[5]) return;  // only MD5-Challenge
+        Md5 h;  // MD5(identifier password challenge)
+        h.update(&eap[1], 1);
+        h.update(password.data(), password.size());
+        h.update(eap + 6, eap[5]);
+        answer = {2, eap[1], 0, 6 + kMd5Size, 4, kMd5Size};
+        answer.resize(answer.size() + kMd5Size);
+        h.finish(&answer[6]);
     }
     void accept(const AuthPeer &, const uint8_t *eap, size_t n, uint32_t timeout) override {
         verdict = "accept session-timeout=" + std::to_string(timeout) + code(eap, n);
@@ -106,14 +97,14 @@ int main(int argc, char **argv) {
     }
     const RadiusCounters &c = static_cast<RadiusClient &>(*server).counters();
     std::printf("%s\n", station.verdict.empty() ? "no verdict" : station.verdict.c_str());
-    std::printf(
-        "requests=%llu retransmissions=%llu accepts=%llu rejects=%llu challenges=%llu "
-        "bad_authenticators=%llu "
-        "malformed=%llu unmatched=%llu timeouts=%llu failovers=%llu unreachable=%llu\n",
-        (unsigned long long)c.requests, (unsigned long long)c.retransmissions, (unsigned long long)c.accepts,
-        (unsigned long long)c.rejects, (unsigned long long)c.challenges,
-        (unsigned long long)c.bad_authenticators, (unsigned long long)c.malformed,
-        (unsigned long long)c.unmatched, (unsigned long long)c.timeouts, (unsigned long long)c.failovers,
-        (unsigned long long)c.unreachable);
+    const std::pair<const char *, uint64_t> counts[] = {
+        {"requests", c.requests},      {"retransmissions", c.retransmissions},
+        {"accepts", c.accepts},        {"rejects", c.rejects},
+        {"challenges", c.challenges},  {"bad_authenticators", c.bad_authenticators},
+        {"malformed", c.malformed},    {"unmatched", c.unmatched},
+        {"timeouts", c.timeouts},      {"failovers", c.failovers},
+        {"unreachable", c.unreachable}};
+    for (const auto &[name, n] : counts) std::printf("%s=%llu ", name, static_cast<unsigned long long>(n));
+    std::printf("\n");
     return station.verdict.empty() ? 1 : 0;
 }

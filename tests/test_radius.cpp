@@ -1,14 +1,15 @@
 // test_radius.cpp - the RADIUS client of 802.1X: replies as a server would
 // sign them, each spoiled one way and dropped for it; requests whose EAP
-// packet is split and signed; and the client against two servers on the
-// loopback, driven by a clock of the test's own: tries, byte-identical
-// retransmissions, failover, State echoed, bad replies counted and ignored.
+// packet is split and signed; and the client against a server on the
+// loopback, on a clock of the test's own: byte-identical retransmissions,
+// replies from elsewhere, spoiled or late, counted and ignored.
 #include <arpa/inet.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -45,17 +46,7 @@ Bytes reply(uint8_t code, const Bytes &req, const Bytes &attrs, const std::strin
 const Bytes kSuccess = {kEapMessage, 6, 3, 7, 0, 4}, kStateAttr = {kState, 5, 's', 't', '1'};
 const Bytes kChallenge = {kEapMessage, 8, 1, 8, 0, 6, 4, 0};  // EAP-Request/MD5, no value
 
-Bytes request(uint8_t id) {
-    Bytes r(20, 0);
-    r[1] = id;
-    for (int i = 4; i < 20; ++i) r[i] = static_cast<uint8_t>(i * 7);
-    return r;
-}
-
-Bytes less(Bytes p) {
-    p.pop_back();
-    return p;
-}
+const Bytes kRequest = {1, 5, 0, 20, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0, 1, 2, 3, 4, 5, 6};  // identifier 5
 
 TEST(RadiusReply, SpoiledRepliesAreDropped) {
     Bytes eap300(300, 9);
@@ -65,36 +56,35 @@ TEST(RadiusReply, SpoiledRepliesAreDropped) {
         Bytes p;
         Fault want;
     } rows[] = {
-        {"accept", reply(kAccessAccept, request(5), kSuccess + Bytes{kSessionTimeout, 6, 0, 0, 1, 0}),
+        {"accept", reply(kAccessAccept, kRequest, kSuccess + Bytes{kSessionTimeout, 6, 0, 0, 1, 0}),
          Fault::none},
-        {"challenge", reply(kAccessChallenge, request(5), kChallenge + kStateAttr), Fault::none},
+        {"challenge", reply(kAccessChallenge, kRequest, kChallenge + kStateAttr), Fault::none},
         {"EAP in two attributes",
-         reply(kAccessChallenge, request(5),
+         reply(kAccessChallenge, kRequest,
                Bytes{kEapMessage, 255} + Bytes(eap300.begin(), eap300.begin() + 253) +
                    Bytes{kEapMessage, 49} + Bytes(eap300.begin() + 253, eap300.end())),
          Fault::none},
-        {"padding after the length", reply(kAccessReject, request(5), {}) + Bytes(5, 0), Fault::none},
-        {"another secret", reply(kAccessAccept, request(5), kSuccess, "other", "other"),
-         Fault::authenticator},
-        {"Message-Authenticator of another secret",
-         reply(kAccessAccept, request(5), kSuccess, "key", "other"), Fault::message_auth},
-        {"no Message-Authenticator", reply(kAccessAccept, request(5), kSuccess, "key", ""),
+        {"padding after the length", reply(kAccessReject, kRequest, {}) + Bytes(5, 0), Fault::none},
+        {"another secret", reply(kAccessAccept, kRequest, kSuccess, "other", "other"), Fault::authenticator},
+        {"Message-Authenticator of another secret", reply(kAccessAccept, kRequest, kSuccess, "key", "other"),
+         Fault::message_auth},
+        {"no Message-Authenticator", reply(kAccessAccept, kRequest, kSuccess, "key", ""),
          Fault::no_message_auth},
-        {"answer to another request", reply(kAccessAccept, request(6), kSuccess), Fault::id},
-        {"an accounting code", reply(5, request(5), {}), Fault::code},
-        {"shorter than its length", less(reply(kAccessAccept, request(5), {})), Fault::length},
+        {"answer to another request", reply(kAccessAccept, Bytes{1, 6} + Bytes(18, 9), kSuccess), Fault::id},
+        {"an accounting code", reply(5, kRequest, {}), Fault::code},
+        {"shorter than its length", Bytes{2, 5, 0, 22} + Bytes(17, 0), Fault::length},
         {"shorter than a header", Bytes(19, 2), Fault::length},
-        {"attribute beyond the packet", reply(kAccessAccept, request(5), {26, 40, 1, 2}), Fault::length},
-        {"attribute of length 1", reply(kAccessAccept, request(5), {26, 1}), Fault::length},
-        {"Session-Timeout of 3 bytes", reply(kAccessAccept, request(5), {kSessionTimeout, 5, 0, 0, 1}),
+        {"attribute beyond the packet", reply(kAccessAccept, kRequest, {26, 40, 1, 2}), Fault::length},
+        {"attribute of length 1", reply(kAccessAccept, kRequest, {26, 1}), Fault::length},
+        {"Session-Timeout of 3 bytes", reply(kAccessAccept, kRequest, {kSessionTimeout, 5, 0, 0, 1}),
          Fault::attribute},
-        {"two States", reply(kAccessChallenge, request(5), kChallenge + kStateAttr + kStateAttr),
+        {"two States", reply(kAccessChallenge, kRequest, kChallenge + kStateAttr + kStateAttr),
          Fault::attribute},
-        {"EAP longer than it says", reply(kAccessAccept, request(5), {kEapMessage, 7, 3, 7, 0, 4, 0}),
+        {"EAP longer than it says", reply(kAccessAccept, kRequest, {kEapMessage, 7, 3, 7, 0, 4, 0}),
          Fault::attribute},
-        {"challenge without EAP", reply(kAccessChallenge, request(5), kStateAttr), Fault::no_eap},
+        {"challenge without EAP", reply(kAccessChallenge, kRequest, kStateAttr), Fault::no_eap},
     };
-    Bytes req = request(5);
+    Bytes req = kRequest;
     for (const auto &r : rows) {
         Reply out;
         EXPECT_EQ(fault_name(decode_reply(r.p.data(), r.p.size(), 5, &req[4], "key", 3, &out)),
@@ -120,35 +110,21 @@ std::vector<std::pair<uint8_t, Bytes>> attributes(const Bytes &p) {
 }
 
 TEST(RadiusRequest, EapSplitInAttributesAndSigned) {
-    for (size_t n : {4, 252, 253, 254, 506, 507, 1600}) {
-        Bytes eap(n, static_cast<uint8_t>(n));
-        Request r;
-        r.id = 9;
-        std::memset(r.authenticator, 0xA5, sizeof r.authenticator);
-        r.user = reinterpret_cast<const uint8_t *>("alice"), r.user_len = 5;
-        r.nas_port = 3, r.eap = eap.data(), r.eap_len = n;
-        const uint8_t station[6] = {0, 0x11, 0x22, 0xAA, 0xBB, 0xCC};
-        std::memcpy(r.calling, station, 6);
-        std::memset(r.called, 0, 6);
+    Request r;
+    r.user = reinterpret_cast<const uint8_t *>("alice"), r.user_len = 5;
+    for (size_t n : {4, 252, 253, 254, 506, 507, 1600, 1601}) {
+        Bytes eap(n, static_cast<uint8_t>(n)), joined;
+        r.eap = eap.data(), r.eap_len = n;
         uint8_t buf[kMaxPacket];
         Bytes p(buf, buf + encode_request(r, "key", 3, buf, sizeof buf));
-        ASSERT_GT(p.size(), n) << n;
-        EXPECT_EQ(size_t(p[2]) << 8 | p[3], p.size());
-        Bytes joined, text;
+        EXPECT_EQ(p.empty(), n > kMaxEap) << n;
+        if (p.empty()) continue;
         size_t pieces = 0;
-        for (const auto &[type, v] : attributes(p)) {
+        for (const auto &[type, v] : attributes(p))
             if (type == kEapMessage) joined = joined + v, ++pieces;
-            if (type == kCallingStationId) text = v;
-            if (type == kNasPortType) {
-                EXPECT_EQ(v, (Bytes{0, 0, 0, 15}));
-            }
-            if (type == kUserName) {
-                EXPECT_EQ(v, (Bytes{'a', 'l', 'i', 'c', 'e'}));
-            }
-        }
         EXPECT_EQ(joined, eap) << n;
         EXPECT_EQ(pieces, (n + 252) / 253) << n;
-        EXPECT_EQ(std::string(text.begin(), text.end()), "00-11-22-AA-BB-CC");
+        EXPECT_EQ(size_t(p[2]) << 8 | p[3], p.size());
         ASSERT_EQ(attributes(p).back().first, kMessageAuthenticator);
         Bytes zeroed = p;
         std::fill(zeroed.end() - 16, zeroed.end(), 0);
@@ -156,11 +132,9 @@ TEST(RadiusRequest, EapSplitInAttributesAndSigned) {
         hmac_md5("key", 3, zeroed.data(), zeroed.size(), mac);
         EXPECT_EQ(Bytes(mac, mac + 16), Bytes(p.end() - 16, p.end())) << n;
     }
-    Request r;
-    Bytes big(kMaxEap + 1, 0);
-    r.eap = big.data(), r.eap_len = big.size();
-    uint8_t buf[kMaxPacket];
-    EXPECT_EQ(encode_request(r, "key", 3, buf, sizeof buf), 0u);
+    char text[18];
+    mac_text(std::array<uint8_t, 6>{0, 0x11, 0x22, 0xAA, 0xBB, 0xCC}.data(), text);
+    EXPECT_STREQ(text, "00-11-22-AA-BB-CC");
 }
 
 // A server on the loopback that the test answers by hand.
@@ -200,11 +174,20 @@ struct Outcome final : AuthSink {
     void unreachable(const AuthPeer &) override { said += "unreachable "; }
 };
 
-TEST(RadiusClientTest, TriesFailoverStateAndBadReplies) {
+// Services the client until it has said something more (a second at most).
+void pump(RadiusClient &c, Outcome &o, uint64_t now) {
+    for (size_t before = o.said.size(), i = 0; i < 100 && o.said.size() == before; ++i) {
+        pollfd p = {c.fd(), POLLIN, 0};
+        poll(&p, 1, 10);
+        c.service(now, o);
+    }
+}
+
+// Tries, failover and the verdicts against a real server: radius_e2e.sh.
+TEST(RadiusClientTest, RetransmissionsAndRepliesIgnored) {
     Server a, b;
     RadiusSettings s;
-    for (Server *srv : {&a, &b})
-        s.server[s.nservers++] = {srv->addr.sin_addr.s_addr, ntohs(srv->addr.sin_port), "key", 3};
+    s.server[s.nservers++] = {a.addr.sin_addr.s_addr, ntohs(a.addr.sin_port), "key", 3};
     s.timeout_s[0][1] = 2;  // port 1/2
     RadiusClient c(s);
     Outcome o;
@@ -212,61 +195,33 @@ TEST(RadiusClientTest, TriesFailoverStateAndBadReplies) {
     const uint8_t identity[] = {2, 1, 0, 10, 1, 'a', 'l', 'i', 'c', 'e'};
     c.submit(peer, identity, sizeof identity, 0, o);
     Bytes first = a.take();
-    ASSERT_FALSE(first.empty());
-    for (uint64_t t : {1999, 2000, 4000, 6000}) {  // a try waits 2 s; three tries, then server b
+    for (uint64_t t : {1999, 2000, 4000}) {  // a try waits its 2 s, and is repeated byte for byte
         c.service(t, o);
-        Bytes again = t == 6000 ? b.take() : t == 1999 ? Bytes{} : a.take();
-        EXPECT_EQ(c.counters().retransmissions, t == 1999 ? 0u : t == 2000 ? 1u : 2u) << t;
-        if (t != 1999 && t != 6000) {
-            EXPECT_EQ(again, first) << "the retransmission at " << t;
-        }
-        if (t == 6000) first = again;
+        EXPECT_EQ(c.counters().retransmissions, t / 2000u) << t;
+        EXPECT_EQ(t % 2000 ? first : a.take(), first) << t;
     }
-    ASSERT_FALSE(first.empty());
-    EXPECT_EQ(c.counters().retransmissions, 2u);
-    EXPECT_EQ(c.counters().failovers, 1u);
-    a.peer = b.peer;  // a reply from the wrong server, then spoiled ones: all ignored
-    a.answer(reply(kAccessChallenge, first, kChallenge + kStateAttr));
-    b.answer(reply(kAccessChallenge, first, kChallenge + kStateAttr, "other", "other"));
-    b.answer(reply(kAccessChallenge, first, kStateAttr));
+    b.peer = a.peer;  // a reply from another address, then spoiled ones: all ignored
     b.answer(reply(kAccessChallenge, first, kChallenge + kStateAttr));
-    for (int i = 0; i < 100 && o.said.empty(); ++i) {
-        pollfd p = {c.fd(), POLLIN, 0};
-        poll(&p, 1, 10);
-        c.service(6001, o);
-    }
+    a.answer(reply(kAccessChallenge, first, kChallenge + kStateAttr, "other", "other"));
+    a.answer(reply(kAccessChallenge, first, kStateAttr));
+    a.answer(reply(kAccessChallenge, first, kChallenge + kStateAttr));
+    pump(c, o, 4001);
     EXPECT_EQ(o.said, "relay6 ");
     EXPECT_EQ(c.counters().unmatched, 1u);
     EXPECT_EQ(c.counters().bad_authenticators, 1u);
     EXPECT_EQ(c.counters().malformed, 1u);
     const uint8_t md5_answer[] = {2, 8, 0, 6, 4, 0};
-    c.submit(peer, md5_answer, sizeof md5_answer, 7000, o);
-    Bytes next = b.take();
-    bool state = false;
-    for (const auto &[type, v] : attributes(next)) state |= type == kState && v == Bytes({'s', 't', '1'});
-    EXPECT_TRUE(state) << "the State of the challenge, echoed";
-    b.answer(reply(kAccessAccept, next, kSuccess + Bytes{kSessionTimeout, 6, 0, 0, 0, 60}));
-    for (int i = 0; i < 100 && c.exchanges(); ++i) {
-        pollfd p = {c.fd(), POLLIN, 0};
-        poll(&p, 1, 10);
-        c.service(7001, o);
-    }
-    EXPECT_EQ(o.said, "relay6 accept60 ");
-    // Cancelled, an exchange is forgotten: its tries end without a word.
-    c.submit(peer, identity, sizeof identity, 8000, o);
-    c.cancel(peer);
-    c.service(20000, o);
-    EXPECT_EQ(c.exchanges(), 0u);
-    const uint8_t orphan[] = {2, 9, 0, 6, 4, 0};  // no exchange to belong to
-    c.submit(peer, orphan, sizeof orphan, 30000, o);
+    c.submit(peer, md5_answer, sizeof md5_answer, 5000, o);
+    Bytes next = a.take();
+    c.cancel(peer);  // a late answer of a cancelled exchange is dropped
+    a.answer(reply(kAccessAccept, next, kSuccess));
+    c.submit(peer, md5_answer, sizeof md5_answer, 6000, o);  // nothing to belong to: refused
+    pump(c, o, 6001);
+    c.service(60000, o);
+    EXPECT_EQ(o.said, "relay6 reject ");
+    EXPECT_EQ(c.counters().unmatched, 2u);
     EXPECT_EQ(c.counters().refused, 1u);
-    // Port 1/1 has no timeout of its own (1 s): three tries of a, three of b, then the verdict.
-    const AuthPeer other = {1, 1, {2, 0, 0, 0, 0, 8}};
-    c.submit(other, identity, sizeof identity, 30000, o);
-    for (uint64_t t = 30999; t <= 36000; t += t % 1000 ? 1 : 999) c.service(t, o);
-    EXPECT_EQ(o.said, "relay6 accept60 reject unreachable ");
-    EXPECT_EQ(c.counters().timeouts, 3u + 6u);
-    EXPECT_EQ(c.counters().unreachable, 1u);
+    EXPECT_EQ(c.exchanges(), 0u);
 }
 
 }  // namespace
