@@ -51,7 +51,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     if (f != Fault::none) return 0;
     if (!signs) std::abort();  // a forgery passed
     if (r.code != kAccessAccept && r.code != kAccessReject && r.code != kAccessChallenge) std::abort();
-    if (r.eap_len > kMaxEap || r.state_len > kMaxState || (r.code == kAccessChallenge && r.eap_len < 4)) std::abort();
+    if (r.eap_len > kMaxEap || r.state_len > kMaxState || (r.code == kAccessChallenge && r.eap_len < 4))
+        std::abort();
     if (r.eap_len && (size_t(r.eap[2]) << 8 | r.eap[3]) != r.eap_len) std::abort();
     for (size_t i = 4; i < 4 + kAuthSize; ++i) {
         p[i] ^= 0x40;

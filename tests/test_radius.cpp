@@ -224,4 +224,23 @@ TEST(RadiusClientTest, RetransmissionsAndRepliesIgnored) {
     EXPECT_EQ(c.exchanges(), 0u);
 }
 
+TEST(RadiusClientTest, OneExchangePerIdentifierAtMost) {
+    Server a;
+    RadiusSettings s;
+    s.server[s.nservers++] = {a.addr.sin_addr.s_addr, ntohs(a.addr.sin_port), "key", 3};
+    RadiusClient c(s);
+    Outcome o;
+    const uint8_t identity[] = {2, 1, 0, 5, 1}, md5_answer[] = {2, 8, 0, 6, 4, 0};
+    AuthPeer peer = {1, 1, {2, 0, 0, 0, 0, 0}};
+    for (size_t i = 0; i <= RadiusClient::kMaxExchanges; ++i) {
+        peer.station[4] = static_cast<uint8_t>(i >> 8), peer.station[5] = static_cast<uint8_t>(i);
+        c.submit(peer, identity, sizeof identity, 0, o);
+    }
+    EXPECT_EQ(c.exchanges(), RadiusClient::kMaxExchanges);
+    EXPECT_EQ(o.said, "reject ");  // the one too many
+    peer.station[4] = 0;  // the first, answering while every identifier is taken: it takes its own again
+    c.submit(peer, md5_answer, sizeof md5_answer, 1, o);
+    EXPECT_EQ(c.counters().requests, RadiusClient::kMaxExchanges + 1);
+}
+
 }  // namespace

@@ -138,6 +138,7 @@ void RadiusClient::submit(const AuthPeer &peer, const uint8_t *eap, size_t n, ui
 // A new request of the exchange's EAP packet to its current server.
 void RadiusClient::send_new(Exchange &x, uint64_t now_ms) {
     radius::Request r;
+    x.waiting = false;  // its identifier of before is free again
     r.id = x.id = next_id();
     if (getrandom(x.auth, sizeof x.auth, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof x.auth)) {
         // No entropy yet (early boot): unique still, from the clock and a count.
