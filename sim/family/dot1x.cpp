@@ -248,6 +248,10 @@ uint32_t dot1x_guest_vlan(const Model &m, uint32_t unit, uint32_t port) {
     return port_value(m, kGuestVlan, unit, port);
 }
 
+uint32_t dot1x_server_timeout(const Model &m, uint32_t unit, uint32_t port) {
+    return port_value(m, kServerTimeout, unit, port);
+}
+
 int32_t dot1x_authorize(Model &m, uint32_t unit, uint32_t port, const uint8_t *station) {
     if (!m.topo.exists(unit, port) || m.topo.is_stack(unit, port)) return KEL_DRV_ERR_NO_SUCH_PORT;
     if (station && (station[0] & 1u)) return KEL_DRV_ERR_BAD_VALUE;

@@ -18,6 +18,8 @@ namespace kelsim {
 uint32_t dot1x_frame_state(const Model &m, uint32_t unit, uint32_t port);
 bool dot1x_single_host(const Model &m, uint32_t unit, uint32_t port);
 uint32_t dot1x_guest_vlan(const Model &m, uint32_t unit, uint32_t port);
+// Seconds a RADIUS server has to answer each try of a port's requests.
+uint32_t dot1x_server_timeout(const Model &m, uint32_t unit, uint32_t port);
 // A station authorized on a port, as a completed exchange would leave it;
 // a null station deauthorizes the port. -202 for no such port, -203 for a
 // group address.
