@@ -15,7 +15,8 @@ if [ "$(id -u)" != 0 ]; then
 fi
 [ -n "${KEL_SNOOP_NS:-}" ] || exec unshare -nm env KEL_SNOOP_NS=1 bash "$0" "$@"
 source "$(dirname "$0")/e2e_lib.sh"
-py="python3 $(cd "$(dirname "$0")" && pwd)/mcast_host.py"
+# (the interpreter itself, not a wrapper that picks one: each host starts it anew)
+py="$(python3 -c 'import sys; print(sys.executable)') $(cd "$(dirname "$0")" && pwd)/mcast_host.py"
 pids=()
 trap 'kill "${pids[@]}" 2>/dev/null; wait; rm -rf "$dir"' EXIT
 mount -t tmpfs tmpfs /run

@@ -238,10 +238,12 @@ Verdict snoop_ingress(View &v, Frame &f, Effects &fx) {
     bool igmp_on = vlan_on(v.igmp_vlans, f.vid), dhcp_on = vlan_on(v.dhcp_vlans, f.vid);
     Ipv4 ip;
     if (!(igmp_on | dhcp_on) || !parse_ipv4(f, &ip)) return Verdict::forward;
-    bool igmp_message = igmp_on && ip.protocol == kIgmp, dhcp_message = dhcp_on && ip.protocol == kUdp && dhcp_ports(ip);
+    bool igmp_message = igmp_on && ip.protocol == kIgmp,
+         dhcp_message = dhcp_on && ip.protocol == kUdp && dhcp_ports(ip);
     if (!igmp_message && !dhcp_message) return Verdict::forward;
     const uint8_t *h = f.data + f.payload();
-    if (inet_sum(h, static_cast<uint32_t>(ip.l4 - h)) != 0xFFFF) return Verdict::discard;  // a wrong header checksum
+    if (inet_sum(h, static_cast<uint32_t>(ip.l4 - h)) != 0xFFFF)
+        return Verdict::discard;  // a wrong header checksum
     return igmp_message ? igmp(v, fx, f, ip) : dhcp(v, fx, f, ip);
 }
 
