@@ -998,9 +998,8 @@ TEST_F(Dataplane, DhcpSnooping) {
     } rows[] = {
         {"an offer from an untrusted port", 2, from_server(dhcp(2, client, addr, 60)), "", 0},
         {"an ack from an untrusted port", 2, from_server(dhcp(5, client, addr, 60)), "", 0},
-        {"an ack with options overflowing", 6, from_server(dhcp(5, client, addr, 60, {12, 200, 'x'})),
-         "12345", 0},
-        {"an ack with a wrong UDP checksum", 6, from_server(dhcp(5, client, addr, 60), 0x1234), "12345", 0},
+        {"an ack with options overflowing", 6, from_server(dhcp(5, client, addr, 60, {12, 200, 'x'})), "", 0},
+        {"an ack with a wrong UDP checksum", 6, from_server(dhcp(5, client, addr, 60), 0x1234), "", 0},
         {"an ack from the trusted port", 6, from_server(dhcp(5, client, addr, 60)), "12345", 60},
         {"a release", 1,
          ipv4(kBroadcast, client, 17, addr, ip4(10, 0, 0, 6), udp(68, 67, dhcp(7, client, addr, 0))), "23456",
@@ -1019,6 +1018,59 @@ TEST_F(Dataplane, DhcpSnooping) {
     EXPECT_EQ(std::make_tuple(b.ip, b.vid, b.unit, b.port), std::make_tuple(htonl(addr), 1u, 1u, 1u));
     with_model([](Model &m) { advance_clock(m, 31); });  // the lease ends
     EXPECT_TRUE(until([&] { return binding_of(client, &found), found == 0; }));
+}
+
+// What snooping cannot read it drops, counted as the receiving port's discard;
+// what it does not snoop on goes on. (Snooping on for VLAN 1, fa1/0/6 trusted.)
+TEST_F(Dataplane, MalformedSnoopedPacketsAreDroppedAndCounted) {
+    ifport p6 = fa(6);
+    ASSERT_EQ(kel_igmpsnoop_status_set(1), 0);
+    ASSERT_EQ(kel_igmpsnoop_vlan_set(1, 1), 0);
+    ASSERT_EQ(kel_dhcpsnoop_status_set(1), 0);
+    ASSERT_EQ(kel_dhcpsnoop_vlan_set(1, 1), 0);
+    ASSERT_EQ(kel_dhcpsnoop_trust_set(&p6, 1), 0);
+    const Mac client = station(6), gmac = {0x01, 0x00, 0x5E, 0x01, 0x01, 0x01};
+    const uint32_t g = ip4(239, 1, 1, 1), any = ip4(255, 255, 255, 255), me = ip4(10, 0, 0, 6);
+    auto with = [](Bytes m, size_t at, uint8_t x) { return m[at] ^= x, m; };
+    auto report = [&](const Bytes &m) { return ipv4(gmac, client, 2, me, g, m); };
+    auto to_server = [&](const Bytes &u) { return ipv4(kBroadcast, client, 17, me, any, u); };
+    Bytes cut = igmp(0x16, g);
+    cut.resize(6);
+    Bytes no_type = dhcp(1, client, 0, 0);
+    no_type.erase(no_type.begin() + 240, no_type.begin() + 243);  // option 53
+    struct Row {
+        const char *what;
+        Bytes f;
+        const char *receivers;
+    } rows[] = {
+        {"an IGMP report", report(igmp(0x16, g)), ""},  // no member or router port yet
+        {"an IGMP type snooping does not know", report(igmp(0x13, g)), ""},
+        {"a cut IGMP message", report(cut), nullptr},
+        {"an IGMP checksum wrong", report(with(igmp(0x16, g), 2, 1)), nullptr},
+        {"a wrong IP header checksum", with(report(igmp(0x16, g)), 24, 1), nullptr},
+        {"a version 3 record past the end", report(igmp(0x22, 1, {4, 0, 0, 1, 239, 1, 1, 1})), nullptr},
+        {"a version 3 report of more records than it holds",
+         report(igmp(0x22, 2, {4, 0, 0, 0, 239, 1, 1, 1})), nullptr},
+        {"a DHCP discover", to_server(udp(68, 67, dhcp(1, client, 0, 0))), "12345"},
+        {"a DHCP option past the end", to_server(udp(68, 67, dhcp(1, client, 0, 0, {12, 200}))), nullptr},
+        {"a DHCP message without its type", to_server(udp(68, 67, no_type)), nullptr},
+        {"a DHCP message without the cookie", to_server(udp(68, 67, with(dhcp(1, client, 0, 0), 236, 1))),
+         nullptr},
+        {"a DHCP message too short", to_server(udp(68, 67, Bytes(200, 0))), nullptr},
+        {"a UDP checksum wrong", to_server(udp(68, 67, dhcp(1, client, 0, 0), 0x1234)), nullptr},
+        {"a UDP length beyond the packet", to_server(with(udp(68, 67, dhcp(1, client, 0, 0)), 4, 0x10)),
+         nullptr},
+        {"other UDP ports are not DHCP", to_server(udp(67, 67, Bytes(10, 0))), "12345"},
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.what);
+        uint32_t before = counter(6, KEL_DRV_CTR_IN_DISCARD);
+        EXPECT_EQ(ports_of(deliver(6, r.f)), r.receivers ? r.receivers : "");
+        uint32_t want = before + (r.receivers ? 0 : 1);
+        EXPECT_TRUE(until([&] { return counter(6, KEL_DRV_CTR_IN_DISCARD) == want; }))
+            << counter(6, KEL_DRV_CTR_IN_DISCARD) << " want " << want;
+    }
+    EXPECT_EQ(snooped(gmac), "6");  // the one good report
 }
 
 // ---- The lock, a second dataplane, names taken ----------------------------------------

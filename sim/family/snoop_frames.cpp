@@ -19,9 +19,13 @@
 // VLAN, the port the MAC table knows the client behind, the lease); a
 // RELEASE removes it, and the lease's end does too (dhcp_upkeep).
 //
-// A packet that does not hold what its headers say (cut short, a wrong IP,
-// IGMP or UDP checksum, options running past their end, no message type)
-// is snooped on no further and goes on as a plain frame.
+// An IGMP message, or a UDP datagram between the DHCP ports (67 and 68 either
+// way), that does not hold what its headers say (cut short, a wrong IP, IGMP
+// or UDP checksum, a version 3 record or a DHCP option running past the end,
+// no DHCP magic cookie or message type) is dropped and counted as a discard
+// of the port that received it: a switch that snoops on a protocol does
+// not pass on what it cannot read. Other IGMP types (unknown to snooping) go
+// on as plain frames, and so does a later fragment, which has no header.
 #include "dataplane/pipeline.h"
 #include "family/arl_table.h"
 #include "family/policy.h"
@@ -90,13 +94,14 @@ void leave(View &v, Effects &fx, int slot, uint16_t vid, uint32_t group) {
     l.due_ns = v.now_ns + uint64_t{v.lmqi_tenths} * 100000000u;
 }
 
-// A version 3 report's records, each checked to lie within the message before any is used.
-void igmp_v3_report(View &v, Effects &fx, const Frame &f, const uint8_t *p, uint32_t len) {
+// A version 3 report's records, each checked to lie within the message
+// before any is used; false when one does not.
+bool igmp_v3_report(View &v, Effects &fx, const Frame &f, const uint8_t *p, uint32_t len) {
     uint32_t records = be16(p + 6), at = 8;
     for (uint32_t i = 0, r = at; i < records; ++i) {
-        if (r + 8 > len) return;
+        if (r + 8 > len) return false;
         r += 8 + be16(p + r + 2) * 4u + p[r + 1] * 4u;
-        if (r > len) return;
+        if (r > len) return false;
     }
     for (uint32_t i = 0; i < records; ++i) {
         uint8_t type = p[at];
@@ -108,29 +113,39 @@ void igmp_v3_report(View &v, Effects &fx, const Frame &f, const uint8_t *p, uint
         else if (type >= 2 && type <= 5)
             join(v, fx, f.in, f.vid, group);
     }
+    return true;
 }
 
-void igmp(View &v, Effects &fx, const Frame &f, const Ipv4 &ip) {
+Verdict igmp(View &v, Effects &fx, const Frame &f, const Ipv4 &ip) {
     const uint8_t *p = ip.l4;
-    if (!ip.first || ip.l4_len < 8 || inet_sum(p, ip.l4_len) != 0xFFFF) return;
+    if (!ip.first) return Verdict::forward;
+    if (ip.l4_len < 8 || inet_sum(p, ip.l4_len) != 0xFFFF) return Verdict::discard;
     uint32_t group = be32(p + 4);
     switch (p[0]) {
         case 0x11:  // a query: a router sits behind the port
             add_to(v.routers[f.vid], f.in);
-            return;
+            break;
         case 0x12:  // version 1 and 2 reports
         case 0x16:
             if (snooped_group(group)) join(v, fx, f.in, f.vid, group);
-            return;
+            break;
         case 0x17:
             if (snooped_group(group)) leave(v, fx, f.in, f.vid, group);
-            return;
+            break;
         case 0x22:
-            igmp_v3_report(v, fx, f, p, ip.l4_len);
-            return;
+            if (!igmp_v3_report(v, fx, f, p, ip.l4_len)) return Verdict::discard;
+            break;
         default:
-            return;
+            break;
     }
+    return Verdict::forward;
+}
+
+// A UDP datagram from a DHCP client to a server or back (a relay's, between servers, is not snooped).
+bool dhcp_ports(const Ipv4 &ip) {
+    if (!ip.first || ip.l4_len < 4) return false;
+    uint16_t from = be16(ip.l4), to = be16(ip.l4 + 2);
+    return (from == kServerPort && to == kClientPort) || (from == kClientPort && to == kServerPort);
 }
 
 // The UDP payload of a packet whose UDP length and checksum hold, or null.
@@ -180,12 +195,10 @@ bool dhcp_options(const uint8_t *p, uint32_t len, Dhcp *d) {
 Verdict dhcp(View &v, Effects &fx, const Frame &f, const Ipv4 &ip) {
     uint32_t len;
     const uint8_t *p = udp_payload(f, ip, &len);
-    if (!p) return Verdict::forward;
-    uint16_t from = be16(ip.l4), to = be16(ip.l4 + 2);
-    bool server = from == kServerPort && to == kClientPort, client = from == kClientPort && to == kServerPort;
+    if (!p) return Verdict::discard;
+    bool server = be16(ip.l4) == kServerPort, client = !server;
     Dhcp d{};
-    if ((!server && !client) || len < 240 || be32(p + 236) != 0x63825363 || !dhcp_options(p, len, &d))
-        return Verdict::forward;
+    if (len < 240 || be32(p + 236) != 0x63825363 || !dhcp_options(p, len, &d)) return Verdict::discard;
     bool server_message = d.type == kOffer || d.type == kAck || d.type == kNak;
     if (server_message && !v.policy[f.in].dhcp_trusted) return Verdict::discard;
     const uint8_t *chaddr = p + 28;
@@ -225,12 +238,13 @@ Verdict snoop_ingress(View &v, Frame &f, Effects &fx) {
     bool igmp_on = vlan_on(v.igmp_vlans, f.vid), dhcp_on = vlan_on(v.dhcp_vlans, f.vid);
     Ipv4 ip;
     if (!(igmp_on | dhcp_on) || !parse_ipv4(f, &ip)) return Verdict::forward;
+    bool igmp_message = igmp_on && ip.protocol == kIgmp,
+         dhcp_message = dhcp_on && ip.protocol == kUdp && dhcp_ports(ip);
+    if (!igmp_message && !dhcp_message) return Verdict::forward;
     const uint8_t *h = f.data + f.payload();
     if (inet_sum(h, static_cast<uint32_t>(ip.l4 - h)) != 0xFFFF)
-        return Verdict::forward;  // a wrong header checksum
-    if (igmp_on && ip.protocol == kIgmp) igmp(v, fx, f, ip);
-    if (dhcp_on && ip.protocol == kUdp) return dhcp(v, fx, f, ip);
-    return Verdict::forward;
+        return Verdict::discard;  // a wrong header checksum
+    return igmp_message ? igmp(v, fx, f, ip) : dhcp(v, fx, f, ip);
 }
 
 Verdict snoop_egress(View &v, Frame &f, Effects &) {
