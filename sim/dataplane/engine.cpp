@@ -23,6 +23,7 @@
 #include "dataplane/pipeline.h"
 #include "family/arl_table.h"
 #include "family/forwarding.h"
+#include "family/lacp_run.h"
 #include "family/stp_run.h"
 #include "model/state.h"
 
@@ -68,7 +69,12 @@ bool write_file(const char *path, const char *text) {
 class Engine {
 public:
     Engine(Model &m, const DataplaneOptions &o)
-        : m_(m), o_(o), view_(new View()), fx_(new Effects()), stp_(new SpanningTree()) {}
+        : m_(m),
+          o_(o),
+          view_(new View()),
+          fx_(new Effects()),
+          stp_(new SpanningTree()),
+          lacp_(new LacpRunner()) {}
     int run();
 
 private:
@@ -86,6 +92,7 @@ private:
     void send(int slot, const Frame &f, bool tagged, bool as_received);
     void flush(Port &p);
     void run_protocols();
+    void queue_control(int slot, const uint8_t *data, size_t len);
     void sync();
     void apply_effects();
     void apply_links();
@@ -97,6 +104,7 @@ private:
     std::unique_ptr<View> view_;
     std::unique_ptr<Effects> fx_;
     std::unique_ptr<SpanningTree> stp_;
+    std::unique_ptr<LacpRunner> lacp_;
     std::vector<std::unique_ptr<Port>> ports_;
     Port *by_slot_[kSlots] = {};
     Netlink inner_nl_;
@@ -140,10 +148,13 @@ bool Engine::list_ports() {
             ports_.push_back(std::move(port));
         }
     SpanningTree::retire(m_);  // what a dataplane killed before left
+    LacpRunner::retire(m_);
     compile_view(m_, *view_);
     view_->clock_last = clock_now(m_);
     view_->clock_offset = m_.fwd.clock_offset;
     stp_->configure(*view_, *fx_);
+    lacp_->configure(*view_, *fx_);
+    fx_->lacp_changed = true;
     return true;
 }
 
@@ -308,6 +319,7 @@ int Engine::run() {
         if (last) {
             apply_effects();
             SpanningTree::retire(m_);  // no longer on the wire
+            LacpRunner::retire(m_);
         }
     }
     remove_ports();
@@ -419,24 +431,31 @@ void Engine::flush(Port &p) {
 // The protocols act on the control frames of the batch and on the time
 // that passed; what they send goes out at once.
 void Engine::run_protocols() {
-    stp_->step(*view_, *fx_, static_cast<uint64_t>(monotonic() * 1000));
-    for (uint32_t i = 0; i < stp_->outgoing(); ++i) {
-        const StpFrame &f = stp_->frame(i);
-        Port *p = by_slot_[f.slot];
-        if (!p) continue;
-        if (p->ring.full()) flush(*p);
-        int pieces = 0;
-        const iovec *v = p->ring.queue(f.data, nullptr, f.data + 12, stp::kFrameSize - 12, &pieces);
-        if (p->pcap.is_open()) {
-            struct timespec t;
-            clock_gettime(CLOCK_REALTIME, &t);
-            p->pcap.add(v, pieces, static_cast<uint32_t>(t.tv_sec), static_cast<uint32_t>(t.tv_nsec));
-        }
-    }
-    if (!stp_->outgoing()) return;
+    uint64_t now = static_cast<uint64_t>(monotonic() * 1000);
+    stp_->step(*view_, *fx_, now);
+    lacp_->step(*view_, *fx_, now);
+    for (uint32_t i = 0; i < stp_->outgoing(); ++i)
+        queue_control(stp_->frame(i).slot, stp_->frame(i).data, stp::kFrameSize);
+    for (uint32_t i = 0; i < lacp_->outgoing(); ++i)
+        queue_control(lacp_->frame(i).slot, lacp_->frame(i).data, lacp::kFrameSize);
+    if (!stp_->outgoing() && !lacp_->outgoing()) return;
     for (auto &p : ports_)
         if (p->ring.queued()) flush(*p);
     stp_->sent();
+    lacp_->sent();
+}
+
+void Engine::queue_control(int slot, const uint8_t *data, size_t len) {
+    Port *p = by_slot_[slot];
+    if (!p) return;
+    if (p->ring.full()) flush(*p);
+    int pieces = 0;
+    const iovec *v = p->ring.queue(data, nullptr, data + 12, static_cast<uint32_t>(len - 12), &pieces);
+    if (p->pcap.is_open()) {
+        struct timespec t;
+        clock_gettime(CLOCK_REALTIME, &t);
+        p->pcap.add(v, pieces, static_cast<uint32_t>(t.tv_sec), static_cast<uint32_t>(t.tv_nsec));
+    }
 }
 
 // Adds the frames' effects to the model and compiles the View again when
@@ -452,6 +471,7 @@ void Engine::sync() {
             compile_view(m_, *view_);
             view_->clock_offset = m_.fwd.clock_offset;
             stp_->configure(*view_, *fx_);
+            lacp_->configure(*view_, *fx_);
             compile = true;
         } else if (fx_->fdb_stale) {
             compile_fdb(m_, *view_);
@@ -481,6 +501,10 @@ void Engine::apply_effects() {
     if (fx.stp_changed) {
         stp_->publish(m_);
         fx.stp_changed = false;
+    }
+    if (fx.lacp_changed) {
+        lacp_->publish(m_);
+        fx.lacp_changed = false;
     }
 }
 

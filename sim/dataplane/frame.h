@@ -68,6 +68,13 @@ struct BpduIn {
 };
 constexpr uint32_t kMaxBpdus = 64;  // a batch's worth: more are refused, as a flood
 
+// An LACPDU a port took, for LACP to act on after the batch.
+struct LacpduIn {
+    int slot;
+    lacp::Pdu pdu;
+};
+constexpr uint32_t kMaxLacpdus = 64;  // a batch's worth: more are refused, as a flood
+
 // What the frames of one batch change in the model; the dataplane adds it
 // to the model when it next holds the lock.
 struct Effects {
@@ -81,13 +88,18 @@ struct Effects {
     uint32_t bpdu_refused[kSlots];  // malformed BPDUs and those beyond kMaxBpdus, per port
     iflist flush;                   // ports whose learned stations the spanning tree forgot
     bool stp_changed;               // the spanning tree's outcome changed: for the model
+    LacpduIn lacpdu[kMaxLacpdus];
+    uint32_t lacpdu_count;
+    uint32_t lacpdu_refused[kSlots];  // malformed LACPDUs and those beyond kMaxLacpdus, per port
+    bool lacp_changed;                // LACP's outcome changed: for the model
 
     uint32_t *counters(int slot) {
         add_to(counted, slot);
         return counter[slot];
     }
     bool pending() const {
-        return learned_count || fdb_stale || !empty_set(counted) || !empty_set(flush) || stp_changed;
+        return learned_count || fdb_stale || !empty_set(counted) || !empty_set(flush) || stp_changed ||
+               lacp_changed;
     }
 };
 

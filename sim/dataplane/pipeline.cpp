@@ -15,6 +15,7 @@ namespace {
 const Stage kStages[] = {
     port_receive,         // port: link, frames the port cannot take
     take_control_frames,  // the switch's own protocols
+    trunk_ingress,        // trunks: a dynamic trunk's member collects only when LACP says
     stp_ingress,          // spanning tree: discarding, learning
     vlan_ingress,         // VLAN: classification, ingress filtering
     learn_source,         // MAC table: learning, moves
@@ -25,7 +26,8 @@ const Stage kStages[] = {
 
 // The protocols of the switch that take control frames.
 const ControlProtocol kControlProtocols[] = {
-    {"spanning tree", is_bpdu, take_bpdu},  // stp_frames.cpp
+    {"spanning tree", is_bpdu, take_bpdu},         // stp_frames.cpp
+    {"link aggregation", is_lacpdu, take_lacpdu},  // trunk_frames.cpp
 };
 
 bool reserved_group(const uint8_t *mac) {
@@ -83,6 +85,7 @@ void compile_view(const Model &m, View &v) {
     compile_trunks(m, v);
     compile_mirrors(m, v);
     compile_stp(m, v);
+    compile_lacp(m, v);
 }
 
 }  // namespace kelsim

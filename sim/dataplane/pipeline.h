@@ -47,6 +47,8 @@ Verdict learn_source(View &v, Frame &f, Effects &fx);
 Verdict forward_frame(View &v, Frame &f, Effects &fx);
 // VLAN family: only members of the frame's VLAN send it.
 Verdict vlan_egress(View &v, Frame &f, Effects &fx);
+// Trunk family: a member of a dynamic trunk that LACP keeps from collecting drops.
+Verdict trunk_ingress(View &v, Frame &f, Effects &fx);
 // Trunk family: each trunk sends it by one member, chosen by its criteria.
 Verdict trunk_egress(View &v, Frame &f, Effects &fx);
 
@@ -91,5 +93,11 @@ struct ControlProtocol {
 // counted as refused.
 bool is_bpdu(const Frame &f);
 void take_bpdu(View &v, Frame &f, Effects &fx);
+
+// Trunk family: LACPDUs (slow protocols, to 01-80-C2-00-00-02), queued in
+// Effects for LACP; a malformed one, or one beyond a batch's worth, is
+// counted as refused, a marker PDU dropped.
+bool is_lacpdu(const Frame &f);
+void take_lacpdu(View &v, Frame &f, Effects &fx);
 
 }  // namespace kelsim

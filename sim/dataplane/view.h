@@ -16,6 +16,7 @@
 #include "kel.h"
 #include "kel_driver.h"
 #include "model/model.h"
+#include "proto/lacp_system.h"
 #include "proto/stp_bridge.h"
 
 namespace kelsim {
@@ -63,8 +64,9 @@ struct VlanView {
 };
 
 // A trunk (trunk family): its members, and those that may carry frames now
-// (link up, forwarding), lowest first.
+// (link up, forwarding and, in a dynamic trunk, distributing), lowest first.
 struct TrunkView {
+    uint32_t kind;      // KEL_DRV_TRUNK_STATIC or KEL_DRV_TRUNK_DYNAMIC
     uint32_t criteria;  // KEL_DRV_TRUNK_*
     uint32_t active_count;
     int16_t active[KEL_DRV_TRUNK_MEMBERS];
@@ -92,6 +94,16 @@ struct StpView {
     stp::PortConfig port[kSlots];
 };
 
+// LACP's settings and the dynamic trunks' members (trunk family), for the
+// protocol the dataplane runs on the wire; distributing: the members that
+// collect and distribute now, the only ones of a dynamic trunk that carry
+// frames.
+struct LacpView {
+    lacp::SystemConfig system;
+    lacp::PortConfig port[kSlots];
+    iflist distributing;
+};
+
 struct View {
     uint64_t epoch;  // Model::epoch compiled
     PortView port[kSlots];
@@ -104,6 +116,7 @@ struct View {
     MirrorView mirror[KEL_DRV_MIRROR_SESSIONS + 1];
     GroupView groups;
     StpView stp;
+    LacpView lacp;
     // The MAC table (MAC table family): the model's, copied when compiled
     // and changed since by the frames alone.
     ArlTable fdb;
@@ -122,6 +135,9 @@ void compile_groups(const Model &m, View &v);   // multicast family
 void compile_trunks(const Model &m, View &v);   // trunk family, after the ports
 void compile_mirrors(const Model &m, View &v);  // mirror family
 void compile_stp(const Model &m, View &v);      // spanning-tree family
+void compile_lacp(const Model &m, View &v);     // trunk family
+// A trunk's members that may carry frames now, again (trunk family).
+void activate_trunk(View &v, uint32_t id);
 
 // Compiles every part; call under the model's lock.
 void compile_view(const Model &m, View &v);

@@ -1,0 +1,81 @@
+// Frames to the slow protocols' address, as the members of a four-port
+// system's dynamic trunks take them: each record of the input is a port
+// (one byte), milliseconds passing before it (one byte, times 64) and a
+// frame (a length byte, then the bytes). Whatever arrives, every member
+// stays in a state the protocol allows: it collects and distributes only
+// in the mux state that does, with its partner in sync; it is in sync only
+// when attached; defaulted and expired follow its receive state; a stopped
+// port does nothing. An LACPDU that decodes encodes to itself.
+#include <cstdlib>
+#include <cstring>
+
+#include "proto/lacp_system.h"
+
+namespace {
+
+using namespace kelsim::lacp;
+
+struct Quiet : Actions {
+    void transmit(int, const Pdu &) override {}
+};
+
+bool same(const Info &a, const Info &b) { return same_port(a, b) && a.state == b.state; }
+
+void check_round_trip(const Pdu &p) {
+    uint8_t frame[kFrameSize];
+    const uint8_t src[6] = {0x02, 0, 0, 0, 0, 1};
+    encode(p, src, frame);
+    Pdu again{};
+    if (decode(frame, sizeof frame, &again) != Decoded::ok || !same(again.actor, p.actor) ||
+        !same(again.partner, p.partner) || again.max_delay != p.max_delay)
+        std::abort();
+}
+
+void check_state(const System &s, int port) {
+    uint8_t st = s.state(port);
+    Mux mux = s.mux(port);
+    Rx rx = s.rx(port);
+    bool cd = mux == Mux::collecting_distributing;
+    if (((st & kCollecting) != 0) != cd || ((st & kDistributing) != 0) != cd || s.distributing(port) != cd)
+        std::abort();
+    if (((st & kSync) != 0) != (mux == Mux::attached || cd)) std::abort();
+    if (cd && !(s.partner(port).state & kSync)) std::abort();
+    if (((st & kDefaulted) != 0) != (rx == Rx::defaulted || rx == Rx::disabled) && rx != Rx::expired) std::abort();
+    if (((st & kExpired) != 0) != (rx == Rx::expired)) std::abort();
+    if (rx == Rx::defaulted && mux != Mux::detached && mux != Mux::waiting) std::abort();
+    if (!s.running(port) && mux != Mux::detached) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
+    if (size < 1) return 0;
+    static System *system = new System();
+    static Quiet quiet;
+    SystemConfig cfg{32768, {0x02, 0, 0, 0, 0, 5}};
+    PortConfig ports[kPorts] = {};
+    // Two trunks of two members, fast or slow; a bit of the first byte per link.
+    for (int p = 0; p < 4; ++p)
+        ports[p] = {true, (data[0] >> p & 1) == 0, (data[0] >> 4 & 1) != 0, static_cast<uint16_t>(1 + p / 2), 128,
+                    static_cast<uint16_t>(p + 1)};
+    *system = System();
+    system->configure(cfg, ports, quiet);
+    uint64_t now = 1;
+    system->tick(now, quiet);
+    for (size_t at = 1; at + 3 <= size;) {
+        int port = data[at] % 4;
+        now += data[at + 1] * 64u;
+        size_t len = data[at + 2];
+        at += 3;
+        if (len > size - at) len = size - at;
+        Pdu p{};
+        if (decode(data + at, len, &p) == Decoded::ok) {
+            check_round_trip(p);
+            system->receive(port, p, quiet);
+        }
+        at += len;
+        system->tick(now, quiet);
+        for (int q = 0; q < 4; ++q) check_state(*system, q);
+    }
+    return 0;
+}
