@@ -40,7 +40,8 @@ void check_state(const System &s, int port) {
         std::abort();
     if (((st & kSync) != 0) != (mux == Mux::attached || cd)) std::abort();
     if (cd && !(s.partner(port).state & kSync)) std::abort();
-    if (((st & kDefaulted) != 0) != (rx == Rx::defaulted || rx == Rx::disabled) && rx != Rx::expired) std::abort();
+    if (((st & kDefaulted) != 0) != (rx == Rx::defaulted || rx == Rx::disabled) && rx != Rx::expired)
+        std::abort();
     if (((st & kExpired) != 0) != (rx == Rx::expired)) std::abort();
     if (rx == Rx::defaulted && mux != Mux::detached && mux != Mux::waiting) std::abort();
     if (!s.running(port) && mux != Mux::detached) std::abort();
@@ -56,8 +57,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     PortConfig ports[kPorts] = {};
     // Two trunks of two members, fast or slow; a bit of the first byte per link.
     for (int p = 0; p < 4; ++p)
-        ports[p] = {true, (data[0] >> p & 1) == 0, (data[0] >> 4 & 1) != 0, static_cast<uint16_t>(1 + p / 2), 128,
-                    static_cast<uint16_t>(p + 1)};
+        ports[p] = {
+            true, (data[0] >> p & 1) == 0,     (data[0] >> 4 & 1) != 0, static_cast<uint16_t>(1 + p / 2),
+            128,  static_cast<uint16_t>(p + 1)};
     *system = System();
     system->configure(cfg, ports, quiet);
     uint64_t now = 1;

@@ -105,8 +105,10 @@ struct Net {
             nodes.push_back(std::move(node));
         }
         for (const Link &k : links) {
-            port(k.a, k.pa) = {true, k.up, fast, static_cast<uint16_t>(k.ka), 128, static_cast<uint16_t>(k.pa)};
-            port(k.b, k.pb) = {true, k.up, fast, static_cast<uint16_t>(k.kb), 128, static_cast<uint16_t>(k.pb)};
+            port(k.a, k.pa) = {
+                true, k.up, fast, static_cast<uint16_t>(k.ka), 128, static_cast<uint16_t>(k.pa)};
+            port(k.b, k.pb) = {
+                true, k.up, fast, static_cast<uint16_t>(k.kb), 128, static_cast<uint16_t>(k.pb)};
         }
         configure();
     }
@@ -162,10 +164,17 @@ TEST(LacpSystems, AggregateThePortsOfOneKeyThatReachOnePartnerAndKey) {
         const char *want;
     } rows[] = {
         {"two links, one key each side", 2, {{0, 1, 1, 1, 1, 1}, {0, 2, 1, 1, 2, 1}}, "0.1 0.2 1.1 1.2"},
-        {"two keys on each side: two aggregations", 2, {{0, 1, 1, 1, 1, 1}, {0, 2, 2, 1, 2, 2}}, "0.1 0.2 1.1 1.2"},
-        {"the other side's ports in two keys: the first port's partner key wins", 2,
-         {{0, 1, 1, 1, 1, 1}, {0, 2, 1, 1, 2, 2}}, "0.1 1.1"},
-        {"two partner systems in one key: the first port's wins", 3, {{0, 1, 1, 1, 1, 1}, {0, 2, 1, 2, 1, 1}},
+        {"two keys on each side: two aggregations",
+         2,
+         {{0, 1, 1, 1, 1, 1}, {0, 2, 2, 1, 2, 2}},
+         "0.1 0.2 1.1 1.2"},
+        {"the other side's ports in two keys: the first port's partner key wins",
+         2,
+         {{0, 1, 1, 1, 1, 1}, {0, 2, 1, 1, 2, 2}},
+         "0.1 1.1"},
+        {"two partner systems in one key: the first port's wins",
+         3,
+         {{0, 1, 1, 1, 1, 1}, {0, 2, 1, 2, 1, 1}},
          "0.1 1.1"},
         {"a link down", 2, {{0, 1, 1, 1, 1, 1}, {0, 2, 1, 1, 2, 1, false}}, "0.1 1.1"},
         {"a link whose frames are lost", 2, {{0, 1, 1, 1, 1, 1}, {0, 2, 1, 1, 2, 1, true, false}}, "0.1 1.1"},
@@ -205,8 +214,8 @@ TEST(LacpSystems, AMemberThatHearsNothingLeavesAfterItsTimeoutAndComesBack) {
         Rx rx;             // the silent port's receive state on system 0
     } rows[] = {
         // (the last LACPDU came up to one periodic interval before the silence)
-        {true, 1900, "0.1 0.2 1.1 1.2", Rx::current},  {true, 3100, "0.1 1.1", Rx::expired},
-        {true, 6100, "0.1 1.1", Rx::defaulted},        {false, 59000, "0.1 0.2 1.1 1.2", Rx::current},
+        {true, 1900, "0.1 0.2 1.1 1.2", Rx::current}, {true, 3100, "0.1 1.1", Rx::expired},
+        {true, 6100, "0.1 1.1", Rx::defaulted},       {false, 59000, "0.1 0.2 1.1 1.2", Rx::current},
         {false, 91000, "0.1 1.1", Rx::expired},
     };
     for (const Row &r : rows) {

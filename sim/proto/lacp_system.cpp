@@ -42,7 +42,8 @@ void System::start(int i) {
     p.selected = false;
     std::memset(&p.partner, 0, sizeof p.partner);
     p.partner.state = kTimeout;
-    p.state = static_cast<uint8_t>(kActivity | kAggregation | kDefaulted | kExpired | (p.cfg.fast ? kTimeout : 0));
+    p.state =
+        static_cast<uint8_t>(kActivity | kAggregation | kDefaulted | kExpired | (p.cfg.fast ? kTimeout : 0));
     p.current_while = kShortTimeout;
     p.periodic_when = 0;
     p.ntt = true;
@@ -91,7 +92,8 @@ void System::receive(int i, const Pdu &pdu, Actions &a) {
     p.partner = pdu.actor;
     // The partner is in sync only while it describes this port as it is.
     Info me = actor(i);
-    bool matched = same_port(pdu.partner, me) && (pdu.partner.state & kAggregation) == (me.state & kAggregation);
+    bool matched =
+        same_port(pdu.partner, me) && (pdu.partner.state & kAggregation) == (me.state & kAggregation);
     if (!matched) p.partner.state &= static_cast<uint8_t>(~kSync);
     constexpr uint8_t kTold = kActivity | kTimeout | kAggregation | kSync;
     if (!same_port(pdu.partner, me) || (pdu.partner.state & kTold) != (me.state & kTold)) p.ntt = true;
@@ -134,16 +136,16 @@ void System::select() {
                 lead = &q;
         }
         if (lead && !same_partner_system(lead->partner, p.partner)) ok = false;
-        if (!ok) p.selected = false;
-        else if (p.mux == Mux::detached) p.selected = true;  // (a port left out waits until it is detached)
+        if (!ok)
+            p.selected = false;
+        else if (p.mux == Mux::detached)
+            p.selected = true;  // (a port left out waits until it is detached)
     }
 }
 
 void System::set_mux(Port &p, Mux m) {
     p.mux = m;
-    uint8_t bits = m == Mux::attached                  ? kSync
-                   : m == Mux::collecting_distributing ? kMuxBits
-                                                       : 0;
+    uint8_t bits = m == Mux::attached ? kSync : m == Mux::collecting_distributing ? kMuxBits : 0;
     uint8_t st = static_cast<uint8_t>((p.state & ~kMuxBits) | bits);
     if (st != p.state) p.ntt = true;
     p.state = st;
@@ -157,12 +159,16 @@ void System::run_mux(Port &p) {
             if (p.selected) set_mux(p, Mux::waiting);
             break;
         case Mux::waiting:
-            if (!p.selected) set_mux(p, Mux::detached);
-            else if (!p.wait_while) set_mux(p, Mux::attached);
+            if (!p.selected)
+                set_mux(p, Mux::detached);
+            else if (!p.wait_while)
+                set_mux(p, Mux::attached);
             break;
         case Mux::attached:
-            if (!p.selected) set_mux(p, Mux::detached);
-            else if (partner_sync) set_mux(p, Mux::collecting_distributing);
+            if (!p.selected)
+                set_mux(p, Mux::detached);
+            else if (partner_sync)
+                set_mux(p, Mux::collecting_distributing);
             break;
         case Mux::collecting_distributing:
             if (!p.selected || !partner_sync) set_mux(p, Mux::attached);
