@@ -1,14 +1,16 @@
-// Frames to the slow protocols' address, as the members of a four-port
+// Frames to the slow protocols' address (and GVRP's), as the members of a four-port
 // system's dynamic trunks take them: each record of the input is a port
 // (one byte), milliseconds passing before it (one byte, times 64) and a
 // frame (a length byte, then the bytes). Whatever arrives, every member
 // stays in a state the protocol allows: it collects and distributes only
 // in the mux state that does, with its partner in sync; it is in sync only
 // when attached; defaulted and expired follow its receive state; a stopped
-// port does nothing. An LACPDU that decodes encodes to itself.
+// port does nothing. An LACPDU that decodes encodes to itself. Each frame
+// is also read as a GVRP PDU: one that decodes encodes to its messages.
 #include <cstdlib>
 #include <cstring>
 
+#include "proto/garp_pdu.h"
 #include "proto/lacp_system.h"
 
 namespace {
@@ -29,6 +31,19 @@ void check_round_trip(const Pdu &p) {
     if (decode(frame, sizeof frame, &again) != Decoded::ok || !same(again.actor, p.actor) ||
         !same(again.partner, p.partner) || again.max_delay != p.max_delay)
         std::abort();
+}
+
+void check_garp(const uint8_t *frame, size_t len) {
+    static kelsim::garp::Pdu p, again;
+    static uint8_t out[kelsim::garp::kMaxFrame];
+    if (kelsim::garp::decode(frame, len, &p) != kelsim::garp::Decoded::ok) return;
+    uint32_t n = p.count;
+    const uint8_t src[6] = {0x02, 0, 0, 0, 0, 1};
+    size_t size = kelsim::garp::encode(p.msg, &n, src, out);
+    if (kelsim::garp::decode(out, size, &again) != kelsim::garp::Decoded::ok || again.count != n)
+        std::abort();
+    for (uint32_t i = 0; i < n; ++i)
+        if (again.msg[i].event != p.msg[i].event || again.msg[i].vid != p.msg[i].vid) std::abort();
 }
 
 void check_state(const System &s, int port) {
@@ -70,6 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         size_t len = data[at + 2];
         at += 3;
         if (len > size - at) len = size - at;
+        check_garp(data + at, len);
         Pdu p{};
         if (decode(data + at, len, &p) == Decoded::ok) {
             check_round_trip(p);
