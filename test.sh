@@ -9,6 +9,9 @@
 #   fuzz        each libFuzzer target for KEL_FUZZ_SECONDS (default 10) from its corpus (clang)
 #   ppc         the powerpc-linux-gnu build, its tests under qemu-ppc (when the cross
 #               compiler and qemu-ppc are installed; skipped, with a note, otherwise)
+#   release     the release builds for amd64 and powerpc (tests/release.sh): ABI against
+#               the baselines, hardening, Debian packages and lintian, installation into
+#               an empty root, reproducibility, the API reference
 # Every leg runs even after another failed; the script fails if any failed.
 # Not among the default legs, run only when named:
 #   mutation    tools/mutate.py: its self-test, then faults planted in src/ and sim/
@@ -25,7 +28,7 @@ set -uo pipefail
 cd "$(dirname "$0")"
 
 legs=("$@")
-[ ${#legs[@]} -gt 0 ] || legs=(format host asan-ubsan tsan valgrind fuzz ppc)
+[ ${#legs[@]} -gt 0 ] || legs=(format host asan-ubsan tsan valgrind fuzz ppc release)
 fuzz_seconds=${KEL_FUZZ_SECONDS:-10}
 
 failed=() skipped=() timing=()
@@ -134,6 +137,25 @@ for leg in "${legs[@]}"; do
                 "sudo apt-get install g++-powerpc-linux-gnu qemu-user"
         fi
         ;;
+    release)
+        # The tools the release leg needs, each with its Debian package.
+        missing=()
+        for need in abidiff:abigail-tools lintian:lintian doxygen:doxygen dpkg-shlibdeps:dpkg-dev file:file \
+            powerpc-linux-gnu-g++:g++-powerpc-linux-gnu; do
+            have "${need%%:*}" || missing+=("${need#*:}")
+        done
+        [ "$(id -u)" = 0 ] || have fakeroot || missing+=(fakeroot)
+        if [ ${#missing[@]} -eq 0 ]; then
+            start=$SECONDS
+            say "release: tests/release.sh"
+            if bash tests/release.sh; then timing+=("release $((SECONDS - start))s"); else
+                failed+=(release)
+                timing+=("release $((SECONDS - start))s (failed)")
+            fi
+        else
+            skip release "missing; install with: sudo apt-get install ${missing[*]}"
+        fi
+        ;;
     mutation)
         if have python3; then
             start=$SECONDS
@@ -149,7 +171,7 @@ for leg in "${legs[@]}"; do
         fi
         ;;
     *)
-        echo "test.sh: unknown leg '$leg' (format host asan-ubsan tsan valgrind fuzz ppc mutation)" >&2
+        echo "test.sh: unknown leg '$leg' (format host asan-ubsan tsan valgrind fuzz ppc release mutation)" >&2
         exit 2
         ;;
     esac

@@ -4,7 +4,10 @@
 //   - 64-byte known unicast, port to port;
 //   - 64-byte broadcasts, flooded to 8 ports (frames in per second);
 //   - known unicast while every frame brings a new source address (kelsim
-//     learns, moves and refuses when full) and the table ages every second.
+//     learns, moves and refuses when full) and the table ages every second;
+//   - known unicast into a port with port security and a MAC access list of
+//     64 filters, the last of which matches (goal: at least 70% of the
+//     plain rate).
 // The switch runs on CPU 0: kelsim's dataplane thread with its ports'
 // receive work steered there (RPS), or the bridge with its ports' receive
 // work steered there; the generator, one thread sending with sendmmsg,
@@ -200,10 +203,34 @@ void measure(benchmark::State &state, const char *gen_if, const std::string &sin
     state.counters["cpu0_busy"] = busy / n;
 }
 
+// Port security (one address, the generator's) and a MAC access list of 64
+// filters on fa1/0/1, every frame tried against them all: 63 that deny
+// other sources, then one that permits the rest.
+bool police_port_1() {
+    ifport p1{1, 0, 1};
+    uint32_t list = 0;
+    bool ok =
+        kel_portsecu_enable_set(&p1, 1) == 0 && kel_acl_create("bench", KEL_DRV_ACL_TYPE_MAC, &list) == 0;
+    for (uint32_t i = 0; ok && i < 64; ++i) {
+        kel_drv_acl_filter f{};
+        f.action = i < 63 ? KEL_DRV_ACL_DENY : KEL_DRV_ACL_PERMIT;
+        if (i < 63) {
+            f.src_mac[0] = 0x02, f.src_mac[4] = 0x99, f.src_mac[5] = static_cast<uint8_t>(i);
+            std::memset(f.src_mac_mask, 0xFF, 6);
+        }
+        ok = kel_acl_mac_filter_add(list, &f, 0, nullptr) == 0;
+    }
+    return ok && kel_acl_filter_install("bench", KEL_DRV_ACL_TYPE_MAC, &p1) == 0;
+}
+
 // kelsim's dataplane on a fresh switch of 10 ports, on CPU 0.
-void run_kelsim(benchmark::State &state, bool flood, uint32_t sources) {
+void run_kelsim(benchmark::State &state, bool flood, uint32_t sources, bool policed = false) {
     if (geteuid() != 0 || !fresh_namespace()) return state.SkipWithError("needs root (network namespaces)");
     if (!kelsim::reset("10fe") || kel_io_init() != 0) return state.SkipWithError("no switch");
+    // The generator's ends speak no spanning tree: with it off every port
+    // forwards at once, as the bridge's ports do (its tree is off too).
+    if (kel_stp_control_set(0) != 0) return state.SkipWithError("cannot turn the spanning tree off");
+    if (policed && !police_port_1()) return state.SkipWithError("cannot set the policy up");
     kelsim::Model *m = kelsim::current_model();
     ifport p2{1, 0, 2};
     if (sources > 1) {  // every entry but the destination's, a static one, ages within a second
@@ -255,6 +282,7 @@ void run_bridge(benchmark::State &state, bool flood) {
 void BM_PipelineKnownUnicast(benchmark::State &state) {
     uint32_t sources = static_cast<uint32_t>(state.range(0)), n = 0;
     if (!kelsim::reset("10fe") || kel_io_init() != 0) return state.SkipWithError("no switch");
+    if (state.range(1) && !police_port_1()) return state.SkipWithError("cannot set the policy up");
     ifport p2{1, 0, 2};
     kel_static_arl_add(kDst, 1, &p2);
     static kelsim::View v;
@@ -293,23 +321,27 @@ void BM_PipelineKnownUnicast(benchmark::State &state) {
     }
     state.SetItemsProcessed(static_cast<int64_t>(state.iterations()));
 }
-BENCHMARK(BM_PipelineKnownUnicast)->Arg(1)->Arg(100000);
+// range(1): port security and 64 filters on the ingress port.
+BENCHMARK(BM_PipelineKnownUnicast)->Args({1, 0})->Args({100000, 0})->Args({1, 1});
 
 void BM_KelsimUnicast(benchmark::State &state) { run_kelsim(state, false, 1); }
 void BM_BridgeUnicast(benchmark::State &state) { run_bridge(state, false); }
 void BM_KelsimFlood8(benchmark::State &state) { run_kelsim(state, true, 1); }
 void BM_BridgeFlood8(benchmark::State &state) { run_bridge(state, true); }
 void BM_KelsimUnicastLearning(benchmark::State &state) { run_kelsim(state, false, 100000); }
+void BM_KelsimUnicastPoliced(benchmark::State &state) { run_kelsim(state, false, 1, true); }
 
 BENCHMARK(BM_KelsimUnicast)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BridgeUnicast)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_KelsimFlood8)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BridgeFlood8)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_KelsimUnicastLearning)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_KelsimUnicastPoliced)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 
 KEL_BENCH_COMPARE_COUNTER("BM_KelsimUnicast", "BM_BridgeUnicast", "frames_per_second", "at least 0.5");
 KEL_BENCH_COMPARE_COUNTER("BM_KelsimFlood8", "BM_BridgeFlood8", "frames_per_second", "reported");
 KEL_BENCH_COMPARE_COUNTER("BM_KelsimUnicastLearning", "BM_KelsimUnicast", "frames_per_second",
                           "about 1: learning and ageing never stall forwarding");
+KEL_BENCH_COMPARE_COUNTER("BM_KelsimUnicastPoliced", "BM_KelsimUnicast", "frames_per_second", "at least 0.7");
 
 }  // namespace

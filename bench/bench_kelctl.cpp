@@ -16,6 +16,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -171,7 +172,8 @@ struct Rig {
         for (std::string l; std::getline(in, l);) config_lines += l[0] != '#';
     }
     ~Rig() {
-        if (error.empty()) std::system(("rm -rf " + dir).c_str());
+        std::error_code ignored;  // a leftover folder in /tmp is harmless
+        if (error.empty()) std::filesystem::remove_all(dir, ignored);
     }
 };
 

@@ -648,7 +648,8 @@ typedef struct kel_drv_dot1x_port {
     uint32_t server_timeout; /* 32 seconds, 1..65535 */
     uint32_t guest_vlan;     /* 36 0: none */
     uint32_t reauth_count;   /* 40 reauthentications asked for (0x1007) */
-    uint32_t reserved[5];    /* 44 */
+    uint32_t eapol_frames;   /* 44 EAPOL frames the port received (and the switch took) */
+    uint32_t reserved[4];    /* 48 */
 } kel_drv_dot1x_port;
 KEL_DRV_ASSERT(sizeof(kel_drv_dot1x_port) == 64);
 KEL_DRV_AT(kel_drv_dot1x_port, control, 4);

@@ -1,8 +1,11 @@
 # Checks the shared library against the public header: it exports every
 # function the header declares with KEL_API, the data crc_table and
-# kel_error, and nothing else; SONAME is libkel.so.1; and, outside sanitizer
-# builds, it needs no library but the C library.
-#   cmake -DLIB=libkel.so -DHEADER=kel.h [-DSANITIZED=...] -P check_library.cmake
+# kel_error, and nothing else (no absolute symbol either); each exported name
+# carries a version node of the version script, and the library defines
+# exactly those nodes; SONAME is libkel.so.1; and, outside sanitizer builds,
+# it needs no library but the C library.
+#   cmake -DLIB=libkel.so -DHEADER=kel.h -DMAP=libkel.map [-DSANITIZED=...] -P check_library.cmake
+cmake_minimum_required(VERSION 3.25)
 find_program(READELF NAMES readelf REQUIRED)
 
 file(STRINGS ${HEADER} decls REGEX "^KEL_API ")
@@ -19,12 +22,19 @@ execute_process(COMMAND ${READELF} -W --dyn-syms ${LIB} OUTPUT_VARIABLE syms RES
 if(rc)
   message(FATAL_ERROR "readelf failed on ${LIB}")
 endif()
+file(STRINGS ${MAP} nodes REGEX "^[A-Z0-9_.]+ *{")
+list(TRANSFORM nodes REPLACE " *{.*" "")
 string(REPLACE "\n" ";" lines "${syms}")
 set(exported "")
 foreach(line IN LISTS lines)
-  # Defined (section index not UND), global or weak, default visibility.
-  if(line MATCHES "^ *[0-9]+: [0-9a-f]+ +[0-9]+ (FUNC|OBJECT) +(GLOBAL|WEAK) +DEFAULT +[0-9]+ ([A-Za-z0-9_]+)")
-    list(APPEND exported ${CMAKE_MATCH_3})
+  # Defined (section index not UND, or absolute), global or weak, default visibility.
+  if(line MATCHES "^ *[0-9]+: [0-9a-f]+ +[0-9]+ [A-Z]+ +(GLOBAL|WEAK) +DEFAULT +([0-9]+|ABS) ([A-Za-z0-9_.]+)(@@?)?([A-Za-z0-9_.]*)")
+    set(name ${CMAKE_MATCH_3})
+    set(version "${CMAKE_MATCH_5}")
+    list(APPEND exported ${name})
+    if(NOT version IN_LIST nodes AND NOT (SANITIZED AND name MATCHES "^__"))
+      message(SEND_ERROR "${name} has version '${version}', not one of the nodes ${nodes}")
+    endif()
   endif()
 endforeach()
 list(SORT exported)
@@ -44,6 +54,13 @@ if(missing)
 endif()
 if(extra)
   message(SEND_ERROR "exported but not declared in kel.h: ${extra}")
+endif()
+
+execute_process(COMMAND ${READELF} -V ${LIB} OUTPUT_VARIABLE versions)
+string(REGEX MATCHALL "Flags: none +Index: [0-9]+ +Cnt: [0-9]+ +Name: [A-Za-z0-9_.]+" defined "${versions}")
+list(TRANSFORM defined REPLACE ".*Name: " "")
+if(NOT defined STREQUAL nodes)
+  message(SEND_ERROR "version nodes defined: '${defined}', the version script's: '${nodes}'")
 endif()
 
 execute_process(COMMAND ${READELF} -d ${LIB} OUTPUT_VARIABLE dynamic)

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # dataplane_e2e.sh - kelsim's dataplane end to end, as root, in a network
 # namespace of its own: real ping between two host namespaces through the
-# switch, a port moved to another VLAN with kelctl, the learned addresses,
+# switch, a port moved to another VLAN with kelctl, a blocking port, an
+# 802.1X port before and after kelsim authorizes its host, the learned addresses,
 # capture files, a second dataplane and taken names refused, and a dataplane
 # killed with SIGKILL that leaves a usable switch and no interface behind.
 #   dataplane_e2e.sh KELSIM KELCTL
@@ -60,6 +61,12 @@ check "ping again in one VLAN" 0 " 0% packet loss" -- in_host 1 ping -c 2 -i 0.2
 check "no ping through a blocking port" 1 "100% packet loss" -- in_host 1 ping -c 2 -i 0.2 -W 1 10.0.0.2
 "$kelsim" --state "$state" stp fa1/0/2 forwarding
 check "ping once it forwards" 0 " 0% packet loss" -- in_host 1 ping -c 2 -i 0.2 -W 2 10.0.0.2
+run dot1x enable >/dev/null && run dot1x port fa1/0/2 control auto >/dev/null
+check "no ping to an 802.1X port with nobody authorized" 1 "100% packet loss" -- in_host 1 ping -c 2 -i 0.2 -W 1 10.0.0.2
+mac2=$(in_host 2 ip -o link show fa1-0-2 | sed -n 's|.*link/ether \([0-9a-f:]*\) .*|\1|p')
+check "kelsim authorizes the host as an exchange would" 0 "" -- "$kelsim" --state "$state" dot1x fa1/0/2 authorize "$mac2"
+check "ping once the host is authorized" 0 " 0% packet loss" -- in_host 1 ping -c 2 -i 0.2 -W 2 10.0.0.2
+run dot1x disable >/dev/null
 "$kelsim" --state "$state" cable fa1/0/3 pull
 carrier() { for _ in $(seq 100); do ip -br link show fa1-0-3 | grep -q "$1" && echo "$1" && return; sleep 0.02; done; }
 check "a pulled cable takes the host end's carrier" 0 "NO-CARRIER" -- carrier NO-CARRIER

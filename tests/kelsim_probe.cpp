@@ -175,7 +175,7 @@ int forks() {
     pid_t child[kChildren];
     for (pid_t &c : child)
         if ((c = fork()) == 0) {
-            alarm(5);
+            alarm(30);
             int rc = sw0(kCount);
             if (rc) std::fprintf(stderr, "child: request answered %d (errno %d)\n", rc, errno);
             _exit(rc == 0 ? 0 : 1);

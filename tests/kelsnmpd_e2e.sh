@@ -255,5 +255,9 @@ check "answers again" 0 "^$ports$" -- get .1.3.6.1.2.1.2.1.0
 # Stopped, it ends cleanly (in sanitizer builds: without a report).
 kill -TERM "$agent_pid"
 wait "$agent_pid"
-check "stops cleanly" 0 "^0 0$" -- echo "$? $(grep -c -E 'Sanitizer|runtime error' "$dir/log")"
+status=$?
+# On failure the check shows the report itself, from its first line on.
+check "stops cleanly" 0 "^0 0$" -- sh -c 'echo "$1 $(grep -c -E "Sanitizer|runtime error" "$2")"
+    [ "$1" = 0 ] && ! grep -q -E "Sanitizer|runtime error" "$2" || grep -m1 -A60 -E "Sanitizer|runtime error" "$2"' \
+    - "$status" "$dir/log"
 finish

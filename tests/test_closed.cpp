@@ -25,7 +25,7 @@ protected:
 TEST_F(NeverOpened, EveryWrapperAnswersWithoutSending) {
     for (const Row &r : kel_test::kRows) {
         SCOPED_TRACE(r.call);
-        const kel_test::Spec s = kel_test::parse(r);
+        const kel_test::Expected s = kel_test::parse(r);
         uint32_t a = 7, b = 7;
         EXPECT_EQ(r.run(&a, &b), kel_test::unanswered(s, KEL_ERR_IO));
         kel_test::expect_outputs(s, a, b, [&s](size_t off) { return s.sent(off); });

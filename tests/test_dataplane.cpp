@@ -22,7 +22,9 @@
 #include <thread>
 
 #include "dataplane/engine.h"
+#include "dataplane/frame.h"
 #include "family/commands.h"
+#include "family/policy.h"
 #include "kel_driver.h"
 #include "model/settings.h"
 #include "model/state.h"
@@ -53,6 +55,60 @@ Bytes frame(const Mac &dst, const Mac &src, int tag = -1, int pcp = 0, size_t le
     f.insert(f.end(), {static_cast<uint8_t>(type >> 8), static_cast<uint8_t>(type)});
     f.resize(len - 4, 0);  // len counts the FCS
     return f;
+}
+// An IPv4 packet (its header checksum right) carrying l4, in a frame.
+Bytes ipv4(const Mac &dst, const Mac &src, uint8_t proto, uint32_t from, uint32_t to, const Bytes &l4) {
+    Bytes f = frame(dst, src, -1, 0, 18, 0x0800);
+    size_t total = 20 + l4.size();
+    uint8_t h[20] = {0x45, 0,    static_cast<uint8_t>(total >> 8), static_cast<uint8_t>(total), 0, 0, 0, 0,
+                     64,   proto};
+    for (int i = 0; i < 4; ++i) {
+        h[12 + i] = static_cast<uint8_t>(from >> (24 - 8 * i));
+        h[16 + i] = static_cast<uint8_t>(to >> (24 - 8 * i));
+    }
+    uint16_t sum = static_cast<uint16_t>(~inet_sum(h, 20));
+    h[10] = static_cast<uint8_t>(sum >> 8);
+    h[11] = static_cast<uint8_t>(sum);
+    f.insert(f.end(), h, h + 20);
+    f.insert(f.end(), l4.begin(), l4.end());
+    if (f.size() < 60) f.resize(60, 0);
+    return f;
+}
+constexpr uint32_t ip4(int a, int b, int c, int d) { return uint32_t(a) << 24 | b << 16 | c << 8 | d; }
+Bytes udp(uint16_t from, uint16_t to, const Bytes &payload = {}, uint16_t checksum = 0) {
+    size_t len = 8 + payload.size();
+    Bytes u = {uint8_t(from >> 8), uint8_t(from), uint8_t(to >> 8),       uint8_t(to),
+               uint8_t(len >> 8),  uint8_t(len),  uint8_t(checksum >> 8), uint8_t(checksum)};
+    u.insert(u.end(), payload.begin(), payload.end());
+    return u;
+}
+// An IGMP message: type, group, then what follows (a version 3 report's records); checksum right.
+Bytes igmp(uint8_t type, uint32_t group, const Bytes &rest = {}) {
+    Bytes m = {type,          0, 0, 0, uint8_t(group >> 24), uint8_t(group >> 16), uint8_t(group >> 8),
+               uint8_t(group)};
+    m.insert(m.end(), rest.begin(), rest.end());
+    uint16_t sum = static_cast<uint16_t>(~inet_sum(m.data(), static_cast<uint32_t>(m.size())));
+    m[2] = uint8_t(sum >> 8);
+    m[3] = uint8_t(sum);
+    return m;
+}
+// A DHCP message of a type for a client, then its options (53 and 51 made from type and lease).
+Bytes dhcp(uint8_t type, const Mac &client, uint32_t addr, uint32_t lease, const Bytes &more = {}) {
+    Bytes b(240, 0);
+    b[0] = type == 2 || type == 5 || type == 6 ? 2 : 1;
+    b[1] = 1;
+    b[2] = 6;
+    for (int i = 0; i < 4; ++i) b[(type == 7 ? 12 : 16) + i] = uint8_t(addr >> (24 - 8 * i));
+    std::copy(client.begin(), client.end(), b.begin() + 28);
+    const uint8_t cookie[4] = {0x63, 0x82, 0x53, 0x63};
+    std::copy(cookie, cookie + 4, b.begin() + 236);
+    b.insert(b.end(), {53, 1, type});
+    if (lease)
+        b.insert(b.end(),
+                 {51, 4, uint8_t(lease >> 24), uint8_t(lease >> 16), uint8_t(lease >> 8), uint8_t(lease)});
+    b.insert(b.end(), more.begin(), more.end());
+    b.push_back(255);
+    return b;
 }
 [[maybe_unused]] int tag_of(const Bytes &f) {  // the VLAN id of a frame's tag, -1 when untagged
     return f.size() >= 16 && f[12] == 0x81 && f[13] == 0 ? (f[14] & 0x0F) << 8 | f[15] : -1;
@@ -634,6 +690,335 @@ TEST_F(Dataplane, CountersAndBadFrames) {
     EXPECT_EQ(counter(2, KEL_DRV_CTR_TX_NUCAST), 3u);
     EXPECT_EQ(counter(2, KEL_DRV_CTR_TX_OCTETS), 64u + 200 + 1518 + 64);
     EXPECT_EQ(counter(1, KEL_DRV_CTR_RX_OCTETS), 64u + 200 + 1518 + 64 + 68);
+}
+
+// ---- Policy: access lists, port security, 802.1X, storm and rate limits ----------------
+
+kel_drv_acl_filter mac_filter(uint32_t action, const Mac &src, uint32_t ethertype) {
+    kel_drv_acl_filter f{};
+    f.action = action;
+    std::copy(src.begin(), src.end(), f.src_mac);
+    if (src != Mac{}) std::fill(f.src_mac_mask, f.src_mac_mask + 6, 0xFF);
+    f.ethertype = ethertype;
+    return f;
+}
+kel_drv_acl_filter ip_filter(uint32_t action, uint32_t proto, uint32_t src, uint32_t prefix,
+                             uint32_t dst_port, int icmp_type = -1) {
+    kel_drv_acl_filter f{};
+    f.action = action;
+    f.protocol = proto;
+    f.src_ip = htonl(src);
+    f.src_mask = prefix ? htonl(~0u << (32 - prefix)) : 0;
+    f.dst_port = dst_port;
+    f.icmp_match = icmp_type >= 0 ? KEL_DRV_MATCH_ICMP_TYPE : 0;
+    f.icmp_type = icmp_type >= 0 ? static_cast<uint32_t>(icmp_type) : 0;
+    return f;
+}
+
+TEST_F(Dataplane, AccessLists) {
+    constexpr uint32_t P = KEL_DRV_ACL_PERMIT, D = KEL_DRV_ACL_DENY;
+    uint32_t mac_list = 0, ip_list = 0;
+    ifport p1 = fa(1), p4 = fa(4);
+    ASSERT_EQ(kel_acl_create("macs", KEL_DRV_ACL_TYPE_MAC, &mac_list), 0);
+    ASSERT_EQ(kel_acl_create("ips", KEL_DRV_ACL_TYPE_IP, &ip_list), 0);
+    kel_drv_acl_filter macs[] = {mac_filter(D, station(0x42), 0), mac_filter(P, {}, 0x88B6),
+                                 mac_filter(P, {}, 0x0800)};
+    for (const auto &f : macs)
+        ASSERT_EQ(kel_acl_mac_filter_add(mac_list, &f, 0, f.ethertype == 0x88B6 ? &p4 : nullptr), 0);
+    kel_drv_acl_filter ips[] = {ip_filter(D, KEL_DRV_PROTO_UDP, 0, 0, 53),
+                                ip_filter(D, KEL_DRV_PROTO_ICMP, 0, 0, 0, 8),
+                                ip_filter(P, KEL_DRV_PROTO_IP, ip4(10, 0, 0, 0), 8, 0)};
+    for (const auto &f : ips) ASSERT_EQ(kel_acl_ip_filter_add(ip_list, &f, 0, nullptr), 0);
+    ASSERT_EQ(kel_acl_filter_install("macs", KEL_DRV_ACL_TYPE_MAC, &p1), 0);
+    ASSERT_EQ(kel_acl_filter_install("ips", KEL_DRV_ACL_TYPE_IP, &p1), 0);
+    const Bytes echo = {8, 0, 0, 0, 0, 0, 0, 0}, reply = {0, 0, 0, 0, 0, 0, 0, 0};
+    const uint32_t ten = ip4(10, 1, 1, 1), other = ip4(192, 168, 1, 1);
+    struct Row {
+        const char *what;
+        Bytes f;
+        const char *receivers;
+    } rows[] = {
+        {"a denied source", ipv4(kBroadcast, station(0x42), 17, ten, ten, udp(9, 9)), ""},
+        {"permitted with an egress port: redirected", frame(kBroadcast, station(1), -1, 0, 64, 0x88B6), "4"},
+        {"no MAC filter matches", frame(kBroadcast, station(1)), ""},
+        {"UDP to port 53 denied", ipv4(kBroadcast, station(1), 17, ten, ten, udp(9, 53)), ""},
+        {"UDP to port 54 permitted", ipv4(kBroadcast, station(1), 17, ten, ten, udp(9, 54)), "23456"},
+        {"ICMP echo denied", ipv4(kBroadcast, station(1), 1, ten, ten, echo), ""},
+        {"ICMP echo reply permitted", ipv4(kBroadcast, station(1), 1, ten, ten, reply), "23456"},
+        {"no IP filter matches", ipv4(kBroadcast, station(1), 17, other, ten, udp(9, 54)), ""},
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.what);
+        uint32_t discards = counter(1, KEL_DRV_CTR_IN_DISCARD);
+        EXPECT_EQ(ports_of(deliver(1, r.f)), r.receivers);
+        EXPECT_TRUE(until([&] { return counter(1, KEL_DRV_CTR_IN_DISCARD) == discards + !*r.receivers; }));
+    }
+    ASSERT_EQ(kel_acl_filter_remove(KEL_DRV_ACL_TYPE_MAC, &p1),
+              0);  // the IP list alone: other frames pass it
+    EXPECT_EQ(ports_of(deliver(1, frame(kBroadcast, station(1)))), "23456");
+}
+
+kel_drv_portsecu secu_info(int port) {
+    kel_drv_portsecu r{};
+    ifport p = fa(port);
+    kel_portsecu_info_get(&p, &r);
+    return r;
+}
+
+TEST_F(Dataplane, PortSecurity) {
+    ifport p1 = fa(1), p2 = fa(2);
+    const Mac elsewhere = station(9);
+    ASSERT_EQ(kel_portsecu_mac_set(&p2, elsewhere.data()), 0);
+    ASSERT_EQ(kel_portsecu_enable_set(&p1, 1), 0);
+    ASSERT_EQ(kel_portsecu_maxaddr_set(&p1, 2), 0);
+    struct Row {
+        uint32_t violation;
+        Mac src;
+        bool passes;
+        uint32_t violations, learned, shut;  // as the library then reads fa1/0/1
+    } rows[] = {
+        {KEL_DRV_VIOLATION_RESTRICT, station(1), true, 0, 1, 0},
+        {KEL_DRV_VIOLATION_RESTRICT, station(2), true, 0, 2, 0},
+        {KEL_DRV_VIOLATION_RESTRICT, station(3), false, 1, 2, 0},
+        {KEL_DRV_VIOLATION_RESTRICT, station(1), true, 1, 2, 0},
+        {KEL_DRV_VIOLATION_RESTRICT, elsewhere, false, 2, 2, 0},
+        {KEL_DRV_VIOLATION_PROTECT, station(3), false, 2, 2, 0},
+        {KEL_DRV_VIOLATION_SHUTDOWN, station(3), false, 3, 2, 1},
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.src[5] * 10 + r.violation);
+        ASSERT_EQ(kel_portsecu_violation_set(&p1, r.violation), 0);
+        EXPECT_EQ(ports_of(deliver(1, frame(kBroadcast, r.src))), r.passes ? "23456" : "");
+        EXPECT_TRUE(until([&] {
+            kel_drv_portsecu i = secu_info(1);
+            return i.violations == r.violations && i.dynamic_count == r.learned && i.shut == r.shut;
+        }));
+    }
+    EXPECT_EQ(learned_on(station(3)), 0);  // a violating frame teaches the MAC table nothing
+    // A shut port's host loses its carrier; reup brings it back, the shutdown time too.
+    ifreq ifr{};
+    std::strcpy(ifr.ifr_name, "fa1-0-1");
+    int sock = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    auto carrier = [&] { return ioctl(sock, SIOCGIFFLAGS, &ifr) == 0 && (ifr.ifr_flags & IFF_RUNNING); };
+    const Bytes secure =
+        frame(kBroadcast, station(1));  // the kernel sends a moment after the carrier is back
+    auto up = [&] { return carrier() && ::send(host[1]->fd, secure.data(), secure.size(), 0) > 0; };
+    EXPECT_TRUE(until([&] { return !carrier(); }));
+    ASSERT_EQ(kel_portsecu_port_reup(&p1), 0);
+    EXPECT_TRUE(until(up));
+    EXPECT_EQ(ports_of(deliver(1, frame(kBroadcast, station(1)))), "23456");
+    ASSERT_EQ(kel_portsecu_shutdown_set(&p1, 30), 0);
+    deliver(1, frame(kBroadcast, station(4)));
+    EXPECT_TRUE(until([&] { return secu_info(1).shut == 1; }));
+    with_model([](Model &m) { advance_clock(m, 31); });
+    EXPECT_TRUE(until([&] { return secu_info(1).shut == 0 && up(); }));
+    close(sock);
+    // Learned addresses age: absolute from learning, inactivity from the last frame.
+    ASSERT_EQ(kel_portsecu_age_time_set(&p1, 1), 0);
+    ASSERT_EQ(kel_portsecu_violation_set(&p1, KEL_DRV_VIOLATION_RESTRICT), 0);
+    ASSERT_EQ(kel_portsecu_dynamic_mac_if_clear(&p1), 0);
+    for (uint32_t type : {KEL_DRV_SECU_AGE_INACTIVITY, KEL_DRV_SECU_AGE_ABSOLUTE}) {
+        ASSERT_EQ(kel_portsecu_age_type_set(&p1, type), 0);
+        deliver(1, frame(kBroadcast, station(5)));
+        with_model([](Model &m) { advance_clock(m, 40); });
+        deliver(1, frame(kBroadcast, station(5)));
+        with_model([](Model &m) { advance_clock(m, 40); });
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));  // the ageing pass has run, twice
+        EXPECT_EQ(secu_info(1).dynamic_count, type == KEL_DRV_SECU_AGE_INACTIVITY ? 1u : 0u);
+        with_model([](Model &m) { advance_clock(m, 40); });
+        EXPECT_TRUE(until([&] { return secu_info(1).dynamic_count == 0; }));
+    }
+}
+
+TEST_F(Dataplane, Dot1x) {
+    ifport p1 = fa(1);
+    ASSERT_EQ(kel_vlan_create(30), 0);
+    configure(5, {KEL_DRV_VLAN_MODE_ACCESS, 30, {}, {}, 0, 0});
+    constexpr uint32_t AUTO = KEL_DRV_DOT1X_AUTO, FA = KEL_DRV_DOT1X_FORCE_AUTHORIZED,
+                       FU = KEL_DRV_DOT1X_FORCE_UNAUTHORIZED, YES = KEL_DRV_DOT1X_AUTHORIZED,
+                       NO = KEL_DRV_DOT1X_UNAUTHORIZED;
+    const Mac host = station(1);
+    struct Row {
+        uint32_t on, control, multi_host, guest;
+        bool authorized;  // the host, by kelsim's stand-in for the exchange
+        int src;          // the station sending a broadcast from fa1/0/1
+        const char *receivers;
+        uint32_t state;   // as the port record reads
+        size_t receives;  // a broadcast of VLAN 1 from fa1/0/6 reaches fa1/0/1
+    } rows[] = {
+        {1, AUTO, 0, 0, false, 1, "", NO, 0},
+        {1, AUTO, 0, 0, true, 1, "2346", YES, 1},
+        {1, AUTO, 0, 0, true, 2, "", YES, 1},
+        {1, AUTO, 1, 0, true, 2, "2346", YES, 1},
+        {1, FU, 1, 0, true, 1, "", NO, 0},
+        {1, FA, 0, 0, false, 2, "2346", YES, 1},
+        {1, AUTO, 0, 30, false, 1, "5", KEL_DRV_DOT1X_GUEST, 0},
+        {0, AUTO, 0, 30, false, 2, "2346", YES, 1},
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(&r - rows);
+        ASSERT_EQ(kel_dot1x_status_set(r.on) | kel_dot1x_port_ctrl_set(&p1, r.control) |
+                      kel_dot1x_multi_host_set(&p1, r.multi_host) | kel_dot1x_guest_vlan_set(&p1, r.guest),
+                  0);
+        with_model([&](Model &m) { dot1x_authorize(m, 1, 1, r.authorized ? host.data() : nullptr); });
+        EXPECT_EQ(ports_of(deliver(1, frame(kBroadcast, station(r.src)))), r.receivers);
+        kel_drv_dot1x_port info{};
+        kel_dot1x_port_info_get(&p1, &info);
+        EXPECT_EQ(info.auth_state, r.state);
+        EXPECT_EQ(deliver(6, frame(kBroadcast, station(6))).count(1), r.receives);
+    }
+    // EAPOL frames are taken and counted, authorized or not.
+    ASSERT_EQ(kel_dot1x_status_set(1), 0);
+    const Mac pae = {0x01, 0x80, 0xC2, 0x00, 0x00, 0x03};
+    EXPECT_EQ(ports_of(deliver(1, frame(pae, host, -1, 0, 64, 0x888E))), "");
+    EXPECT_EQ(ports_of(deliver(1, frame(station(7), host, -1, 0, 64, 0x888E))), "");
+    kel_drv_dot1x_port info{};
+    EXPECT_TRUE(until([&] { return kel_dot1x_port_info_get(&p1, &info) == 0 && info.eapol_frames == 2; }));
+}
+
+TEST_F(Dataplane, StormControlAndRates) {
+    ifport p1 = fa(1), p2 = fa(2);
+    const Mac known = station(2), unknown = station(40);
+    deliver(2, frame(kBroadcast, known));
+    ASSERT_TRUE(until([&] { return learned_on(known) == 2; }));
+    constexpr uint32_t BC = KEL_DRV_STORM_BROADCAST, MC = KEL_DRV_STORM_MULTICAST,
+                       UU = KEL_DRV_STORM_UNKNOWN_UNICAST;
+    struct Row {
+        uint32_t storm_type, storm;           // packets per second
+        uint32_t rx, rx_burst, tx, tx_burst;  // kb/s and KB: fa1/0/1 receives, fa1/0/2 sends
+        Mac dst;
+        size_t low, high;  // of 50 frames sent at once, those fa1/0/2 receives
+    } rows[] = {
+        {BC, 10, 0, 0, 0, 0, kBroadcast, 10, 11}, {BC, 0, 0, 0, 0, 0, kBroadcast, 50, 50},
+        {MC, 20, 0, 0, 0, 0, kGroup, 20, 21},     {UU, 5, 0, 0, 0, 0, unknown, 5, 6},
+        {UU, 5, 0, 0, 0, 0, known, 50, 50},       {UU, 0, 64, 1, 0, 0, known, 16, 18},
+        {UU, 0, 0, 0, 128, 2, known, 32, 34},
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(&r - rows);
+        ASSERT_EQ(kel_storm_ctrl_set(&p1, r.storm_type, r.storm) |
+                      kel_qos_rx_rate_set(&p1, r.rx, r.rx_burst) | kel_qos_tx_rate_set(&p2, r.tx, r.tx_burst),
+                  0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1100));  // every bucket full again
+        uint32_t discards = counter(1, KEL_DRV_CTR_IN_DISCARD) + counter(2, KEL_DRV_CTR_TX_DISCARD);
+        auto got = exchange(1, std::vector<Bytes>(50, frame(r.dst, station(1))));
+        EXPECT_GE(got[2].size(), r.low);
+        EXPECT_LE(got[2].size(), r.high);
+        EXPECT_TRUE(until([&] {
+            return counter(1, KEL_DRV_CTR_IN_DISCARD) + counter(2, KEL_DRV_CTR_TX_DISCARD) ==
+                   discards + 50 - got[2].size();
+        }));
+    }
+}
+
+// ---- Snooping ---------------------------------------------------------------------------------
+
+// The ports of the learned group of a multicast address, as the library walks them ("" when none).
+std::string snooped(const Mac &group) {
+    uint32_t index = 0;
+    kel_drv_mcast_entry e;
+    std::string ports;
+    while (kel_mcast_getnext(&index, &e) == 0 && index != KEL_WALK_END)
+        if (std::memcmp(e.mac, group.data(), 6) == 0 && e.kind == KEL_DRV_ARL_DYNAMIC)
+            for (int p = 1; p <= kPorts; ++p)
+                if (e.ports.word[0] >> (p - 1) & 1u) ports += std::to_string(p);
+    return ports;
+}
+
+TEST_F(Dataplane, IgmpSnooping) {
+    ASSERT_EQ(kel_igmpsnoop_status_set(1), 0);
+    ASSERT_EQ(kel_igmpsnoop_vlan_set(1, 1), 0);
+    const uint32_t g = ip4(239, 1, 1, 1), all = ip4(224, 0, 0, 1);
+    const Mac gmac = {0x01, 0x00, 0x5E, 0x01, 0x01, 0x01}, allmac = {0x01, 0x00, 0x5E, 0, 0, 1};
+    const Bytes v3_join = {4, 0, 0, 0, 239, 1, 1, 1},
+                v3_leave = {3, 0, 0, 0, 239, 1, 1, 1};  // to exclude, to include
+    Bytes bad = igmp(0x16, g);
+    bad[2] ^= 1;
+    struct Row {
+        const char *what;
+        int from;
+        Bytes igmp;         // sent first (none when empty)
+        const char *group;  // the group's ports as the library then walks them
+        const char *data;   // the ports a datagram to the group from fa1/0/1 reaches
+    } rows[] = {
+        {"no member, no router: nowhere", 0, {}, "", ""},
+        {"a query marks a router port", 6, igmp(0x11, 0), "", "6"},
+        {"a version 2 report joins", 3, igmp(0x16, g), "3", "36"},
+        {"a version 3 report joins", 4, igmp(0x22, 1, v3_join), "34", "346"},
+        {"a wrong checksum is no report", 2, bad, "34", "346"},
+        {"a leave waits for the query interval", 3, igmp(0x17, g), "34", "346"},
+        {"... then takes effect", 0, {}, "4", "46"},
+        {"immediate leave: at once", 4, igmp(0x22, 1, v3_leave), "", "6"},
+    };
+    ASSERT_EQ(kel_igmpsnoop_lmqi_set(5), 0);  // half a second
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.what);
+        if (std::strcmp(r.what, "immediate leave: at once") == 0) {
+            ASSERT_EQ(kel_igmpsnoop_ileave_set(1, 1), 0);
+        }
+        if (!r.igmp.empty())
+            deliver(r.from, ipv4(r.from == 6 ? allmac : gmac, station(r.from), 2, ip4(10, 0, 0, r.from),
+                                 r.from == 6 ? all : g, r.igmp));
+        if (!r.from) std::this_thread::sleep_for(std::chrono::milliseconds(700));
+        EXPECT_TRUE(until([&] { return snooped(gmac) == r.group; }, 300)) << snooped(gmac);  // before 0.5 s
+        EXPECT_EQ(ports_of(deliver(1, ipv4(gmac, station(1), 17, ip4(10, 0, 0, 1), g, udp(9, 9)))), r.data);
+    }
+    // The link-local groups are flooded as before.
+    EXPECT_EQ(ports_of(deliver(1, ipv4(allmac, station(1), 17, ip4(10, 0, 0, 1), all, udp(9, 9)))), "23456");
+}
+
+kel_drv_dhcp_binding binding_of(const Mac &client, int *found) {
+    uint32_t cursor = 0;
+    kel_drv_dhcp_binding b{};
+    *found = 0;
+    while (kel_dhcpsnoop_bind_getnext(&cursor, &b) == 0)
+        if (std::memcmp(b.mac, client.data(), 6) == 0) return ++*found, b;
+    return b;
+}
+
+TEST_F(Dataplane, DhcpSnooping) {
+    ifport p6 = fa(6);
+    ASSERT_EQ(kel_dhcpsnoop_status_set(1), 0);
+    ASSERT_EQ(kel_dhcpsnoop_vlan_set(1, 1), 0);
+    ASSERT_EQ(kel_dhcpsnoop_trust_set(&p6, 1), 0);
+    const Mac client = station(1), server = station(6);
+    const uint32_t addr = ip4(10, 0, 0, 50);
+    auto from_server = [&](const Bytes &m, uint16_t checksum = 0) {
+        return ipv4(kBroadcast, server, 17, ip4(10, 0, 0, 6), ip4(255, 255, 255, 255),
+                    udp(67, 68, m, checksum));
+    };
+    deliver(1, ipv4(kBroadcast, client, 17, 0, ip4(255, 255, 255, 255), udp(68, 67, dhcp(1, client, 0, 0))));
+    ASSERT_TRUE(until([&] { return learned_on(client) == 1; }));
+    struct Row {
+        const char *what;
+        int from;
+        Bytes f;
+        const char *receivers;
+        uint32_t lease;  // of the client's binding then; 0: none
+    } rows[] = {
+        {"an offer from an untrusted port", 2, from_server(dhcp(2, client, addr, 60)), "", 0},
+        {"an ack from an untrusted port", 2, from_server(dhcp(5, client, addr, 60)), "", 0},
+        {"an ack with options overflowing", 6, from_server(dhcp(5, client, addr, 60, {12, 200, 'x'})),
+         "12345", 0},
+        {"an ack with a wrong UDP checksum", 6, from_server(dhcp(5, client, addr, 60), 0x1234), "12345", 0},
+        {"an ack from the trusted port", 6, from_server(dhcp(5, client, addr, 60)), "12345", 60},
+        {"a release", 1,
+         ipv4(kBroadcast, client, 17, addr, ip4(10, 0, 0, 6), udp(68, 67, dhcp(7, client, addr, 0))), "23456",
+         0},
+        {"an ack again", 6, from_server(dhcp(5, client, addr, 30)), "12345", 30},
+    };
+    for (const Row &r : rows) {
+        SCOPED_TRACE(r.what);
+        EXPECT_EQ(ports_of(deliver(r.from, r.f)), r.receivers);
+        int found;
+        EXPECT_TRUE(
+            until([&] { return binding_of(client, &found).lease == r.lease && found == (r.lease != 0); }));
+    }
+    int found;
+    kel_drv_dhcp_binding b = binding_of(client, &found);
+    EXPECT_EQ(std::make_tuple(b.ip, b.vid, b.unit, b.port), std::make_tuple(htonl(addr), 1u, 1u, 1u));
+    with_model([](Model &m) { advance_clock(m, 31); });  // the lease ends
+    EXPECT_TRUE(until([&] { return binding_of(client, &found), found == 0; }));
 }
 
 // ---- The lock, a second dataplane, names taken ----------------------------------------

@@ -11,11 +11,11 @@
 
 namespace {
 
+using kel_test::Expected;
 using kel_test::Kind;
 using kel_test::last_sent;
 using kel_test::marker;
 using kel_test::Row;
-using kel_test::Spec;
 
 const ifport kPort{1, 5, 3};
 
@@ -25,7 +25,7 @@ class Wrappers : public kel_test::SimTest {};
 // marker into every word; a null output; an end marker coming back; and a
 // failed system call, after which outputs hold what the block was sent with.
 void run_row(const Row &r) {
-    const Spec s = kel_test::parse(r);
+    const Expected s = kel_test::parse(r);
     uint32_t a = 7, b = 7;
     kel_test::answer_with_markers(-300);
     kelsim::clear_journal();

@@ -1,4 +1,4 @@
-// wrappers.cpp - the wrapper table (see wrappers.h) and its spec reader.
+// wrappers.cpp - the wrapper table (see wrappers.h) and its expected reader.
 #include "wrappers.h"
 
 #include <gtest/gtest.h>
@@ -31,9 +31,9 @@ char *const T = reinterpret_cast<char *>(g_buf);
 uint8_t *const B = g_buf;
 uint8_t *const R = g_rec;
 
-#define ROW(call, code, spec)                                                                           \
-    {                                                                                                   \
-#call, [](uint32_t * a, uint32_t * b) -> int32_t { return (void)a, (void)b, call; }, code, spec \
+#define ROW(call, code, expected)                                                                           \
+    {                                                                                                       \
+#call, [](uint32_t * a, uint32_t * b) -> int32_t { return (void)a, (void)b, call; }, code, expected \
     }
 
 // clang-format off
@@ -339,9 +339,9 @@ const std::vector<Row> kRows = {
 };
 // clang-format on
 
-Spec parse(const Row &row) {
-    Spec s;
-    std::istringstream in(row.spec);
+Expected parse(const Row &row) {
+    Expected s;
+    std::istringstream in(row.expected);
     for (std::string w; in >> w;) {
         size_t eq = w.find('=');
         uint32_t v =
@@ -373,33 +373,34 @@ Spec parse(const Row &row) {
     return s;
 }
 
-void expect_block(const kel_ioreq &b, const Row &row, const Spec &spec) {
+void expect_block(const kel_ioreq &b, const Row &row, const Expected &expected) {
     EXPECT_EQ(b.cmd, row.code);
     for (size_t off = 4; off < sizeof(kel_ioreq); off += 4) {
         if (off == offsetof(kel_ioreq, buf) || off == offsetof(kel_ioreq, buf_hi)) continue;
         uint32_t w;
         std::memcpy(&w, reinterpret_cast<const uint8_t *>(&b) + off, 4);
-        EXPECT_EQ(w, spec.sent(off)) << "word at offset " << off;
+        EXPECT_EQ(w, expected.sent(off)) << "word at offset " << off;
     }
     const void *buf = kelsim::buffer_of(b);
-    if (spec.buf == Buf::caller) {
+    if (expected.buf == Buf::caller) {
         EXPECT_EQ(buf, B);
     } else {
-        EXPECT_TRUE(spec.buf == Buf::own ? buf && buf != B : b.buf == 0 && b.buf_hi == 0) << "buf";
+        EXPECT_TRUE(expected.buf == Buf::own ? buf && buf != B : b.buf == 0 && b.buf_hi == 0) << "buf";
     }
 }
 
-void expect_outputs(const Spec &spec, uint32_t a, uint32_t b, const std::function<uint32_t(size_t)> &want) {
-    if (spec.a) {
-        EXPECT_EQ(a, want(spec.a)) << "output a";
+void expect_outputs(const Expected &expected, uint32_t a, uint32_t b,
+                    const std::function<uint32_t(size_t)> &want) {
+    if (expected.a) {
+        EXPECT_EQ(a, want(expected.a)) << "output a";
     }
-    if (spec.b) {
-        EXPECT_EQ(b, want(spec.b)) << "output b";
+    if (expected.b) {
+        EXPECT_EQ(b, want(expected.b)) << "output b";
     }
 }
 
-int32_t unanswered(const Spec &spec, int32_t failure) {
-    switch (spec.kind) {
+int32_t unanswered(const Expected &expected, int32_t failure) {
+    switch (expected.kind) {
         case Kind::status:
             return failure;
         case Kind::yes:

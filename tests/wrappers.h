@@ -14,7 +14,7 @@
 
 namespace kel_test {
 
-// A row's spec, words separated by blanks:
+// A row's expected, words separated by blanks:
 //   @        the port P = {1, 5, 3}: unit 1 at 12, port 3 at 16 (the slot never travels)
 //   N=V      the word at byte offset N holds V; every word not named holds 0
 //   mac      the MAC address M at 76..81
@@ -28,20 +28,20 @@ struct Row {
     const char *call;
     int32_t (*run)(uint32_t *a, uint32_t *b);
     uint16_t code;
-    const char *spec;
+    const char *expected;
 };
 extern const std::vector<Row> kRows;
 
 enum class Kind { status, zero, no, yes };
 enum class Buf { none, caller, own };
 
-struct Spec {
+struct Expected {
     std::map<size_t, uint32_t> words;
     Buf buf = Buf::none;
     size_t a = 0, b = 0;
     bool end = false;
     Kind kind = Kind::status;
-    // The word a block built to this spec holds at an offset.
+    // The word a block built to this expected holds at an offset.
     uint32_t sent(size_t offset) const {
         auto it = words.find(offset);
         return it == words.end() ? 0 : it->second;
@@ -49,17 +49,18 @@ struct Spec {
     // Whether output a is a walk's cursor, read as well as written.
     bool cursor() const { return a && words.count(a); }
 };
-Spec parse(const Row &row);
+Expected parse(const Row &row);
 
 // Checks a block against a row: its code, every word, and its buffer.
-void expect_block(const kel_ioreq &block, const Row &row, const Spec &spec);
+void expect_block(const kel_ioreq &block, const Row &row, const Expected &expected);
 
-// Checks the outputs a spec names: each must hold want(its offset).
-void expect_outputs(const Spec &spec, uint32_t a, uint32_t b, const std::function<uint32_t(size_t)> &want);
+// Checks the outputs a expected names: each must hold want(its offset).
+void expect_outputs(const Expected &expected, uint32_t a, uint32_t b,
+                    const std::function<uint32_t(size_t)> &want);
 
 // What a row answers when nothing was written to the block it sent, whose
 // system call returned `failure` (-1, or KEL_ERR_IO with the channel closed).
-int32_t unanswered(const Spec &spec, int32_t failure);
+int32_t unanswered(const Expected &expected, int32_t failure);
 
 // The buffer and record the rows hand over.
 extern uint8_t *const B;

@@ -512,17 +512,17 @@ class Runner:
 
 # ---------------------------------------------------------------- sampling and reporting
 
-def parse_sample(spec):
+def parse_sample(text):
     """'all', 'N' (over every file in scope) or 'DIR=N,DIR=N'."""
-    if spec == "all":
+    if text == "all":
         return None
-    if re.fullmatch(r"\d+", spec):
-        return {"": int(spec)}
+    if re.fullmatch(r"\d+", text):
+        return {"": int(text)}
     parts = {}
-    for part in spec.split(","):
+    for part in text.split(","):
         m = re.fullmatch(r"([\w./-]+)=(\d+)", part.strip())
         if not m:
-            raise argparse.ArgumentTypeError("bad sample '%s': all, N, or DIR=N,DIR=N" % spec)
+            raise argparse.ArgumentTypeError("bad sample '%s': all, N, or DIR=N,DIR=N" % text)
         parts[m.group(1).rstrip("/") + "/"] = int(m.group(2))
     return parts
 
@@ -675,12 +675,12 @@ def main():
     except argparse.ArgumentTypeError as e:
         ap.error(str(e))
     thresholds = {}
-    for spec in args.min_kill:
-        d, _, pct = spec.partition("=")
+    for item in args.min_kill:
+        d, _, pct = item.partition("=")
         try:
             thresholds[d.rstrip("/") + "/"] = float(pct)
         except ValueError:
-            ap.error("bad --min-kill '%s': DIR=PERCENT" % spec)
+            ap.error("bad --min-kill '%s': DIR=PERCENT" % item)
 
     files = tracked_files()
     sources = [f for f in files if f.startswith(SCOPE) and f.endswith(SOURCE_SUFFIXES)]

@@ -94,7 +94,7 @@ private:
     void run_protocols();
     void queue_control(int slot, const uint8_t *data, size_t len);
     void sync();
-    void apply_effects();
+    bool apply_effects();
     void apply_links();
     void chores();
     void tick_clock();
@@ -367,6 +367,9 @@ void Engine::tick_clock() {
     std::time_t wall = std::time(nullptr);
     uint64_t now = add_saturating(wall > 0 ? static_cast<uint64_t>(wall) : 0, view_->clock_offset);
     view_->now = now > view_->clock_last ? now : view_->clock_last;
+    struct timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    view_->now_ns = static_cast<uint64_t>(t.tv_sec) * 1000000000u + static_cast<uint64_t>(t.tv_nsec);
 }
 
 void Engine::receive(Port &p, RxFrame &r) {
@@ -465,9 +468,9 @@ void Engine::sync() {
     {
         TryLock lock(m_);
         if (!lock) return;
-        apply_effects();
+        bool policy = apply_effects();
         view_->clock_last = clock_now(m_);
-        if (m_.epoch != view_->epoch) {
+        if (m_.epoch != view_->epoch || policy) {
             compile_view(m_, *view_);
             view_->clock_offset = m_.fwd.clock_offset;
             stp_->configure(*view_, *fx_);
@@ -481,8 +484,10 @@ void Engine::sync() {
     if (compile) apply_links();
 }
 
-// The counters and stations the frames gathered, into the model (under its lock).
-void Engine::apply_effects() {
+// The counters, stations and policy changes the frames gathered, into the
+// model (under its lock); true when the policy changes call for the View
+// to be compiled again (a port shut down, a group joined, ...).
+bool Engine::apply_effects() {
     Effects &fx = *fx_;
     for_each_slot(fx.counted, [&](int s) {
         add_counters(m_, unit_of(s), port_of(s), fx.counter[s]);
@@ -506,6 +511,14 @@ void Engine::apply_effects() {
         lacp_->publish(m_);
         fx.lacp_changed = false;
     }
+    bool policy = fx.event_count || fx.policy_stale;
+    if (policy) {
+        uint64_t now = clock_now(m_);
+        for (uint32_t i = 0; i < fx.event_count; ++i) apply_policy_event(m_, fx.event[i], now);
+    }
+    fx.event_count = 0;
+    fx.policy_stale = false;
+    return policy;
 }
 
 // The host ends' carrier follows the ports' links: the switch's end of a
@@ -525,6 +538,13 @@ void Engine::chores() {
         p->pcap.flush();
     }
     age_fdb(*view_);
+    snoop_timers(*view_, *fx_);
+    bool changed = false;
+    {
+        TryLock lock(m_);  // the policy families' timers: secure addresses, shutdowns, leases
+        changed = lock && policy_upkeep(m_, clock_now(m_));
+    }
+    if (changed) fx_->policy_stale = true;
     if (fx_->pending()) sync();
 }
 

@@ -41,16 +41,30 @@ Verdict take_control_frames(View &v, Frame &f, Effects &fx);
 Verdict stp_ingress(View &v, Frame &f, Effects &fx);
 // VLAN family: the frame's VLAN, acceptable frame types, ingress filtering.
 Verdict vlan_ingress(View &v, Frame &f, Effects &fx);
+// 802.1X family: an unauthorized port passes only EAPOL; guests go to the guest VLAN.
+Verdict dot1x_ingress(View &v, Frame &f, Effects &fx);
+// Port-security family: secure source addresses, learning up to the maximum, violations.
+Verdict portsecu_ingress(View &v, Frame &f, Effects &fx);
+// Access-list family: the port's MAC and IP lists (deny, permit, redirect).
+Verdict acl_ingress(View &v, Frame &f, Effects &fx);
+// CoS, storm-control and rate families: the frame's queue, storm limits, the receive rate.
+Verdict qos_ingress(View &v, Frame &f, Effects &fx);
+// IGMP and DHCP snooping families: reports, leaves, queries; server messages, bindings.
+Verdict snoop_ingress(View &v, Frame &f, Effects &fx);
 // MAC table family: the source address is learned (moved, refreshed).
 Verdict learn_source(View &v, Frame &f, Effects &fx);
 // MAC table and multicast families: the ports the frame goes to.
 Verdict forward_frame(View &v, Frame &f, Effects &fx);
+// IGMP snooping family: IP multicast to the group's ports and router ports only.
+Verdict snoop_egress(View &v, Frame &f, Effects &fx);
 // VLAN family: only members of the frame's VLAN send it.
 Verdict vlan_egress(View &v, Frame &f, Effects &fx);
 // Trunk family: a member of a dynamic trunk that LACP keeps from collecting drops.
 Verdict trunk_ingress(View &v, Frame &f, Effects &fx);
 // Trunk family: each trunk sends it by one member, chosen by its criteria.
 Verdict trunk_egress(View &v, Frame &f, Effects &fx);
+// Rate family: a port sends no faster than its transmit rate.
+Verdict qos_egress(View &v, Frame &f, Effects &fx);
 
 // ---- What the dataplane asks when it sends ----------------------------------
 
@@ -65,6 +79,19 @@ int mirror_monitor(const View &v, int slot, bool received);
 void age_fdb(View &v);
 // Multicast family: the member ports of a group, null when there is no such group.
 const iflist *group_ports(const View &v, const uint8_t *mac, uint16_t vid);
+// MAC table family: the ports a frame of its VLAN may be flooded to.
+iflist flood_ports(const View &v, const Frame &f);
+
+// ---- Policy state the frames change ------------------------------------------
+
+// IGMP snooping family: leaves whose last-member query interval has passed.
+void snoop_timers(View &v, Effects &fx);
+// Applies what a frame changed to the model, by the family it belongs to
+// (under the lock; now is the switch's clock).
+void apply_policy_event(Model &m, const PolicyEvent &e, uint64_t now);
+// The families' own timers in the model (secure address ageing, shutdown
+// times, lease ends); true when anything changed.
+bool policy_upkeep(Model &m, uint64_t now);
 
 // Statistics family: counting frames as the port's counters count them.
 void count_received(Effects &fx, const Frame &f, Verdict verdict);
@@ -77,6 +104,10 @@ void count_not_received(Effects &fx, int slot, uint32_t frames);
 void add_counters(Model &m, uint32_t unit, uint32_t port, const uint32_t *delta);
 
 // ---- Control frames ----------------------------------------------------------
+
+// 802.1X family: EAPOL frames (taken, counted where 802.1X applies).
+bool is_eapol(const Frame &f);
+void dot1x_take_eapol(View &v, Frame &f, Effects &fx);
 
 // A protocol of the switch that takes control frames: match says whether a
 // frame is its own, take handles it. Protocols are listed in pipeline.cpp;

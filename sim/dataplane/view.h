@@ -104,6 +104,64 @@ struct LacpView {
     iflist distributing;
 };
 
+// ---- Policy: what the security and snooping families compiled ------------
+
+// A filter of an access list, ready to be matched (access-list family):
+// three keys of the frame compared under masks, each built as the frame's
+// key is (acl_frames.cpp), so that a rule costs three masked compares.
+struct AclRule {
+    uint64_t key[3], mask[3];
+    int16_t redirect;  // permit to this port alone (a slot), -1 for none
+    uint8_t deny;      // 1: deny, 0: permit
+};
+struct AclView {
+    uint32_t count;
+    AclRule rule[kAclFilters];
+};
+
+// A port's 802.1X, port-security and snooping settings as frames meet them.
+struct PolicyPort {
+    uint8_t dot1x;          // 0: frames pass; else KEL_DRV_DOT1X_AUTHORIZED, _UNAUTHORIZED or _GUEST
+    uint8_t single_host;    // authorized: only the authorized station's frames pass
+    uint8_t station[6];     // the station authorized
+    uint16_t guest_vlan;    // the VLAN of its frames while a guest
+    uint8_t secure;         // port security on
+    uint8_t violation;      // KEL_DRV_VIOLATION_*
+    uint16_t secure_max;    // addresses it may hold
+    uint16_t secure_count;  // addresses it holds
+    uint8_t acl[2];         // its MAC and IP lists (list number, 0 for none)
+    uint8_t dhcp_trusted;   // DHCP server messages may come in here
+    uint8_t storm;          // bit t: a storm limit of type KEL_DRV_STORM_t
+    uint8_t rate;           // bit 0: a receive rate, bit 1: a transmit rate
+};
+
+// A token bucket: tokens (packets or bytes) up to depth, refilled at rate
+// per second in real time. Its level outlives a compile.
+struct Bucket {
+    uint64_t rate, depth;  // 0 rate: unlimited
+    double level;
+    uint64_t at_ns;  // last refill
+};
+enum BucketKind { kStormBroadcast, kStormMulticast, kStormUnknown, kRateRx, kRateTx, kBucketKinds };
+
+// A secure address as frames meet it (port-security family): position + 1
+// in an open-addressing index by MAC.
+constexpr uint32_t kSecureCells = 2048;
+struct SecureView {
+    SecureAddr addr[kSecureAddrs];
+    uint16_t index[kSecureCells];
+};
+
+// A group a port is leaving (IGMP snooping without immediate leave): it
+// stays a member until the last-member query interval has passed.
+constexpr uint32_t kPendingLeaves = 64;
+struct PendingLeave {
+    uint8_t mac[6];
+    uint16_t vid;
+    int16_t slot;
+    uint64_t due_ns;
+};
+
 struct View {
     uint64_t epoch;  // Model::epoch compiled
     PortView port[kSlots];
@@ -123,19 +181,41 @@ struct View {
     uint32_t age_time;  // seconds, 0: entries never age
     uint32_t frozen;    // nothing is learned and nothing ages
     // The switch's clock (seconds): the wall clock plus the offset that test
-    // control added, never below its last reading.
+    // control added, never below its last reading; and the monotonic clock
+    // of this batch, for token buckets and timers.
     uint64_t clock_offset, clock_last, now;
+    uint64_t now_ns;
+
+    // Policy (the security and snooping families).
+    PolicyPort policy[kSlots];
+    iflist tx_limited;                   // ports with a transmit rate
+    AclView acl[KEL_DRV_ACL_LISTS + 1];  // by list number
+    SecureView secure;
+    uint8_t cos_map[KEL_DRV_COS_PRIORITIES];
+    vlanlist igmp_vlans, igmp_ileave, dhcp_vlans;  // snooping on (the switch's switch included)
+    uint32_t lmqi_tenths;                          // last-member query interval
+    // Kept by the frames alone, never compiled: bucket levels, router
+    // ports (where queries came from) and leaves under way.
+    Bucket bucket[kSlots][kBucketKinds];
+    iflist routers[KEL_VLAN_MAX + 1];
+    PendingLeave leaving[kPendingLeaves];
+    uint32_t leaving_count;
 };
 
 // The compile step of each family, in the order compile_view runs them.
-void compile_ports(const Model &m, View &v);    // port and spanning-tree families
-void compile_vlans(const Model &m, View &v);    // VLAN family
-void compile_fdb(const Model &m, View &v);      // MAC table family
-void compile_groups(const Model &m, View &v);   // multicast family
-void compile_trunks(const Model &m, View &v);   // trunk family, after the ports
-void compile_mirrors(const Model &m, View &v);  // mirror family
-void compile_stp(const Model &m, View &v);      // spanning-tree family
-void compile_lacp(const Model &m, View &v);     // trunk family
+void compile_ports(const Model &m, View &v);     // port and spanning-tree families
+void compile_vlans(const Model &m, View &v);     // VLAN family
+void compile_fdb(const Model &m, View &v);       // MAC table family
+void compile_groups(const Model &m, View &v);    // multicast family
+void compile_trunks(const Model &m, View &v);    // trunk family, after the ports
+void compile_mirrors(const Model &m, View &v);   // mirror family
+void compile_dot1x(const Model &m, View &v);     // 802.1X family, after the VLANs (guest VLANs)
+void compile_secure(const Model &m, View &v);    // port-security family
+void compile_acls(const Model &m, View &v);      // access-list family
+void compile_qos(const Model &m, View &v);       // CoS, rate and storm families
+void compile_snooping(const Model &m, View &v);  // IGMP and DHCP snooping families
+void compile_stp(const Model &m, View &v);       // spanning-tree family
+void compile_lacp(const Model &m, View &v);      // trunk family
 // A trunk's members that may carry frames now, again (trunk family).
 void activate_trunk(View &v, uint32_t id);
 

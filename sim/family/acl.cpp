@@ -1,7 +1,7 @@
 // acl.cpp - the simulated access control lists (family 0x0D).
 //
 // Sixteen named lists, each a MAC list (type 2) or an IP list (type 4) of
-// up to sixteen filters kept in order of sequence number, installed on any
+// up to 64 filters kept in order of sequence number, installed on any
 // number of ports; a port carries at most one list of each type. Filters
 // are stored as the driver understands them: addresses under their masks,
 // fields of the other kind and unused ICMP and port fields cleared, so two

@@ -94,8 +94,15 @@ Verdict learn_source(View &v, Frame &f, Effects &fx) {
     return Verdict::forward;
 }
 
+iflist flood_ports(const View &v, const Frame &f) { return flood_set(v, f, kNoBlock); }
+
 Verdict forward_frame(View &v, Frame &f, Effects &fx) {
     if (f.learn_only) return Verdict::discard;
+    if (f.redirect >= 0) {  // an access list's redirect: to that port alone
+        std::memset(&f.out, 0, sizeof f.out);
+        if (f.redirect != f.in && in_set(v.sending, f.redirect)) add_to(f.out, f.redirect);
+        return Verdict::forward;
+    }
     const uint8_t *dst = f.dst();
     if (is_group(dst)) {
         if (is_broadcast(dst)) {

@@ -1,4 +1,4 @@
-// cmd_dot1x.cpp - the simulated 802.1X port authentication (family 0x10).
+// dot1x.cpp - the simulated 802.1X port authentication (family 0x10).
 //
 // Switch and port settings read back through the system and port records;
 // RADIUS servers live in four numbered slots and local users in a table of
@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "family/commands.h"
+#include "family/policy.h"
 #include "family/protocol_common.h"
 #include "kel_driver.h"
 
@@ -42,6 +43,7 @@ uint32_t auth_state(const Model &m, uint32_t u, uint32_t p) {
         case KEL_DRV_DOT1X_FORCE_UNAUTHORIZED:
             return KEL_DRV_DOT1X_UNAUTHORIZED;
         case KEL_DRV_DOT1X_AUTO:
+            if (m.proto.dot1x[u - 1][p - 1].authorized) return KEL_DRV_DOT1X_AUTHORIZED;
             return port_value(m, kGuestVlan, u, p) ? KEL_DRV_DOT1X_GUEST : KEL_DRV_DOT1X_UNAUTHORIZED;
         default:
             return KEL_DRV_DOT1X_AUTHORIZED;
@@ -80,6 +82,7 @@ int32_t port_info(Context &c) {
     r.server_timeout = port_value(m, kServerTimeout, u, p);
     r.guest_vlan = port_value(m, kGuestVlan, u, p);
     r.reauth_count = port_value(m, kReauthCount, u, p);
+    r.eapol_frames = m.proto.dot1x[u - 1][p - 1].eapol_frames;
     return answer(c, r);
 }
 
@@ -230,5 +233,37 @@ const Command kDot1x[] = {
 }  // namespace
 
 const Family kDot1xFamily = family(kDot1x);
+
+uint32_t dot1x_frame_state(const Model &m, uint32_t unit, uint32_t port) {
+    if (!switch_value(m, kOn) || port_value(m, kControl, unit, port) == KEL_DRV_DOT1X_FORCE_AUTHORIZED)
+        return 0;
+    return auth_state(m, unit, port);
+}
+
+bool dot1x_single_host(const Model &m, uint32_t unit, uint32_t port) {
+    return port_value(m, kMultiHost, unit, port) == 0;
+}
+
+uint32_t dot1x_guest_vlan(const Model &m, uint32_t unit, uint32_t port) {
+    return port_value(m, kGuestVlan, unit, port);
+}
+
+int32_t dot1x_authorize(Model &m, uint32_t unit, uint32_t port, const uint8_t *station) {
+    if (!m.topo.exists(unit, port) || m.topo.is_stack(unit, port)) return KEL_DRV_ERR_NO_SUCH_PORT;
+    if (station && (station[0] & 1u)) return KEL_DRV_ERR_BAD_VALUE;
+    Dot1xPort &d = m.proto.dot1x[unit - 1][port - 1];
+    d.authorized = station != nullptr;
+    std::memset(d.station, 0, sizeof d.station);
+    if (station) std::memcpy(d.station, station, 6);
+    return KEL_DRV_OK;
+}
+
+}  // namespace kelsim
+
+namespace kelsim {
+
+void dot1x_count_eapol(Model &m, uint32_t unit, uint32_t port) {
+    ++m.proto.dot1x[unit - 1][port - 1].eapol_frames;
+}
 
 }  // namespace kelsim

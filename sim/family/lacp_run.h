@@ -18,7 +18,7 @@ struct LacpFrame {
     uint8_t data[lacp::kFrameSize];
 };
 
-class LacpRunner : private lacp::Actions {
+class LacpRunner final : private lacp::Actions {
 public:
     // The settings and links of a View just compiled.
     void configure(View &v, Effects &fx);

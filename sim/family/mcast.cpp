@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "family/forwarding.h"
+#include "family/policy.h"
 
 namespace kelsim {
 
@@ -133,6 +134,21 @@ int32_t mcast_join(Model &m, const uint8_t mac[6], uint32_t vid, uint32_t unit, 
     McastGroup *g = find_or_make(m, mac, vid);
     if (!g) return KEL_DRV_ERR_TABLE_FULL;
     put_port(g->ports, unit, port, true);
+    return KEL_DRV_OK;
+}
+
+}  // namespace kelsim
+
+namespace kelsim {
+
+int32_t mcast_leave(Model &m, const uint8_t mac[6], uint32_t vid, uint32_t unit, uint32_t port) {
+    if (!m.topo.exists(unit, port)) return KEL_DRV_ERR_NO_SUCH_PORT;
+    uint32_t i = find(m, mac, vid);
+    if (i == kNowhere) return KEL_DRV_ERR_NO_SUCH_ENTRY;
+    McastGroup &g = m.fwd.mcast[i];
+    if (g.kind != KEL_DRV_ARL_DYNAMIC) return KEL_DRV_ERR_NOT_PERMITTED;  // configured, not snooped
+    put_port(g.ports, unit, port, false);
+    if (!count_ports(g.ports)) std::memset(&g, 0, sizeof g);
     return KEL_DRV_OK;
 }
 

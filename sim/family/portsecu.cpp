@@ -2,12 +2,14 @@
 //
 // Secure addresses, configured (static) and learned (dynamic), share one
 // table of the switch; an address is secure on one port at most, and a
-// port holds at most its maximum. Learning and violations happen when a
-// test reports a frame (protocol_control.h).
+// port holds at most its maximum. Learning and violations happen as the
+// dataplane's frames arrive (portsecu_frames.cpp, through the functions
+// below), or when a test reports a frame (protocol_control.h).
 #include <cstring>
 
 #include "entry/control.h"
 #include "family/commands.h"
+#include "family/policy.h"
 #include "family/protocol_common.h"
 #include "family/protocol_control.h"
 #include "kel_driver.h"
@@ -43,12 +45,17 @@ uint32_t count_addrs(const Model &m, uint32_t unit, uint32_t port, uint32_t type
     return n;
 }
 
-bool add_addr(Model &m, uint32_t unit, uint32_t port, const uint8_t *mac, uint32_t type) {
+bool add_addr(Model &m, uint32_t unit, uint32_t port, const uint8_t *mac, uint32_t type, uint64_t now = 0) {
     for (SecureAddr &a : m.proto.secure)
         if (!a.used) {
-            a = SecureAddr{
-                1, static_cast<uint8_t>(unit), static_cast<uint8_t>(port), static_cast<uint8_t>(type), {},
-                {}};
+            a = SecureAddr{1,
+                           static_cast<uint8_t>(unit),
+                           static_cast<uint8_t>(port),
+                           static_cast<uint8_t>(type),
+                           {},
+                           {},
+                           now,
+                           now};
             std::memcpy(a.mac, mac, 6);
             return true;
         }
@@ -181,18 +188,70 @@ bool frame_passes(Model &m, uint32_t unit, uint32_t port, const uint8_t *mac) {
         if (a->unit == unit && a->port == port) return true;
     } else if (valid_secure_mac(mac) &&
                count_addrs(m, unit, port, KEL_DRV_SECURE_ALL) < port_value(m, kMaximum, unit, port) &&
-               add_addr(m, unit, port, mac, KEL_DRV_SECURE_DYNAMIC)) {
+               add_addr(m, unit, port, mac, KEL_DRV_SECURE_DYNAMIC, clock_now(m))) {
         return true;
     }
     uint32_t action = port_value(m, kViolation, unit, port);
     if (action != KEL_DRV_VIOLATION_PROTECT) ++s.violations;
-    if (action == KEL_DRV_VIOLATION_SHUTDOWN) s.shut = 1;
+    if (action == KEL_DRV_VIOLATION_SHUTDOWN) {
+        s.shut = 1;
+        s.shut_at = clock_now(m);
+    }
     return false;
 }
 
 }  // namespace
 
 const Family kPortSecuFamily = family(kPortSecu);
+
+SecuSettings portsecu_settings(const Model &m, uint32_t unit, uint32_t port) {
+    return SecuSettings{port_value(m, kEnable, unit, port), port_value(m, kMaximum, unit, port),
+                        port_value(m, kViolation, unit, port), m.proto.secu[unit - 1][port - 1].shut};
+}
+
+bool portsecu_learned(Model &m, uint32_t unit, uint32_t port, const uint8_t *mac, uint64_t now) {
+    if (find_addr(m, mac) || !valid_secure_mac(mac) ||
+        count_addrs(m, unit, port, KEL_DRV_SECURE_ALL) >= port_value(m, kMaximum, unit, port))
+        return false;
+    return add_addr(m, unit, port, mac, KEL_DRV_SECURE_DYNAMIC, now);
+}
+
+void portsecu_seen(Model &m, const uint8_t *mac, uint64_t now) {
+    if (SecureAddr *a = find_addr(m, mac)) a->seen = now;
+}
+
+void portsecu_violated(Model &m, uint32_t unit, uint32_t port, bool shut, uint64_t now) {
+    PortSecuPort &s = port_state(m, unit, port);
+    ++s.violations;
+    if (shut && !s.shut) {
+        s.shut = 1;
+        s.shut_at = now;
+    }
+}
+
+bool portsecu_upkeep(Model &m, uint64_t now) {
+    bool changed = false;
+    for (SecureAddr &a : m.proto.secure) {
+        if (!a.used || a.type != KEL_DRV_SECURE_DYNAMIC) continue;
+        uint64_t minutes = port_value(m, kAgeTime, a.unit, a.port);
+        uint64_t since =
+            port_value(m, kAgeType, a.unit, a.port) == KEL_DRV_SECU_AGE_INACTIVITY ? a.seen : a.learned;
+        if (minutes && now >= since && now - since >= minutes * 60) {
+            std::memset(&a, 0, sizeof a);
+            changed = true;
+        }
+    }
+    for (uint32_t u = 1; u <= kMaxUnits; ++u)
+        for (uint32_t p = 1; p <= m.topo.nports[u - 1]; ++p) {
+            PortSecuPort &s = port_state(m, u, p);
+            uint64_t after = port_value(m, kShutdown, u, p);
+            if (s.shut && after && now >= s.shut_at && now - s.shut_at >= after) {
+                s.shut = 0;
+                changed = true;
+            }
+        }
+    return changed;
+}
 
 bool portsecu_frame(uint32_t unit, uint32_t port, const uint8_t mac[6]) {
     bool passes = false;

@@ -9,6 +9,7 @@
 
 #include "entry/control.h"
 #include "family/commands.h"
+#include "family/policy.h"
 #include "family/protocol_common.h"
 #include "family/protocol_control.h"
 #include "kel_driver.h"
@@ -174,6 +175,48 @@ bool add_dhcp_binding(const kel_drv_dhcp_binding &binding) {
             }
     });
     return added;
+}
+
+vlanlist igmp_snooping_vlans(const Model &m) {
+    return switch_value(m, kIgmpOn) ? m.proto.igmp_vlans : vlanlist{};
+}
+vlanlist igmp_immediate_leave_vlans(const Model &m) { return m.proto.igmp_ileave; }
+uint32_t igmp_lmqi(const Model &m) { return switch_value(m, kLmqi); }
+vlanlist dhcp_snooping_vlans(const Model &m) {
+    return switch_value(m, kDhcpOn) ? m.proto.dhcp_vlans : vlanlist{};
+}
+bool dhcp_trusted(const Model &m, uint32_t unit, uint32_t port) { return port_value(m, kTrust, unit, port); }
+
+bool dhcp_bind(Model &m, const kel_drv_dhcp_binding &rec, uint64_t now) {
+    if (!switch_value(m, kDhcpOn) || !m.topo.exists(rec.unit, rec.port)) return false;
+    DhcpBinding *free = nullptr;
+    for (DhcpBinding &b : m.proto.binding) {
+        if (b.used && b.rec.vid == rec.vid && std::memcmp(b.rec.mac, rec.mac, 6) == 0) {
+            free = &b;
+            break;
+        }
+        if (!b.used && !free) free = &b;
+    }
+    if (!free) return false;
+    free->used = 1;
+    free->rec = rec;
+    free->expires = rec.lease == UINT32_MAX ? 0 : add_saturating(now, rec.lease);
+    return true;
+}
+
+void dhcp_unbind(Model &m, const uint8_t *mac, uint32_t ip) {
+    for (DhcpBinding &b : m.proto.binding)
+        if (b.used && b.rec.ip == ip && std::memcmp(b.rec.mac, mac, 6) == 0) std::memset(&b, 0, sizeof b);
+}
+
+bool dhcp_upkeep(Model &m, uint64_t now) {
+    bool changed = false;
+    for (DhcpBinding &b : m.proto.binding)
+        if (b.used && b.expires && now >= b.expires) {
+            std::memset(&b, 0, sizeof b);
+            changed = true;
+        }
+    return changed;
 }
 
 bool gvrp_receive(uint32_t unit, uint32_t port, kel_drv_gvrp_msg type, uint32_t n) {

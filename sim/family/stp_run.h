@@ -17,7 +17,7 @@ struct StpFrame {
     uint8_t data[stp::kFrameSize];
 };
 
-class SpanningTree : private stp::Actions {
+class SpanningTree final : private stp::Actions {
 public:
     // The settings and links of a View just compiled; answers whether the
     // View's port states changed.

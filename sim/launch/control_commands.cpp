@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "family/commands.h"
+#include "family/policy.h"
 #include "kel_driver.h"
 #include "launch/launcher.h"
 #include "model/state.h"
@@ -255,6 +256,19 @@ int show_lacp_run(Model &m, int argc, char **) {
     return 0;
 }
 
+// What a completed 802.1X exchange leaves behind, since no authentication
+// server runs here: a station authorized on the port, or none.
+int dot1x(Model &m, int argc, char **argv) {
+    uint8_t mac[6];
+    uint32_t unit, port;
+    bool authorize = argc == 3 && std::strcmp(argv[1], "authorize") == 0 && parse_mac(argv[2], mac);
+    if (!(authorize || (argc == 2 && std::strcmp(argv[1], "deauthorize") == 0)) ||
+        !parse_port(m, argv[0], &unit, &port))
+        return usage("dot1x PORT authorize MAC | dot1x PORT deauthorize");
+    return locked(m,
+                  [&] { return done("dot1x", dot1x_authorize(m, unit, port, authorize ? mac : nullptr)); });
+}
+
 int pass_time(Model &m, int argc, char **argv) {
     uint64_t seconds;
     if (argc != 1) return usage("wait SECONDS");
@@ -417,7 +431,11 @@ void dump_forwarding(Model &m, std::string &out) {
                    " allowed-tagged=" + vlans_text(ps.allowed[0]) +
                    " allowed-untagged=" + vlans_text(ps.allowed[1]) + " garp=" + std::to_string(garp.join) +
                    "/" + std::to_string(garp.leave) + "/" + std::to_string(garp.leave_all) +
-                   (m.proto.secu[u - 1][p - 1].shut ? " secure-shut" : "") + "\n";
+                   (m.proto.secu[u - 1][p - 1].shut ? " secure-shut" : "") +
+                   (m.proto.dot1x[u - 1][p - 1].authorized
+                        ? " dot1x-authorized=" + mac_text(m.proto.dot1x[u - 1][p - 1].station)
+                        : "") +
+                   "\n";
         }
     std::vector<std::string> lines;
     for (const ArlSlot &a : m.fwd.arl.slot)
@@ -567,6 +585,8 @@ const ControlCommand kCommands[] = {
      "LACP's rate: a lost partner noticed after 3 s (fast) or 90 s (slow)", lacp_rate},
     {"lacp", "lacp", "LACP on the wire: each dynamic trunk member's state, partner and LACPDUs",
      show_lacp_run},
+    {"dot1x", "dot1x PORT authorize MAC|deauthorize",
+     "a station is authorized on PORT as by an 802.1X exchange (or none is)", dot1x},
     {"wait", "wait SECONDS", "let time pass on the switch's clock (ageing, uptime)", pass_time},
     {"dump", "dump", "print the whole switch in a canonical form (no clocks or counters; secrets as digests)",
      dump},

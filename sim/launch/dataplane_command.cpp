@@ -27,7 +27,7 @@ void say_ready(void *arg) {
 
 int dataplane_command(Model &m, int argc, char **argv) {
     DataplaneOptions o;
-    for (int i = 0; i < argc; ++i) {
+    for (int i = 0; i < argc; i += 2) {  // every option takes a value
         const char *opt = argv[i], *value = i + 1 < argc ? argv[i + 1] : nullptr;
         char *end = nullptr;
         if (!value || value[0] == '-') {
@@ -45,7 +45,6 @@ int dataplane_command(Model &m, int argc, char **argv) {
             std::fprintf(stderr, "usage: kelsim --state FILE %s\n", kSynopsis);
             return 2;
         }
-        ++i;
     }
     sigset_t stop;
     sigemptyset(&stop);

@@ -20,7 +20,7 @@ namespace kelsim {
 struct Model;
 
 constexpr uint32_t kLocalUsers = 16;
-constexpr uint32_t kAclFilters = 16;  // per list
+constexpr uint32_t kAclFilters = 64;  // per list
 constexpr uint32_t kSecureAddrs = 1024;
 constexpr uint32_t kDhcpBindings = 256;
 
@@ -86,16 +86,29 @@ struct SecureAddr {
     uint8_t type;  // KEL_DRV_SECURE_STATIC or KEL_DRV_SECURE_DYNAMIC
     uint8_t mac[6];
     uint8_t pad[2];
+    uint64_t learned;  // clock second it was learned (absolute ageing)
+    uint64_t seen;     // clock second of its last frame (inactivity ageing)
 };
 
 struct PortSecuPort {
     uint32_t shut;        // 1 while shut down by a violation
     uint32_t violations;  // frames that violated the port's rule
+    uint64_t shut_at;     // clock second it was shut down
 };
 
 struct DhcpBinding {
     uint32_t used;
     kel_drv_dhcp_binding rec;
+    uint64_t expires;  // clock second the lease ends; 0: never
+};
+
+// A port's 802.1X state beyond its settings: the station an authentication
+// exchange authorized (kelsim's dot1x command stands in for the exchange).
+struct Dot1xPort {
+    uint32_t authorized;  // 1 once a station is authorized
+    uint8_t station[6];
+    uint8_t pad[2];
+    uint32_t eapol_frames;  // EAPOL frames the port received
 };
 
 struct ProtocolState {
@@ -106,6 +119,7 @@ struct ProtocolState {
     AclList acl[KEL_DRV_ACL_LISTS];  // list number n in slot n - 1
     SecureAddr secure[kSecureAddrs];
     PortSecuPort secu[kMaxUnits][kMaxPorts];
+    Dot1xPort dot1x[kMaxUnits][kMaxPorts];
     uint32_t gvrp_stats[kMaxUnits][kMaxPorts][KEL_DRV_GVRP_COUNTERS];
     vlanlist igmp_vlans;   // IGMP snooping on
     vlanlist igmp_ileave;  // immediate leave on
