@@ -1,10 +1,13 @@
-// test_gvrp.cpp - GVRP's GARP PDUs to and from frames (no root, no wire).
+// test_gvrp.cpp - GVRP's GARP PDUs to and from frames, and two switches'
+// participants joined in memory (no root, no wire).
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
+#include <deque>
 #include <vector>
 
+#include "proto/garp_participant.h"
 #include "proto/garp_pdu.h"
 
 namespace {
@@ -82,6 +85,151 @@ TEST(GarpPdu, MessagesTravelIntactAndAFullFrameLeavesTheRestOut) {
     ASSERT_EQ(decode(big.data(), big.size(), &p), Decoded::ok);
     ASSERT_EQ(p.count, n);
     EXPECT_EQ(p.msg[n - 1].vid, n);
+}
+
+// Two switches' participants, port 0 of each joined to the other's: every
+// PDU crosses as a frame (encoded, decoded) unless the cable loses it.
+struct Side final : Actions {
+    Participant part;
+    std::deque<std::vector<uint8_t>> *to = nullptr;
+    void transmit(int, const Message *msg, uint32_t n) override {
+        while (n) {
+            uint32_t k = n;
+            std::vector<uint8_t> f(kMaxFrame);
+            f.resize(encode(msg, &k, kSrc, f.data()));
+            to->push_back(f);
+            msg += k;
+            n -= k;
+        }
+    }
+};
+
+struct Pair {
+    Side a, b;
+    std::deque<std::vector<uint8_t>> to_a, to_b;
+    bool carries = true;  // false: the cable loses every frame
+    uint64_t now = 1000;
+    uint32_t pdus_to_b = 0;
+
+    explicit Pair(Registration b_mode = Registration::normal) {
+        a.to = &to_b;
+        b.to = &to_a;
+        a.part.configure(0, {true, Registration::normal, 100, 300, 2000}, now);
+        b.part.configure(0, {true, b_mode, 100, 300, 2000}, now);
+    }
+    // Runs the clock for ms milliseconds in steps of 10; on_step after each.
+    template <class F>
+    void run(uint32_t ms, F on_step) {
+        for (uint32_t t = 0; t < ms; t += 10) {
+            now += 10;
+            a.part.tick(now, a);
+            b.part.tick(now, b);
+            deliver(to_b, b);
+            deliver(to_a, a);
+            on_step();
+        }
+    }
+    void run(uint32_t ms) {
+        run(ms, [] {});
+    }
+    void deliver(std::deque<std::vector<uint8_t>> &q, Side &s) {
+        for (; !q.empty(); q.pop_front()) {
+            if (!carries) continue;
+            Pdu p{};
+            ASSERT_EQ(decode(q.front().data(), q.front().size(), &p), Decoded::ok);
+            pdus_to_b += &s == &b;
+            s.part.receive(0, p, now);
+        }
+    }
+};
+
+TEST(GvrpParticipant, ADeclarationRegistersAsTheModeAllows) {
+    struct Row {
+        Registration mode;
+        bool registers;
+        bool fails;  // joins counted as failed registrations
+    } rows[] = {
+        {Registration::normal, true, false},
+        {Registration::fixed, false, false},
+        {Registration::forbidden, false, true},
+    };
+    for (const Row &r : rows) {
+        Pair w(r.mode);
+        w.a.part.declare(0, 10, true, w.now);
+        w.run(250);  // two join times: sent twice
+        EXPECT_EQ(w.b.part.registered(0, 10), r.registers) << static_cast<int>(r.mode);
+        EXPECT_FALSE(w.b.part.registered(0, 11));
+        EXPECT_FALSE(w.a.part.registered(0, 10));  // b declares nothing back
+        EXPECT_EQ(w.b.part.counters(0).failed > 0, r.fails);
+        EXPECT_GE(w.a.part.counters(0).tx[static_cast<int>(Event::join_empty)], 1u);
+        EXPECT_EQ(w.b.part.counters(0).rx[static_cast<int>(Event::join_empty)] +
+                      w.b.part.counters(0).rx[static_cast<int>(Event::join_in)],
+                  w.a.part.counters(0).tx[static_cast<int>(Event::join_empty)] +
+                      w.a.part.counters(0).tx[static_cast<int>(Event::join_in)]);
+    }
+}
+
+TEST(GvrpParticipant, RegistrationsOutliveLeaveAllsAndALeaveEndsOnlyItsOwn) {
+    Pair w;
+    for (uint16_t v : {1, 10, 4094}) w.a.part.declare(0, v, true, w.now);
+    w.run(250);
+    // Three leave-all times (each side's): b keeps every registration throughout.
+    bool kept = true;
+    w.run(6500, [&] { kept = kept && w.b.part.registered(0, 10) && w.b.part.registered(0, 4094); });
+    EXPECT_TRUE(kept);
+    EXPECT_GE(w.b.part.counters(0).rx[static_cast<int>(Event::leave_all)], 3u);
+    // Quiet once declared: no more than the leave-alls' PDUs and the joins that answer them.
+    uint32_t before = w.pdus_to_b;
+    w.run(2000);
+    EXPECT_LE(w.pdus_to_b - before, 3u);
+
+    w.a.part.declare(0, 10, false, w.now);
+    w.run(1000);
+    EXPECT_TRUE(w.b.part.registered(0, 1));
+    EXPECT_TRUE(w.b.part.registered(0, 4094));
+    EXPECT_EQ(w.b.part.registrar(0, 10), Reg::mt);
+}
+
+TEST(GvrpParticipant, TheLeaveTimeDecidesWhenARegistrationEnds) {
+    // The leave goes out at a's next join time (up to 100 ms), then b's
+    // registrar waits its leave time (300 ms) out.
+    Pair w;
+    w.a.part.declare(0, 20, true, w.now);
+    w.run(250);
+    ASSERT_TRUE(w.b.part.registered(0, 20));
+    w.a.part.declare(0, 20, false, w.now);
+    uint64_t start = w.now, gone = 0;
+    w.run(1000, [&] {
+        if (!gone && !w.b.part.registered(0, 20)) gone = w.now;
+    });
+    ASSERT_NE(gone, 0u);
+    EXPECT_GE(gone - start, 300u);
+    EXPECT_LE(gone - start, 420u);
+    EXPECT_GE(w.b.part.counters(0).rx[static_cast<int>(Event::leave_empty)], 1u);
+}
+
+TEST(GvrpParticipant, ALostLeaveEndsByTheNextLeaveAllAndAStoppedPortForgetsAtOnce) {
+    Pair w;
+    w.a.part.declare(0, 30, true, w.now);
+    w.run(250);
+    w.carries = false;  // the leave is lost
+    w.a.part.declare(0, 30, false, w.now);
+    w.run(500);
+    w.carries = true;
+    EXPECT_TRUE(w.b.part.registered(0, 30));
+    w.run(2500);  // a leave-all of either side, and nobody joins again
+    EXPECT_FALSE(w.b.part.registered(0, 30));
+
+    w.a.part.declare(0, 31, true, w.now);
+    w.run(250);
+    ASSERT_TRUE(w.b.part.registered(0, 31));
+    uint64_t gen = w.b.part.generation();
+    w.b.part.configure(0, {false, Registration::normal, 100, 300, 2000}, w.now);  // link down
+    EXPECT_FALSE(w.b.part.registered(0, 31));
+    EXPECT_NE(w.b.part.generation(), gen);
+    w.b.part.configure(0, {true, Registration::normal, 100, 300, 2000}, w.now);  // and up: a's joins again
+    w.run(2500);
+    EXPECT_TRUE(w.b.part.registered(0, 31));
 }
 
 }  // namespace

@@ -23,6 +23,7 @@
 #include "dataplane/pipeline.h"
 #include "family/arl_table.h"
 #include "family/forwarding.h"
+#include "family/gvrp_run.h"
 #include "family/lacp_run.h"
 #include "family/stp_run.h"
 #include "model/state.h"
@@ -74,7 +75,8 @@ public:
           view_(new View()),
           fx_(new Effects()),
           stp_(new SpanningTree()),
-          lacp_(new LacpRunner()) {}
+          lacp_(new LacpRunner()),
+          gvrp_(new GvrpRunner()) {}
     int run();
 
 private:
@@ -105,6 +107,7 @@ private:
     std::unique_ptr<Effects> fx_;
     std::unique_ptr<SpanningTree> stp_;
     std::unique_ptr<LacpRunner> lacp_;
+    std::unique_ptr<GvrpRunner> gvrp_;
     std::vector<std::unique_ptr<Port>> ports_;
     Port *by_slot_[kSlots] = {};
     Netlink inner_nl_;
@@ -149,12 +152,14 @@ bool Engine::list_ports() {
         }
     SpanningTree::retire(m_);  // what a dataplane killed before left
     LacpRunner::retire(m_);
+    GvrpRunner::retire(m_);
     compile_view(m_, *view_);
     view_->clock_last = clock_now(m_);
     view_->clock_offset = m_.fwd.clock_offset;
     stp_->configure(*view_, *fx_);
     lacp_->configure(*view_, *fx_);
     fx_->lacp_changed = true;
+    gvrp_->configure(*view_, *fx_, static_cast<uint64_t>(monotonic() * 1000));
     return true;
 }
 
@@ -320,6 +325,7 @@ int Engine::run() {
             apply_effects();
             SpanningTree::retire(m_);  // no longer on the wire
             LacpRunner::retire(m_);
+            GvrpRunner::retire(m_);
         }
     }
     remove_ports();
@@ -437,15 +443,19 @@ void Engine::run_protocols() {
     uint64_t now = static_cast<uint64_t>(monotonic() * 1000);
     stp_->step(*view_, *fx_, now);
     lacp_->step(*view_, *fx_, now);
+    gvrp_->step(*view_, *fx_, now);
     for (uint32_t i = 0; i < stp_->outgoing(); ++i)
         queue_control(stp_->frame(i).slot, stp_->frame(i).data, stp::kFrameSize);
     for (uint32_t i = 0; i < lacp_->outgoing(); ++i)
         queue_control(lacp_->frame(i).slot, lacp_->frame(i).data, lacp::kFrameSize);
-    if (!stp_->outgoing() && !lacp_->outgoing()) return;
+    for (uint32_t i = 0; i < gvrp_->outgoing(); ++i)
+        queue_control(gvrp_->frame(i).slot, gvrp_->frame(i).data, gvrp_->frame(i).len);
+    if (!stp_->outgoing() && !lacp_->outgoing() && !gvrp_->outgoing()) return;
     for (auto &p : ports_)
         if (p->ring.queued()) flush(*p);
     stp_->sent();
     lacp_->sent();
+    gvrp_->sent();
 }
 
 void Engine::queue_control(int slot, const uint8_t *data, size_t len) {
@@ -475,6 +485,7 @@ void Engine::sync() {
             view_->clock_offset = m_.fwd.clock_offset;
             stp_->configure(*view_, *fx_);
             lacp_->configure(*view_, *fx_);
+            gvrp_->configure(*view_, *fx_, static_cast<uint64_t>(monotonic() * 1000));
             compile = true;
         } else if (fx_->fdb_stale) {
             compile_fdb(m_, *view_);
@@ -511,7 +522,12 @@ bool Engine::apply_effects() {
         lacp_->publish(m_);
         fx.lacp_changed = false;
     }
-    bool policy = fx.event_count || fx.policy_stale;
+    bool vlans = false;
+    if (fx.gvrp_changed) {
+        vlans = gvrp_->publish(m_);
+        fx.gvrp_changed = false;
+    }
+    bool policy = fx.event_count || fx.policy_stale || vlans;
     if (policy) {
         uint64_t now = clock_now(m_);
         for (uint32_t i = 0; i < fx.event_count; ++i) apply_policy_event(m_, fx.event[i], now);

@@ -137,6 +137,13 @@ struct LacpduIn {
 };
 constexpr uint32_t kMaxLacpdus = 64;  // a batch's worth: more are refused, as a flood
 
+// A GVRP PDU a port took, for GVRP to act on after the batch.
+struct GarpIn {
+    int slot;
+    garp::Pdu pdu;
+};
+constexpr uint32_t kMaxGarpPdus = 32;  // a batch's worth: more are refused, as a flood
+
 // What the frames of one batch change in the model; the dataplane adds it
 // to the model when it next holds the lock.
 struct Effects {
@@ -154,6 +161,10 @@ struct Effects {
     uint32_t lacpdu_count;
     uint32_t lacpdu_refused[kSlots];  // malformed LACPDUs and those beyond kMaxLacpdus, per port
     bool lacp_changed;                // LACP's outcome changed: for the model
+    GarpIn garp[kMaxGarpPdus];
+    uint32_t garp_count;
+    uint32_t garp_refused[kSlots];  // malformed GVRP PDUs and those beyond kMaxGarpPdus, per port
+    bool gvrp_changed;              // GVRP's outcome changed: for the model
     PolicyEvent event[kMaxPolicyEvents];
     uint32_t event_count;
     bool policy_stale;  // events were lost: take the policy parts from the model again
@@ -178,7 +189,7 @@ struct Effects {
     }
     bool pending() const {
         return learned_count || fdb_stale || event_count || policy_stale || !empty_set(counted) ||
-               !empty_set(flush) || stp_changed || lacp_changed;
+               !empty_set(flush) || stp_changed || lacp_changed || gvrp_changed;
     }
 };
 

@@ -131,4 +131,10 @@ void take_bpdu(View &v, Frame &f, Effects &fx);
 bool is_lacpdu(const Frame &f);
 void take_lacpdu(View &v, Frame &f, Effects &fx);
 
+// GVRP family: GVRP's PDUs (to 01-80-C2-00-00-21) on a port where GVRP
+// runs, queued in Effects for GVRP; a malformed one, or one beyond a batch's
+// worth, is counted as refused; on a port where GVRP does not run dropped.
+bool is_gvrp(const Frame &f);
+void take_gvrp(View &v, Frame &f, Effects &fx);
+
 }  // namespace kelsim

@@ -16,6 +16,7 @@
 #include "kel.h"
 #include "kel_driver.h"
 #include "model/model.h"
+#include "proto/garp_participant.h"
 #include "proto/lacp_system.h"
 #include "proto/stp_bridge.h"
 
@@ -104,6 +105,16 @@ struct LacpView {
     iflist distributing;
 };
 
+// GVRP's settings (GVRP family), for the protocol the dataplane runs on
+// the wire: on, GVRP's frames are taken by the switch; declared, the VLANs
+// that exist but not by GVRP's doing, which every GVRP port declares.
+struct GvrpView {
+    bool on;
+    uint8_t mac[6];  // the switch's, its PDUs' source
+    garp::PortConfig port[kSlots];
+    vlanlist declared;
+};
+
 // ---- Policy: what the security and snooping families compiled ------------
 
 // A filter of an access list, ready to be matched (access-list family):
@@ -175,6 +186,7 @@ struct View {
     GroupView groups;
     StpView stp;
     LacpView lacp;
+    GvrpView gvrp;
     // The MAC table (MAC table family): the model's, copied when compiled
     // and changed since by the frames alone.
     ArlTable fdb;
@@ -216,6 +228,7 @@ void compile_qos(const Model &m, View &v);       // CoS, rate and storm families
 void compile_snooping(const Model &m, View &v);  // IGMP and DHCP snooping families
 void compile_stp(const Model &m, View &v);       // spanning-tree family
 void compile_lacp(const Model &m, View &v);      // trunk family
+void compile_gvrp(const Model &m, View &v);      // GVRP family, after the ports
 // A trunk's members that may carry frames now, again (trunk family).
 void activate_trunk(View &v, uint32_t id);
 

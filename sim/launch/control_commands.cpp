@@ -565,6 +565,30 @@ int dump(Model &m, int argc, char **) {
     return 0;
 }
 
+// GVRP as the dataplane runs it: the VLANs each port registered, the
+// dynamic VLANs, the PDUs refused (the statistics record counts the rest).
+int show_gvrp_run(Model &m, int argc, char **) {
+    if (argc != 0) return usage("gvrp");
+    std::string out;
+    int status = locked(m, [&] {
+        const GvrpRun &run = m.proto.gvrp;
+        if (!run.running) return out = "not running on the wire\n", 0;
+        out = "dynamic-vlans " + vlans_text(run.created) + "\n";
+        for (uint32_t u = 1; u <= kMaxUnits; ++u)
+            for (uint32_t p = 1; p <= m.topo.nports[u - 1]; ++p) {
+                const vlanlist &reg = run.registered[u - 1][p - 1];
+                uint32_t refused = run.refused[u - 1][p - 1];
+                if (vlans_text(reg) == "-" && !refused) continue;
+                out += std::to_string(u) + "/0/" + std::to_string(p) + " registered " + vlans_text(reg) +
+                       " refused " + std::to_string(refused) + "\n";
+            }
+        return 0;
+    });
+    if (status) return status;
+    std::fputs(out.c_str(), stdout);
+    return 0;
+}
+
 const ControlCommand kCommands[] = {
     {"topology", "topology", "print the layout of the switch", show_topology},
     {"requests", "requests", "print the number of requests answered so far", show_requests},
@@ -585,6 +609,8 @@ const ControlCommand kCommands[] = {
      "LACP's rate: a lost partner noticed after 3 s (fast) or 90 s (slow)", lacp_rate},
     {"lacp", "lacp", "LACP on the wire: each dynamic trunk member's state, partner and LACPDUs",
      show_lacp_run},
+    {"gvrp", "gvrp", "GVRP on the wire: each port's registered VLANs, the dynamic VLANs, PDUs refused",
+     show_gvrp_run},
     {"dot1x", "dot1x PORT authorize MAC|deauthorize",
      "a station is authorized on PORT as by an 802.1X exchange (or none is)", dot1x},
     {"wait", "wait SECONDS", "let time pass on the switch's clock (ageing, uptime)", pass_time},

@@ -166,5 +166,8 @@ int32_t mcast_join(Model &m, const uint8_t mac[6], uint32_t vid, uint32_t unit, 
 // VLAN sets again; for the VLAN family to call when the VLAN comes into
 // being (a port whose own VLAN it is moves to it from VLAN 1).
 void port_vlans_attach(Model &m, uint32_t vid);
+// Gives a port its place in one VLAN's sets again (its settings, and a GVRP
+// registration of the VLAN on the port: a tagged member).
+void port_vlan_refresh(Model &m, uint32_t vid, uint32_t unit, uint32_t port);
 
 }  // namespace kelsim
