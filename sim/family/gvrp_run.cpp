@@ -12,9 +12,9 @@ namespace kelsim {
 namespace {
 
 // The statistics record's message type of each event (garp::Event order).
-constexpr uint32_t kRecordType[garp::kEvents] = {KEL_DRV_GVRP_LEAVE_ALL,   KEL_DRV_GVRP_JOIN_EMPTY,
-                                                 KEL_DRV_GVRP_JOIN_IN,     KEL_DRV_GVRP_LEAVE_EMPTY,
-                                                 KEL_DRV_GVRP_LEAVE_IN,    KEL_DRV_GVRP_EMPTY};
+constexpr uint32_t kRecordType[garp::kEvents] = {KEL_DRV_GVRP_LEAVE_ALL, KEL_DRV_GVRP_JOIN_EMPTY,
+                                                 KEL_DRV_GVRP_JOIN_IN,   KEL_DRV_GVRP_LEAVE_EMPTY,
+                                                 KEL_DRV_GVRP_LEAVE_IN,  KEL_DRV_GVRP_EMPTY};
 
 }  // namespace
 

@@ -53,7 +53,8 @@ void Participant::configure(int port, const PortConfig &c, uint64_t now) {
         for (uint16_t v = 0; v < kVids; ++v) p.attr[v].app = App::vo;
     }
     bool was = p.cfg.on, starts = c.on && !was;
-    bool stops_registering = (was && !c.on) || (c.mode != Registration::normal && p.cfg.mode == Registration::normal);
+    bool stops_registering =
+        (was && !c.on) || (c.mode != Registration::normal && p.cfg.mode == Registration::normal);
     p.cfg = c;
     if (starts || stops_registering)
         for (uint16_t v = 1; v < kVids; ++v) set_reg(p.attr[v], Reg::mt);
