@@ -6,10 +6,16 @@
 // in the mux state that does, with its partner in sync; it is in sync only
 // when attached; defaulted and expired follow its receive state; a stopped
 // port does nothing. An LACPDU that decodes encodes to itself. Each frame
-// is also read as a GVRP PDU: one that decodes encodes to its messages.
+// is also read as a GVRP PDU: one that decodes encodes to its messages,
+// and goes to a GVRP participant's same port (normal, fixed or forbidden
+// registration by the first byte, VLANs 1 and 10 declared), which never
+// registers on a port that may not, registers exactly what its registrars
+// hold, and sends joins only for what it declares and leaves only for
+// what it does not.
 #include <cstdlib>
 #include <cstring>
 
+#include "proto/garp_participant.h"
 #include "proto/garp_pdu.h"
 #include "proto/lacp_system.h"
 
@@ -33,7 +39,33 @@ void check_round_trip(const Pdu &p) {
         std::abort();
 }
 
-void check_garp(const uint8_t *frame, size_t len) {
+namespace garp = kelsim::garp;
+
+struct Declarer final : garp::Actions {
+    garp::Participant *part = nullptr;
+    void transmit(int port, const garp::Message *msg, uint32_t n) override {
+        for (uint32_t i = 0; i < n; ++i) {
+            garp::Event e = msg[i].event;
+            bool join = e == garp::Event::join_in || e == garp::Event::join_empty;
+            bool leave = e == garp::Event::leave_in || e == garp::Event::leave_empty;
+            if ((join && !part->declared(port, msg[i].vid)) || (leave && part->declared(port, msg[i].vid)))
+                std::abort();
+        }
+    }
+};
+
+void check_participant(const garp::Participant &g, int port, const garp::Pdu &p, garp::Registration mode) {
+    for (uint32_t i = 0; i <= p.count; ++i) {
+        uint16_t vid = i < p.count ? p.msg[i].vid : 10;
+        if (vid == 0) continue;
+        bool reg = g.registered(port, vid);
+        if (reg != (g.registrar(port, vid) != garp::Reg::mt)) std::abort();
+        if (reg && mode != garp::Registration::normal) std::abort();
+    }
+}
+
+void check_garp(const uint8_t *frame, size_t len, garp::Participant &g, Declarer &d, int port,
+                garp::Registration mode, uint64_t now) {
     static kelsim::garp::Pdu p, again;
     static uint8_t out[kelsim::garp::kMaxFrame];
     if (kelsim::garp::decode(frame, len, &p) != kelsim::garp::Decoded::ok) return;
@@ -44,6 +76,9 @@ void check_garp(const uint8_t *frame, size_t len) {
         std::abort();
     for (uint32_t i = 0; i < n; ++i)
         if (again.msg[i].event != p.msg[i].event || again.msg[i].vid != p.msg[i].vid) std::abort();
+    g.receive(port, p, now);
+    g.tick(now, d);
+    check_participant(g, port, p, mode);
 }
 
 void check_state(const System &s, int port) {
@@ -78,6 +113,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     *system = System();
     system->configure(cfg, ports, quiet);
     uint64_t now = 1;
+    garp::Participant g;
+    garp::Participant *gvrp = &g;
+    Declarer declarer;
+    declarer.part = gvrp;
+    auto mode = static_cast<garp::Registration>((data[0] >> 5) % 3);
+    for (int p = 0; p < 4; ++p) {
+        gvrp->configure(p, {true, mode, 100, 300, 2000}, now);
+        gvrp->declare(p, 1, true, now);
+        gvrp->declare(p, 10, true, now);
+    }
     system->tick(now, quiet);
     for (size_t at = 1; at + 3 <= size;) {
         int port = data[at] % 4;
@@ -85,7 +130,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         size_t len = data[at + 2];
         at += 3;
         if (len > size - at) len = size - at;
-        check_garp(data + at, len);
+        check_garp(data + at, len, *gvrp, declarer, port, mode, now);
         Pdu p{};
         if (decode(data + at, len, &p) == Decoded::ok) {
             check_round_trip(p);
