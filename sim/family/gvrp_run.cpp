@@ -23,6 +23,7 @@ void GvrpRunner::configure(View &v, Effects &fx, uint64_t now_ms) {
     for (int s = 0; s < kSlots; ++s) part_.configure(s, v.gvrp.port[s], now_ms);
     redeclare(v, now_ms);
     generation_ = part_.generation();
+    published_ = ~uint64_t{0};  // the model's registrations to be compared anew
     fx.gvrp_changed = true;
 }
 
@@ -78,13 +79,14 @@ void GvrpRunner::transmit(int port, const garp::Message *msg, uint32_t n) {
 bool GvrpRunner::publish(Model &m) {
     GvrpRun &run = m.proto.gvrp;
     run.running = 1;
-    bool vlans = false;
+    bool vlans = false, compare = part_.generation() != published_;
+    published_ = part_.generation();
     vlanlist any{};
     for (uint32_t u = 1; u <= kMaxUnits; ++u)
         for (uint32_t p = 1; p <= m.topo.nports[u - 1]; ++p) {
             int s = slot_of(u, p);
             vlanlist &reg = run.registered[u - 1][p - 1];
-            for (uint16_t vid = 1; vid < garp::kVids; ++vid) {
+            for (uint16_t vid = 1; compare && vid < garp::kVids; ++vid) {
                 bool now = part_.registered(s, vid);
                 if (now) set_vlan_bit(any, vid, true);
                 if (now == vlan_bit(reg, vid)) continue;
@@ -107,7 +109,7 @@ bool GvrpRunner::publish(Model &m) {
             run.refused[u - 1][p - 1] += refused_[s];
             refused_[s] = 0;
         }
-    for (uint16_t vid = 1; vid < garp::kVids; ++vid)
+    for (uint16_t vid = 1; compare && vid < garp::kVids; ++vid)
         if (vlan_bit(run.created, vid) && !vlan_bit(any, vid)) {
             vlan_remove(m, vid);
             vlans = true;

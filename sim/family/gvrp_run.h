@@ -47,7 +47,8 @@ private:
     GvrpFrame out_[kOut];
     uint32_t out_count_ = 0;
     uint32_t refused_[kSlots] = {};
-    uint64_t generation_ = 0;
+    uint64_t generation_ = 0;            // the participant's, last declared from
+    uint64_t published_ = ~uint64_t{0};  // ... last published
     uint16_t others_[garp::kVids] = {};
 };
 
