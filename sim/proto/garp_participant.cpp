@@ -63,7 +63,11 @@ void Participant::configure(int port, const PortConfig &c, uint64_t now) {
         p.tx_due = p.leave_all_due = false;
         return;
     }
-    if (!starts) return;
+    if (!starts) {  // shorter times take effect at once
+        if (p.leave_all_at > now + c.leave_all_ms) p.leave_all_at = now + c.leave_all_ms;
+        if (p.join_at > now + c.join_ms) p.join_at = now + c.join_ms;
+        return;
+    }
     p.tx_due = false;
     for (uint16_t v = 1; v < kVids; ++v) {
         Attr &x = p.attr[v];
