@@ -9,6 +9,8 @@
 
 namespace kelsim {
 
+static_assert(garp::kPorts >= kSlots, "a participant's port for every slot");
+
 namespace {
 
 // The statistics record's message type of each event (garp::Event order).
