@@ -28,6 +28,7 @@
 #include "kel_driver.h"
 #include "model/settings.h"
 #include "model/state.h"
+#include "proto/garp_pdu.h"
 #include "proto/stp_bpdu.h"
 #include "sim_fixture.h"
 
@@ -42,6 +43,7 @@ constexpr int kPorts = 6;                             // the tests use fa1/0/1 .
 const Mac kBroadcast = {0xFF, 0xFF, 0xFF, 0xFF, 0xFF, 0xFF};
 const Mac kBpdu = {0x01, 0x80, 0xC2, 0x00, 0x00, 0x00};
 const Mac kGroup = {0x01, 0x00, 0x5E, 0x00, 0x00, 0x07};
+const Mac kGvrp = {0x01, 0x80, 0xC2, 0x00, 0x00, 0x21};
 Mac station(int n) { return {0x02, 0, 0, 0, 0, static_cast<uint8_t>(n)}; }
 ifport fa(int p) { return ifport{1, 0, p}; }
 
@@ -356,6 +358,74 @@ TEST_F(Dataplane, SpanningTreeOnTheWire) {
     }));
     ASSERT_EQ(kel_stp_port_info_get(&p1, &r1), 0);
     EXPECT_EQ(r1.role, KEL_DRV_STP_ROLE_ROOT);
+}
+
+// ---- GVRP on the wire -------------------------------------------------------------
+
+Bytes gvrp_pdu(std::vector<garp::Message> msg) {
+    uint32_t n = static_cast<uint32_t>(msg.size());
+    Bytes f(garp::kMaxFrame);
+    f.resize(garp::encode(msg.data(), &n, station(9).data(), f.data()));
+    return f;
+}
+
+// Whether a port sends a join of vid (within a leave-all time of 2 s).
+bool sends_join(Host &h, uint16_t vid) {
+    garp::Pdu p{};
+    for (Bytes f; until([&] { return h.receive(&f); }, 2500);)
+        if (garp::decode(f.data(), f.size(), &p) == garp::Decoded::ok)
+            for (uint32_t i = 0; i < p.count; ++i)
+                if (p.msg[i].vid == vid &&
+                    (p.msg[i].event == garp::Event::join_in || p.msg[i].event == garp::Event::join_empty))
+                    return true;
+    return false;
+}
+
+TEST_F(Dataplane, GvrpOnTheWire) {
+    // GVRP off for the switch: its PDUs are forwarded as any multicast.
+    Bytes join30 = gvrp_pdu({{garp::Event::join_in, 30}});
+    EXPECT_EQ(ports_of(deliver(1, join30)), "23456");
+    kel_drv_garp_times fast{10, 30, 200};
+    for (int p : {1, 2}) {
+        ifport port = fa(p);
+        ASSERT_EQ(kel_garp_port_times_set(&port, &fast), 0);
+        ASSERT_EQ(kel_gvrp_port_set(&port, 1), 0);
+    }
+    ASSERT_EQ(kel_gvrp_status_set(1), 0);
+    // A join on fa1/0/1, taken: VLAN 30 comes into being, fa1/0/1 a tagged
+    // member, declared on fa1/0/2 (the other GVRP port); fa1/0/1 declares VLAN 1.
+    auto got = exchange(1, {join30});
+    EXPECT_EQ(got.count(3) + got.count(4) + got.count(5) + got.count(6), 0u);
+    vlaninfo v{};
+    ASSERT_TRUE(until([&] { return kel_vlan_get(30, &v) == 0; }));
+    kel_drv_vlan r{};
+    std::memcpy(&r, &v, sizeof r);
+    EXPECT_EQ(r.set[KEL_DRV_VLAN_MEMBERS].word[0], 1u);
+    EXPECT_EQ(r.set[KEL_DRV_VLAN_UNTAGGED].word[0], 0u);
+    EXPECT_TRUE(sends_join(*host[2], 30));
+    EXPECT_TRUE(sends_join(*host[1], 1));
+    kel_drv_gvrp_stats st{};
+    ifport p1 = fa(1);
+    EXPECT_TRUE(until([&] {  // (the counters reach the model when the dataplane next takes its lock)
+        return kel_gvrp_port_stats_get(&p1, &st) == 0 &&
+               st.tx[KEL_DRV_GVRP_JOIN_EMPTY] + st.tx[KEL_DRV_GVRP_JOIN_IN] > 0;
+    }));
+    EXPECT_EQ(st.rx[KEL_DRV_GVRP_JOIN_IN], 1u);
+    // Malformed PDUs and tagged ones are refused and counted; VLAN 30 stands.
+    Bytes bad = join30;
+    bad[19] = 2;  // another attribute type
+    for (int i = 0; i < 4; ++i) host[1]->send(bad);
+    host[1]->send(frame(kGvrp, station(9), 30, 0, 64, 0x0026));
+    EXPECT_TRUE(until([&] {
+        uint32_t refused = 0;
+        with_model([&](Model &m) { refused = m.proto.gvrp.refused[0][0]; });
+        return refused == 5;
+    }));
+    EXPECT_EQ(kel_vlan_get(30, &v), 0);
+    // A leave: VLAN 30 goes a leave time (300 ms) later, the only one GVRP made.
+    host[1]->send(gvrp_pdu({{garp::Event::leave_empty, 30}}));
+    EXPECT_TRUE(until([&] { return kel_vlan_get(30, &v) != 0; }));
+    EXPECT_EQ(kel_vlan_get(1, &v), 0);
 }
 
 // ---- VLANs: classification, acceptable frames, ingress filtering, egress tagging

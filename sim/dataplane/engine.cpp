@@ -23,6 +23,8 @@
 #include "dataplane/pipeline.h"
 #include "family/arl_table.h"
 #include "family/forwarding.h"
+#include "family/gvrp_run.h"
+#include "family/lacp_run.h"
 #include "family/stp_run.h"
 #include "model/state.h"
 
@@ -68,7 +70,13 @@ bool write_file(const char *path, const char *text) {
 class Engine {
 public:
     Engine(Model &m, const DataplaneOptions &o)
-        : m_(m), o_(o), view_(new View()), fx_(new Effects()), stp_(new SpanningTree()) {}
+        : m_(m),
+          o_(o),
+          view_(new View()),
+          fx_(new Effects()),
+          stp_(new SpanningTree()),
+          lacp_(new LacpRunner()),
+          gvrp_(new GvrpRunner()) {}
     int run();
 
 private:
@@ -86,6 +94,7 @@ private:
     void send(int slot, const Frame &f, bool tagged, bool as_received);
     void flush(Port &p);
     void run_protocols();
+    void queue_control(int slot, const uint8_t *data, size_t len);
     void sync();
     bool apply_effects();
     void apply_links();
@@ -97,6 +106,8 @@ private:
     std::unique_ptr<View> view_;
     std::unique_ptr<Effects> fx_;
     std::unique_ptr<SpanningTree> stp_;
+    std::unique_ptr<LacpRunner> lacp_;
+    std::unique_ptr<GvrpRunner> gvrp_;
     std::vector<std::unique_ptr<Port>> ports_;
     Port *by_slot_[kSlots] = {};
     Netlink inner_nl_;
@@ -140,10 +151,15 @@ bool Engine::list_ports() {
             ports_.push_back(std::move(port));
         }
     SpanningTree::retire(m_);  // what a dataplane killed before left
+    LacpRunner::retire(m_);
+    GvrpRunner::retire(m_);
     compile_view(m_, *view_);
     view_->clock_last = clock_now(m_);
     view_->clock_offset = m_.fwd.clock_offset;
     stp_->configure(*view_, *fx_);
+    lacp_->configure(*view_, *fx_);
+    fx_->lacp_changed = true;
+    gvrp_->configure(*view_, *fx_, static_cast<uint64_t>(monotonic() * 1000));
     return true;
 }
 
@@ -308,6 +324,8 @@ int Engine::run() {
         if (last) {
             apply_effects();
             SpanningTree::retire(m_);  // no longer on the wire
+            LacpRunner::retire(m_);
+            GvrpRunner::retire(m_);
         }
     }
     remove_ports();
@@ -422,24 +440,35 @@ void Engine::flush(Port &p) {
 // The protocols act on the control frames of the batch and on the time
 // that passed; what they send goes out at once.
 void Engine::run_protocols() {
-    stp_->step(*view_, *fx_, static_cast<uint64_t>(monotonic() * 1000));
-    for (uint32_t i = 0; i < stp_->outgoing(); ++i) {
-        const StpFrame &f = stp_->frame(i);
-        Port *p = by_slot_[f.slot];
-        if (!p) continue;
-        if (p->ring.full()) flush(*p);
-        int pieces = 0;
-        const iovec *v = p->ring.queue(f.data, nullptr, f.data + 12, stp::kFrameSize - 12, &pieces);
-        if (p->pcap.is_open()) {
-            struct timespec t;
-            clock_gettime(CLOCK_REALTIME, &t);
-            p->pcap.add(v, pieces, static_cast<uint32_t>(t.tv_sec), static_cast<uint32_t>(t.tv_nsec));
-        }
-    }
-    if (!stp_->outgoing()) return;
+    uint64_t now = static_cast<uint64_t>(monotonic() * 1000);
+    stp_->step(*view_, *fx_, now);
+    lacp_->step(*view_, *fx_, now);
+    gvrp_->step(*view_, *fx_, now);
+    for (uint32_t i = 0; i < stp_->outgoing(); ++i)
+        queue_control(stp_->frame(i).slot, stp_->frame(i).data, stp::kFrameSize);
+    for (uint32_t i = 0; i < lacp_->outgoing(); ++i)
+        queue_control(lacp_->frame(i).slot, lacp_->frame(i).data, lacp::kFrameSize);
+    for (uint32_t i = 0; i < gvrp_->outgoing(); ++i)
+        queue_control(gvrp_->frame(i).slot, gvrp_->frame(i).data, gvrp_->frame(i).len);
+    if (!stp_->outgoing() && !lacp_->outgoing() && !gvrp_->outgoing()) return;
     for (auto &p : ports_)
         if (p->ring.queued()) flush(*p);
     stp_->sent();
+    lacp_->sent();
+    gvrp_->sent();
+}
+
+void Engine::queue_control(int slot, const uint8_t *data, size_t len) {
+    Port *p = by_slot_[slot];
+    if (!p) return;
+    if (p->ring.full()) flush(*p);
+    int pieces = 0;
+    const iovec *v = p->ring.queue(data, nullptr, data + 12, static_cast<uint32_t>(len - 12), &pieces);
+    if (p->pcap.is_open()) {
+        struct timespec t;
+        clock_gettime(CLOCK_REALTIME, &t);
+        p->pcap.add(v, pieces, static_cast<uint32_t>(t.tv_sec), static_cast<uint32_t>(t.tv_nsec));
+    }
 }
 
 // Adds the frames' effects to the model and compiles the View again when
@@ -455,6 +484,8 @@ void Engine::sync() {
             compile_view(m_, *view_);
             view_->clock_offset = m_.fwd.clock_offset;
             stp_->configure(*view_, *fx_);
+            lacp_->configure(*view_, *fx_);
+            gvrp_->configure(*view_, *fx_, static_cast<uint64_t>(monotonic() * 1000));
             compile = true;
         } else if (fx_->fdb_stale) {
             compile_fdb(m_, *view_);
@@ -487,7 +518,16 @@ bool Engine::apply_effects() {
         stp_->publish(m_);
         fx.stp_changed = false;
     }
-    bool policy = fx.event_count || fx.policy_stale;
+    if (fx.lacp_changed) {
+        lacp_->publish(m_);
+        fx.lacp_changed = false;
+    }
+    bool vlans = false;
+    if (fx.gvrp_changed) {
+        vlans = gvrp_->publish(m_);
+        fx.gvrp_changed = false;
+    }
+    bool policy = fx.event_count || fx.policy_stale || vlans;
     if (policy) {
         uint64_t now = clock_now(m_);
         for (uint32_t i = 0; i < fx.event_count; ++i) apply_policy_event(m_, fx.event[i], now);

@@ -130,6 +130,20 @@ struct PolicyEvent {
 };
 constexpr uint32_t kMaxPolicyEvents = 1024;
 
+// An LACPDU a port took, for LACP to act on after the batch.
+struct LacpduIn {
+    int slot;
+    lacp::Pdu pdu;
+};
+constexpr uint32_t kMaxLacpdus = 64;  // a batch's worth: more are refused, as a flood
+
+// A GVRP PDU a port took, for GVRP to act on after the batch.
+struct GarpIn {
+    int slot;
+    garp::Pdu pdu;
+};
+constexpr uint32_t kMaxGarpPdus = 32;  // a batch's worth: more are refused, as a flood
+
 // What the frames of one batch change in the model; the dataplane adds it
 // to the model when it next holds the lock.
 struct Effects {
@@ -143,6 +157,14 @@ struct Effects {
     uint32_t bpdu_refused[kSlots];  // malformed BPDUs and those beyond kMaxBpdus, per port
     iflist flush;                   // ports whose learned stations the spanning tree forgot
     bool stp_changed;               // the spanning tree's outcome changed: for the model
+    LacpduIn lacpdu[kMaxLacpdus];
+    uint32_t lacpdu_count;
+    uint32_t lacpdu_refused[kSlots];  // malformed LACPDUs and those beyond kMaxLacpdus, per port
+    bool lacp_changed;                // LACP's outcome changed: for the model
+    GarpIn garp[kMaxGarpPdus];
+    uint32_t garp_count;
+    uint32_t garp_refused[kSlots];  // malformed GVRP PDUs and those beyond kMaxGarpPdus, per port
+    bool gvrp_changed;              // GVRP's outcome changed: for the model
     PolicyEvent event[kMaxPolicyEvents];
     uint32_t event_count;
     bool policy_stale;  // events were lost: take the policy parts from the model again
@@ -167,7 +189,7 @@ struct Effects {
     }
     bool pending() const {
         return learned_count || fdb_stale || event_count || policy_stale || !empty_set(counted) ||
-               !empty_set(flush) || stp_changed;
+               !empty_set(flush) || stp_changed || lacp_changed || gvrp_changed;
     }
 };
 

@@ -17,6 +17,7 @@ namespace {
 const Stage kStages[] = {
     port_receive,         // port: link, frames the port cannot take
     take_control_frames,  // the switch's own protocols
+    trunk_ingress,        // trunks: a dynamic trunk's member collects only when LACP says
     stp_ingress,          // spanning tree: discarding, learning
     vlan_ingress,         // VLAN: classification, ingress filtering
     dot1x_ingress,        // 802.1X: authorized ports and stations, guest VLAN
@@ -33,11 +34,16 @@ const Stage kStages[] = {
 };
 
 // The protocols of the switch that take control frames: BPDUs go to the
-// spanning tree the dataplane runs; EAPOL frames end at the switch and are
-// counted (the authenticator's exchange is not run on the wire).
+// spanning tree the dataplane runs, LACPDUs (slow protocols, EtherType
+// 0x8809) to LACP; EAPOL frames end at the switch and are counted (the
+// authenticator's exchange is not run on the wire). GVRP's PDUs, to a group
+// beyond the reserved ones, are taken only while GVRP is on for the switch
+// (else they are forwarded as any multicast) and go to GVRP.
 const ControlProtocol kControlProtocols[] = {
-    {"spanning tree", is_bpdu, take_bpdu},  // stp_frames.cpp
-    {"eapol", is_eapol, dot1x_take_eapol},  // dot1x_frames.cpp
+    {"spanning tree", is_bpdu, take_bpdu},         // stp_frames.cpp
+    {"link aggregation", is_lacpdu, take_lacpdu},  // trunk_frames.cpp
+    {"eapol", is_eapol, dot1x_take_eapol},         // dot1x_frames.cpp
+    {"gvrp", is_gvrp, take_gvrp},                  // gvrp_frames.cpp
 };
 
 bool reserved_group(const uint8_t *mac) {
@@ -48,7 +54,7 @@ bool reserved_group(const uint8_t *mac) {
 }  // namespace
 
 Verdict take_control_frames(View &v, Frame &f, Effects &fx) {
-    if (!reserved_group(f.dst())) return Verdict::forward;
+    if (!reserved_group(f.dst()) && !(v.gvrp.on && is_gvrp(f))) return Verdict::forward;
     for (const ControlProtocol &p : kControlProtocols)
         if (p.match(f)) {
             p.take(v, f, fx);
@@ -98,6 +104,8 @@ void compile_view(const Model &m, View &v) {
     compile_trunks(m, v);
     compile_mirrors(m, v);
     compile_stp(m, v);
+    compile_lacp(m, v);
+    compile_gvrp(m, v);
     compile_acls(m, v);
     compile_qos(m, v);
     compile_snooping(m, v);

@@ -59,6 +59,8 @@ Verdict forward_frame(View &v, Frame &f, Effects &fx);
 Verdict snoop_egress(View &v, Frame &f, Effects &fx);
 // VLAN family: only members of the frame's VLAN send it.
 Verdict vlan_egress(View &v, Frame &f, Effects &fx);
+// Trunk family: a member of a dynamic trunk that LACP keeps from collecting drops.
+Verdict trunk_ingress(View &v, Frame &f, Effects &fx);
 // Trunk family: each trunk sends it by one member, chosen by its criteria.
 Verdict trunk_egress(View &v, Frame &f, Effects &fx);
 // Rate family: a port sends no faster than its transmit rate.
@@ -122,5 +124,17 @@ struct ControlProtocol {
 // counted as refused.
 bool is_bpdu(const Frame &f);
 void take_bpdu(View &v, Frame &f, Effects &fx);
+
+// Trunk family: LACPDUs (slow protocols, to 01-80-C2-00-00-02), queued in
+// Effects for LACP; a malformed one, or one beyond a batch's worth, is
+// counted as refused, a marker PDU dropped.
+bool is_lacpdu(const Frame &f);
+void take_lacpdu(View &v, Frame &f, Effects &fx);
+
+// GVRP family: GVRP's PDUs (to 01-80-C2-00-00-21) on a port where GVRP
+// runs, queued in Effects for GVRP; a malformed one, or one beyond a batch's
+// worth, is counted as refused; on a port where GVRP does not run dropped.
+bool is_gvrp(const Frame &f);
+void take_gvrp(View &v, Frame &f, Effects &fx);
 
 }  // namespace kelsim

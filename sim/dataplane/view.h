@@ -16,6 +16,8 @@
 #include "kel.h"
 #include "kel_driver.h"
 #include "model/model.h"
+#include "proto/garp_participant.h"
+#include "proto/lacp_system.h"
 #include "proto/stp_bridge.h"
 
 namespace kelsim {
@@ -63,8 +65,9 @@ struct VlanView {
 };
 
 // A trunk (trunk family): its members, and those that may carry frames now
-// (link up, forwarding), lowest first.
+// (link up, forwarding and, in a dynamic trunk, distributing), lowest first.
 struct TrunkView {
+    uint32_t kind;      // KEL_DRV_TRUNK_STATIC or KEL_DRV_TRUNK_DYNAMIC
     uint32_t criteria;  // KEL_DRV_TRUNK_*
     uint32_t active_count;
     int16_t active[KEL_DRV_TRUNK_MEMBERS];
@@ -90,6 +93,26 @@ struct GroupView {
 struct StpView {
     stp::BridgeConfig bridge;
     stp::PortConfig port[kSlots];
+};
+
+// LACP's settings and the dynamic trunks' members (trunk family), for the
+// protocol the dataplane runs on the wire; distributing: the members that
+// collect and distribute now, the only ones of a dynamic trunk that carry
+// frames.
+struct LacpView {
+    lacp::SystemConfig system;
+    lacp::PortConfig port[kSlots];
+    iflist distributing;
+};
+
+// GVRP's settings (GVRP family), for the protocol the dataplane runs on
+// the wire: on, GVRP's frames are taken by the switch; declared, the VLANs
+// that exist but not by GVRP's doing, which every GVRP port declares.
+struct GvrpView {
+    bool on;
+    uint8_t mac[6];  // the switch's, its PDUs' source
+    garp::PortConfig port[kSlots];
+    vlanlist declared;
 };
 
 // ---- Policy: what the security and snooping families compiled ------------
@@ -162,6 +185,8 @@ struct View {
     MirrorView mirror[KEL_DRV_MIRROR_SESSIONS + 1];
     GroupView groups;
     StpView stp;
+    LacpView lacp;
+    GvrpView gvrp;
     // The MAC table (MAC table family): the model's, copied when compiled
     // and changed since by the frames alone.
     ArlTable fdb;
@@ -202,6 +227,10 @@ void compile_acls(const Model &m, View &v);      // access-list family
 void compile_qos(const Model &m, View &v);       // CoS, rate and storm families
 void compile_snooping(const Model &m, View &v);  // IGMP and DHCP snooping families
 void compile_stp(const Model &m, View &v);       // spanning-tree family
+void compile_lacp(const Model &m, View &v);      // trunk family
+void compile_gvrp(const Model &m, View &v);      // GVRP family, after the ports
+// A trunk's members that may carry frames now, again (trunk family).
+void activate_trunk(View &v, uint32_t id);
 
 // Compiles every part; call under the model's lock.
 void compile_view(const Model &m, View &v);

@@ -59,4 +59,18 @@ bool dhcp_upkeep(Model &m, uint64_t now);
 // A port leaves a learned group; the group goes with its last port.
 int32_t mcast_leave(Model &m, const uint8_t mac[6], uint32_t vid, uint32_t unit, uint32_t port);
 
+// ---- GVRP (snoop.cpp) ---------------------------------------------------------
+
+// GVRP's settings as its requests answer them: on for the switch, on for a
+// port, a port's registration mode (KEL_DRV_GVRP_*) and its GARP times in
+// centiseconds (join, leave, leave-all).
+bool gvrp_on(const Model &m);
+bool gvrp_port_on(const Model &m, uint32_t unit, uint32_t port);
+uint32_t gvrp_mode(const Model &m, uint32_t unit, uint32_t port);
+void garp_times(const Model &m, uint32_t unit, uint32_t port, uint32_t cs[3]);
+// Adds messages received and sent (by kel_drv_gvrp_msg) and failed
+// registrations to a port's GVRP statistics.
+void gvrp_count(Model &m, uint32_t unit, uint32_t port, const uint32_t *rx, const uint32_t *tx,
+                uint32_t failed);
+
 }  // namespace kelsim

@@ -73,7 +73,9 @@ void apply(Model &m, const PortVlans &pv, uint32_t unit, uint32_t port, uint32_t
     bool own = vid == pv.own, allowed = !forbidden(m, vid, unit, port);
     bool tagged = allowed && pv.mode != KEL_DRV_VLAN_MODE_ACCESS && vlan_in(pv.state->allowed[0], vid);
     bool untagged = allowed && pv.mode == KEL_DRV_VLAN_MODE_HYBRID && vlan_in(pv.state->allowed[1], vid);
-    vlan_set_port(m, vid, KEL_DRV_VLAN_MEMBERS, unit, port, own || tagged || untagged);
+    // A VLAN that GVRP registered on the port has it as a tagged member.
+    bool registered = allowed && vlan_in(m.proto.gvrp.registered[unit - 1][port - 1], vid);
+    vlan_set_port(m, vid, KEL_DRV_VLAN_MEMBERS, unit, port, own || tagged || untagged || registered);
     vlan_set_port(m, vid, KEL_DRV_VLAN_UNTAGGED, unit, port, own || untagged);
     vlan_set_port(m, vid, KEL_DRV_VLAN_NATIVE, unit, port, own);
 }
@@ -334,6 +336,11 @@ void port_vlans_attach(Model &m, uint32_t vid) {
     for (uint32_t u = 1; u <= kMaxUnits; ++u)
         for (uint32_t p = 1; p <= m.topo.nports[u - 1]; ++p)
             if (names_vlan(m, u, p, vid)) sync_port_vlans(m, u, p);
+}
+
+void port_vlan_refresh(Model &m, uint32_t vid, uint32_t unit, uint32_t port) {
+    if (vlan_exists(m, vid) && m.topo.exists(unit, port))
+        apply(m, port_vlans(m, unit, port), unit, port, vid);
 }
 
 void init_forwarding_area(Model &m) {

@@ -219,6 +219,32 @@ bool dhcp_upkeep(Model &m, uint64_t now) {
     return changed;
 }
 
+bool gvrp_on(const Model &m) { return switch_value(m, kGvrpOn); }
+bool gvrp_port_on(const Model &m, uint32_t unit, uint32_t port) {
+    return port_value(m, kGvrpPort, unit, port);
+}
+uint32_t gvrp_mode(const Model &m, uint32_t unit, uint32_t port) {
+    return port_value(m, kGvrpMode, unit, port);
+}
+void garp_times(const Model &m, uint32_t unit, uint32_t port, uint32_t cs[3]) {
+    kel_ioreq b{};
+    b.unit = unit;
+    b.port = port;
+    uint32_t key;
+    if (setting_key(m, b, kGarpTimes, &key) != KEL_DRV_OK) key = 0;
+    setting_read(m, kGarpTimes, key, cs);
+}
+
+void gvrp_count(Model &m, uint32_t unit, uint32_t port, const uint32_t *rx, const uint32_t *tx,
+                uint32_t failed) {
+    uint32_t *stats = m.proto.gvrp_stats[unit - 1][port - 1];
+    for (uint32_t t = 0; t < KEL_DRV_GVRP_MESSAGE_TYPES; ++t) {
+        stats[t] += rx[t];
+        stats[KEL_DRV_GVRP_MESSAGE_TYPES + t] += tx[t];
+    }
+    stats[2 * KEL_DRV_GVRP_MESSAGE_TYPES] += failed;
+}
+
 bool gvrp_receive(uint32_t unit, uint32_t port, kel_drv_gvrp_msg type, uint32_t n) {
     bool counted = false;
     with_model([&](Model &m) {

@@ -5,7 +5,8 @@
 // trunk at a time, and neither stack ports nor mirror monitor ports join
 // one. A trunk's criteria start at source and destination MAC each time it
 // is made. The LACP data of a dynamic trunk reports each member's actor
-// state from its link.
+// state as LACP on the wire found it (lacp_run.h) while a dataplane runs
+// it, else from its link.
 #include <cstring>
 
 #include "family/forwarding.h"
@@ -108,7 +109,9 @@ int32_t lacp_info(Context &c) {
         e.unit = u;
         e.port = p;
         e.priority = read_setting(c.m, kLacpPortPrio, port_key(u, p));
-        e.state = link_up(c.m, u, p) ? KEL_DRV_LACP_ACTIVE : KEL_DRV_LACP_DEFAULTED;
+        e.state = c.m.fwd.lacp.running ? c.m.fwd.lacp.port[u - 1][p - 1].state
+                  : link_up(c.m, u, p) ? KEL_DRV_LACP_ACTIVE
+                                       : KEL_DRV_LACP_DEFAULTED;
     });
     return answer(c, r);
 }

@@ -5,7 +5,12 @@
 // forwarding) and belong to the frame's VLAN, so that the frames of one
 // conversation keep their order. IP criteria spread IPv4 frames by their
 // addresses and other frames by the MAC addresses of the same side.
+//
+// A dynamic trunk's members run LACP (lacp_run.h): a member carries frames,
+// both ways, only while LACP has it collecting and distributing; LACPDUs go
+// to the protocol after the batch.
 #include "dataplane/pipeline.h"
+#include "family/forwarding.h"
 
 namespace kelsim {
 
@@ -43,13 +48,61 @@ void compile_trunks(const Model &m, View &v) {
         std::memset(&tv, 0, sizeof tv);
         if (!t.kind) continue;
         v.trunks_in_use |= 1u << id;
+        tv.kind = t.kind;
         tv.criteria = t.criteria;
         tv.members = t.members;
+        for_each_slot(t.members, [&](int s) { v.port[s].trunk = static_cast<uint8_t>(id); });
+        activate_trunk(v, id);
+    }
+}
+
+void activate_trunk(View &v, uint32_t id) {
+    TrunkView &tv = v.trunk[id];
+    tv.active_count = 0;
+    for_each_slot(tv.members, [&](int s) {
+        bool lacp_lets = tv.kind != KEL_DRV_TRUNK_DYNAMIC || in_set(v.lacp.distributing, s);
+        if (in_set(v.sending, s) && lacp_lets) tv.active[tv.active_count++] = static_cast<int16_t>(s);
+    });
+}
+
+void compile_lacp(const Model &m, View &v) {
+    LacpView &l = v.lacp;
+    l.system.priority = static_cast<uint16_t>(read_setting(m, kLacpSysPrio, 0));
+    std::memcpy(l.system.mac, m.sys.mac, 6);
+    std::memset(l.port, 0, sizeof l.port);
+    for (uint32_t id = 1; id <= KEL_DRV_TRUNKS; ++id) {
+        const Trunk &t = m.fwd.trunk[id];
+        if (t.kind != KEL_DRV_TRUNK_DYNAMIC) continue;
         for_each_slot(t.members, [&](int s) {
-            v.port[s].trunk = static_cast<uint8_t>(id);
-            if (in_set(v.sending, s)) tv.active[tv.active_count++] = static_cast<int16_t>(s);
+            lacp::PortConfig &c = l.port[s];
+            c.present = true;
+            c.link = v.port[s].link;
+            c.fast = m.fwd.lacp.fast;
+            c.key = static_cast<uint16_t>(id);
+            c.priority =
+                static_cast<uint16_t>(read_setting(m, kLacpPortPrio, port_key(unit_of(s), port_of(s))));
+            c.number = static_cast<uint16_t>(s + 1);
         });
     }
+}
+
+Verdict trunk_ingress(View &v, Frame &f, Effects &) {
+    uint32_t id = v.port[f.in].trunk;
+    if (!id || v.trunk[id].kind != KEL_DRV_TRUNK_DYNAMIC) return Verdict::forward;
+    return in_set(v.lacp.distributing, f.in) ? Verdict::forward : Verdict::discard;
+}
+
+bool is_lacpdu(const Frame &f) { return std::memcmp(f.dst(), lacp::kAddress, 6) == 0; }
+
+void take_lacpdu(View &, Frame &f, Effects &fx) {
+    lacp::Pdu p;
+    lacp::Decoded d = lacp::decode(f.data, f.len, &p);
+    if (d == lacp::Decoded::marker) return;
+    if (fx.lacpdu_count == kMaxLacpdus || d != lacp::Decoded::ok) {
+        ++fx.lacpdu_refused[f.in];
+        return;
+    }
+    fx.lacpdu[fx.lacpdu_count++] = {f.in, p};
 }
 
 Verdict trunk_egress(View &v, Frame &f, Effects &) {

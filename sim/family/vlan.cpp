@@ -6,6 +6,7 @@
 #include <initializer_list>
 
 #include "family/commands.h"
+#include "family/protocol_common.h"
 #include "kel_driver.h"
 
 namespace kelsim {
@@ -61,8 +62,7 @@ uint32_t find_name(const Model &m, const char *name) {
 int32_t create(Context &c) {
     if (!in_range(c.b.vid)) return KEL_DRV_ERR_BAD_VALUE;
     if (c.m.vlan.vlan[c.b.vid].exists) return KEL_DRV_ERR_EXISTS;
-    make_vlan(c.m, c.b.vid);
-    port_vlans_attach(c.m, c.b.vid);  // ports already set to use it join it now
+    vlan_add(c.m, c.b.vid);
     return KEL_DRV_OK;
 }
 
@@ -70,13 +70,7 @@ int32_t destroy(Context &c) {
     VlanEntry *e;
     if (int32_t st = existing(c, &e)) return st;
     if (c.b.vid == 1 || c.b.vid == management_vlan(c.m)) return KEL_DRV_ERR_NOT_PERMITTED;
-    // Ports left without a native VLAN fall back to VLAN 1, untagged.
-    const iflist native = e->set[KEL_DRV_VLAN_NATIVE];
-    for (uint32_t u = 1; u <= KEL_IFLIST_WORDS; ++u)
-        for (uint32_t p = 1; p <= 32; ++p)
-            if ((native.word[u - 1] >> (p - 1)) & 1u) join_native(c.m, 1, u, p);
-    std::memset(e, 0, sizeof *e);
-    --c.m.vlan.count;
+    vlan_remove(c.m, c.b.vid);
     return KEL_DRV_OK;
 }
 
@@ -158,6 +152,25 @@ const Command kVlan[] = {
 const Family kVlanFamily = family(kVlan);
 
 bool vlan_exists(const Model &m, uint32_t vid) { return in_range(vid) && m.vlan.vlan[vid].exists; }
+
+void vlan_add(Model &m, uint32_t vid) {
+    if (!in_range(vid) || m.vlan.vlan[vid].exists) return;
+    make_vlan(m, vid);
+    port_vlans_attach(m, vid);  // ports already set to use it join it now
+}
+
+void vlan_remove(Model &m, uint32_t vid) {
+    if (!vlan_exists(m, vid) || vid == 1 || vid == management_vlan(m)) return;
+    VlanEntry &e = m.vlan.vlan[vid];
+    // Ports left without a native VLAN fall back to VLAN 1, untagged.
+    const iflist native = e.set[KEL_DRV_VLAN_NATIVE];
+    for (uint32_t u = 1; u <= KEL_IFLIST_WORDS; ++u)
+        for (uint32_t p = 1; p <= 32; ++p)
+            if ((native.word[u - 1] >> (p - 1)) & 1u) join_native(m, 1, u, p);
+    std::memset(&e, 0, sizeof e);
+    --m.vlan.count;
+    set_vlan_bit(m.proto.gvrp.created, vid, false);
+}
 
 void vlan_set_port(Model &m, uint32_t vid, kel_drv_vlan_set set, uint32_t unit, uint32_t port, bool on) {
     if (!vlan_exists(m, vid) || !m.topo.exists(unit, port) || set > KEL_DRV_VLAN_NATIVE) return;

@@ -212,6 +212,50 @@ int show_stp_run(Model &m, int argc, char **) {
     return 0;
 }
 
+// LACP's rate on every dynamic trunk's members: fast shortens what a lost
+// partner takes to notice from 90 s to 3 s.
+int lacp_rate(Model &m, int argc, char **argv) {
+    if (argc != 1 || (std::strcmp(argv[0], "fast") != 0 && std::strcmp(argv[0], "slow") != 0))
+        return usage("lacp-rate fast|slow");
+    bool fast = argv[0][0] == 'f';
+    return locked(m, [&] { return m.fwd.lacp.fast = fast, 0; });
+}
+
+// LACP as the dataplane runs it: each member's partner, which the records
+// do not hold.
+int show_lacp_run(Model &m, int argc, char **) {
+    if (argc != 0) return usage("lacp");
+    static const char *const kMux[] = {"detached", "waiting", "attached", "collecting-distributing"};
+    std::string out;
+    int status = locked(m, [&] {
+        const LacpRun &run = m.fwd.lacp;
+        out = std::string("rate ") + (run.fast ? "fast" : "slow") + "\n";
+        if (!run.running) return out += "not running on the wire\n", 0;
+        for (uint32_t id = 1; id <= KEL_DRV_TRUNKS; ++id) {
+            const Trunk &t = m.fwd.trunk[id];
+            if (t.kind != KEL_DRV_TRUNK_DYNAMIC) continue;
+            for (uint32_t u = 1; u <= kMaxUnits; ++u)
+                for (uint32_t p = 1; p <= m.topo.nports[u - 1]; ++p) {
+                    if (!((t.members.word[u - 1] >> (p - 1)) & 1u)) continue;
+                    const LacpPortRun &r = run.port[u - 1][p - 1];
+                    char line[240];
+                    std::snprintf(
+                        line, sizeof line,
+                        "%u/0/%u trunk %u state 0x%02x %s partner %u/%s key %u port %u/%u state 0x%02x "
+                        "lacpdu-received %u sent %u refused %u\n",
+                        u, p, id, r.state, kMux[r.mux & 3], r.partner_priority,
+                        mac_text(r.partner_sys).c_str(), r.partner_key, r.partner_port_priority,
+                        r.partner_port, r.partner_state, r.received, r.sent, r.refused);
+                    out += line;
+                }
+        }
+        return 0;
+    });
+    if (status) return status;
+    std::fputs(out.c_str(), stdout);
+    return 0;
+}
+
 // What a completed 802.1X exchange leaves behind, since no authentication
 // server runs here: a station authorized on the port, or none.
 int dot1x(Model &m, int argc, char **argv) {
@@ -521,6 +565,30 @@ int dump(Model &m, int argc, char **) {
     return 0;
 }
 
+// GVRP as the dataplane runs it: the VLANs each port registered, the
+// dynamic VLANs, the PDUs refused (the statistics record counts the rest).
+int show_gvrp_run(Model &m, int argc, char **) {
+    if (argc != 0) return usage("gvrp");
+    std::string out;
+    int status = locked(m, [&] {
+        const GvrpRun &run = m.proto.gvrp;
+        if (!run.running) return out = "not running on the wire\n", 0;
+        out = "dynamic-vlans " + vlans_text(run.created) + "\n";
+        for (uint32_t u = 1; u <= kMaxUnits; ++u)
+            for (uint32_t p = 1; p <= m.topo.nports[u - 1]; ++p) {
+                const vlanlist &reg = run.registered[u - 1][p - 1];
+                uint32_t refused = run.refused[u - 1][p - 1];
+                if (vlans_text(reg) == "-" && !refused) continue;
+                out += std::to_string(u) + "/0/" + std::to_string(p) + " registered " + vlans_text(reg) +
+                       " refused " + std::to_string(refused) + "\n";
+            }
+        return 0;
+    });
+    if (status) return status;
+    std::fputs(out.c_str(), stdout);
+    return 0;
+}
+
 const ControlCommand kCommands[] = {
     {"topology", "topology", "print the layout of the switch", show_topology},
     {"requests", "requests", "print the number of requests answered so far", show_requests},
@@ -537,6 +605,12 @@ const ControlCommand kCommands[] = {
      set_mac},
     {"spanning-tree", "spanning-tree",
      "the spanning tree on the wire: root, topology changes, BPDUs per port", show_stp_run},
+    {"lacp-rate", "lacp-rate fast|slow",
+     "LACP's rate: a lost partner noticed after 3 s (fast) or 90 s (slow)", lacp_rate},
+    {"lacp", "lacp", "LACP on the wire: each dynamic trunk member's state, partner and LACPDUs",
+     show_lacp_run},
+    {"gvrp", "gvrp", "GVRP on the wire: each port's registered VLANs, the dynamic VLANs, PDUs refused",
+     show_gvrp_run},
     {"dot1x", "dot1x PORT authorize MAC|deauthorize",
      "a station is authorized on PORT as by an 802.1X exchange (or none is)", dot1x},
     {"wait", "wait SECONDS", "let time pass on the switch's clock (ageing, uptime)", pass_time},

@@ -71,6 +71,27 @@ struct Trunk {
     iflist members;
 };
 
+// LACP as a dataplane runs it on the wire: each member's outcome, for the
+// records and kelsim lacp to read. While running is 0 no LACP runs, and the
+// LACP data follows the members' links. fast (kelsim lacp-rate): the members
+// ask their partners for an LACPDU every second rather than every 30.
+struct LacpPortRun {
+    uint8_t state;  // the actor's state bits (lacp_pdu.h)
+    uint8_t mux;    // lacp::Mux
+    uint8_t pad[2];
+    uint16_t partner_priority, partner_key, partner_port_priority, partner_port;
+    uint8_t partner_sys[6];
+    uint8_t partner_state;
+    uint8_t pad2;
+    uint32_t received, sent, refused;  // LACPDUs; refused: malformed, or beyond what a batch takes
+};
+
+struct LacpRun {
+    uint32_t running;
+    uint32_t fast;
+    LacpPortRun port[kMaxUnits][kMaxPorts];
+};
+
 struct MirrorSession {
     uint32_t monitor_unit, monitor_port;  // 0, 0: none
     iflist rx, tx;
@@ -82,7 +103,8 @@ struct ForwardingState {
     PortState port[kMaxUnits][kMaxPorts];
     ArlTable arl;
     McastGroup mcast[kMcastCapacity];
-    Trunk trunk[KEL_DRV_TRUNKS + 1];                    // by id; 0 unused
+    Trunk trunk[KEL_DRV_TRUNKS + 1];  // by id; 0 unused
+    LacpRun lacp;
     MirrorSession mirror[KEL_DRV_MIRROR_SESSIONS + 1];  // by session; 0 unused
     uint8_t cos_map[KEL_DRV_COS_PRIORITIES];
     uint32_t cos_policy;
@@ -144,5 +166,8 @@ int32_t mcast_join(Model &m, const uint8_t mac[6], uint32_t vid, uint32_t unit, 
 // VLAN sets again; for the VLAN family to call when the VLAN comes into
 // being (a port whose own VLAN it is moves to it from VLAN 1).
 void port_vlans_attach(Model &m, uint32_t vid);
+// Gives a port its place in one VLAN's sets again (its settings, and a GVRP
+// registration of the VLAN on the port: a tagged member).
+void port_vlan_refresh(Model &m, uint32_t vid, uint32_t unit, uint32_t port);
 
 }  // namespace kelsim

@@ -111,6 +111,17 @@ struct Dot1xPort {
     uint32_t eapol_frames;  // EAPOL frames the port received
 };
 
+// GVRP as a dataplane runs it on the wire: each port's registrations and
+// the VLANs that exist only because a port registered them (dynamic VLANs,
+// removed when the last registration ends). While running is 0 nothing is
+// registered.
+struct GvrpRun {
+    uint32_t running;
+    vlanlist created;
+    vlanlist registered[kMaxUnits][kMaxPorts];
+    uint32_t refused[kMaxUnits][kMaxPorts];  // malformed PDUs, or beyond what a batch takes
+};
+
 struct ProtocolState {
     MstState mst;
     StpRun stp;
@@ -121,6 +132,7 @@ struct ProtocolState {
     PortSecuPort secu[kMaxUnits][kMaxPorts];
     Dot1xPort dot1x[kMaxUnits][kMaxPorts];
     uint32_t gvrp_stats[kMaxUnits][kMaxPorts][KEL_DRV_GVRP_COUNTERS];
+    GvrpRun gvrp;
     vlanlist igmp_vlans;   // IGMP snooping on
     vlanlist igmp_ileave;  // immediate leave on
     vlanlist dhcp_vlans;   // DHCP snooping on

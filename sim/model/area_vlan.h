@@ -34,6 +34,12 @@ struct VlanState {
 };
 
 bool vlan_exists(const Model &m, uint32_t vid);
+// Brings a VLAN into being as its request does: the ports set to use it
+// join it. Does nothing when it exists or the id is outside 1..4094.
+void vlan_add(Model &m, uint32_t vid);
+// Removes a VLAN as its request does. Does nothing for VLAN 1, the
+// management VLAN or a VLAN that does not exist.
+void vlan_remove(Model &m, uint32_t vid);
 // Puts a port into (on) or out of one set of a VLAN. Does nothing when the
 // VLAN or the port does not exist.
 void vlan_set_port(Model &m, uint32_t vid, kel_drv_vlan_set set, uint32_t unit, uint32_t port, bool on);
