@@ -28,13 +28,20 @@ Mst sample_mst(int count) {
     m.hops = 19;
     m.count = static_cast<uint8_t>(count);
     for (int i = 0; i < count; ++i)
-        m.msti[i] = {static_cast<uint8_t>(0x7C | i), 0x1000020000000001ull + (uint64_t(i + 1) << 48),
-                     20000u * static_cast<uint32_t>(i), static_cast<uint8_t>(0x10 * i), 0x80, static_cast<uint8_t>(20 - i)};
+        m.msti[i] = {static_cast<uint8_t>(0x7C | i),
+                     0x1000020000000001ull + (uint64_t(i + 1) << 48),
+                     20000u * static_cast<uint32_t>(i),
+                     static_cast<uint8_t>(0x10 * i),
+                     0x80,
+                     static_cast<uint8_t>(20 - i)};
     return m;
 }
 
 std::vector<uint8_t> mst_frame(int count) {
-    Bpdu b{Kind::rst, kVersionMstp, 0x3C, {0x8000020000000001ull, 20000, 0x9000020000000003ull, 0x8002, 0, 0},
+    Bpdu b{Kind::rst,
+           kVersionMstp,
+           0x3C,
+           {0x8000020000000001ull, 20000, 0x9000020000000003ull, 0x8002, 0, 0},
            {0, 5120, 512, 3840}};
     std::vector<uint8_t> f(kMaxFrameSize);
     f.resize(encode_mst(b, sample_mst(count), kSrc, f.data()));
@@ -76,9 +83,9 @@ TEST(MstBpdu, FieldsTravelIntact) {
 TEST(MstBpdu, RefusesWhatDoesNotAddUp) {
     struct Row {
         const char *what;
-        int at;         // a byte to change (-1: none)
+        int at;  // a byte to change (-1: none)
         uint8_t value;
-        int cut;        // bytes cut from the end, the 802.3 length following
+        int cut;  // bytes cut from the end, the 802.3 length following
         Decoded want;
         bool has_mst;
     } rows[] = {
@@ -155,7 +162,8 @@ struct Net {
 
     // Bridges of the given modes, region names and common tree priorities;
     // instances 1 and 2 exist (with priorities 32768) where the region is named.
-    Net(std::vector<Mode> modes, std::vector<const char *> regions, std::vector<uint32_t> prio, std::vector<Link> l)
+    Net(std::vector<Mode> modes, std::vector<const char *> regions, std::vector<uint32_t> prio,
+        std::vector<Link> l)
         : links(std::move(l)) {
         for (size_t i = 0; i < modes.size(); ++i) {
             auto n = std::make_unique<Node>();
@@ -169,7 +177,8 @@ struct Net {
             n->mst.instances = 0x6;
             for (int k = 0; k < kInstances; ++k) {
                 n->mst.priority[k] = 32768;
-                for (int p = 0; p < kPorts; ++p) n->mst.port_priority[k][p] = 128, n->mst.port_cost[k][p] = 20000;
+                for (int p = 0; p < kPorts; ++p)
+                    n->mst.port_priority[k][p] = 128, n->mst.port_cost[k][p] = 20000;
             }
             nodes.push_back(std::move(n));
         }
@@ -258,7 +267,8 @@ TEST(MstBridges, HopsBoundHowFarAnInstancesRootReaches) {
     for (uint32_t hops : {1u, 2u, 3u, 4u}) {
         Net net({M, M, M, M, M}, {"r", "r", "r", "r", "r"}, {4096, 32768, 32768, 32768, 32768},
                 {{0, 0, 1, 0}, {1, 1, 2, 0}, {2, 1, 3, 0}, {3, 1, 4, 0}});
-        for (auto &n : net.nodes) n->mst.max_hops = hops, n->mst.priority[1] = 8192 + 4096 * n->index, n->cfg.hello = 1;
+        for (auto &n : net.nodes)
+            n->mst.max_hops = hops, n->mst.priority[1] = 8192 + 4096 * n->index, n->cfg.hello = 1;
         net.configure();
         net.run(10000);  // (what a bridge heard before the root reached it ages, one bridge after another)
         // The root reaches max hops bridges down the chain; the next one is
@@ -271,4 +281,3 @@ TEST(MstBridges, HopsBoundHowFarAnInstancesRootReaches) {
 }
 
 }  // namespace
-

@@ -429,7 +429,7 @@ void Engine::run_protocols() {
         if (!p) continue;
         if (p->ring.full()) flush(*p);
         int pieces = 0;
-        const iovec *v = p->ring.queue(f.data, nullptr, f.data + 12, stp::kFrameSize - 12, &pieces);
+        const iovec *v = p->ring.queue(f.data, nullptr, f.data + 12, f.len - 12, &pieces);
         if (p->pcap.is_open()) {
             struct timespec t;
             clock_gettime(CLOCK_REALTIME, &t);

@@ -16,7 +16,7 @@
 #include "kel.h"
 #include "kel_driver.h"
 #include "model/model.h"
-#include "proto/stp_bridge.h"
+#include "proto/mst_bridge.h"
 
 namespace kelsim {
 
@@ -90,7 +90,9 @@ struct GroupView {
 struct StpView {
     stp::BridgeConfig bridge;
     stp::PortConfig port[kSlots];
+    stp::MstConfig mst;
 };
+static_assert(kSlots <= stp::kPorts);
 
 // ---- Policy: what the security and snooping families compiled ------------
 
@@ -162,6 +164,13 @@ struct View {
     MirrorView mirror[KEL_DRV_MIRROR_SESSIONS + 1];
     GroupView groups;
     StpView stp;
+    // Frames of a VLAN follow its MST instance's port states (mode mstp
+    // while the tree runs on the wire; otherwise every VLAN is in instance
+    // 0, which every port sends in, and the ports' own states rule).
+    uint8_t msti[KEL_VLAN_MAX + 2];               // per VLAN id
+    iflist msti_sending[stp::kInstances];         // forwarding in the instance
+    uint8_t msti_state[stp::kInstances][kSlots];  // KEL_DRV_PORT_STP_*
+    uint8_t per_instance;                         // the states above rule
     // The MAC table (MAC table family): the model's, copied when compiled
     // and changed since by the frames alone.
     ArlTable fdb;

@@ -12,13 +12,14 @@ using namespace wire;
 
 namespace {
 
-constexpr size_t kBody = 17;             // the BPDU's offset in the frame
-constexpr size_t kMstSize = 102;         // the BPDU up to its MSTI messages
+constexpr size_t kBody = 17;               // the BPDU's offset in the frame
+constexpr size_t kMstSize = 102;           // the BPDU up to its MSTI messages
 constexpr size_t kV3Base = kMstSize - 38;  // what the version 3 length counts before the messages
 constexpr size_t kMsgSize = 16;
 
 // Offsets in the BPDU.
-constexpr size_t kV1Length = 35, kV3Length = 36, kConfigId = 38, kInternalCost = 89, kBridge = 93, kHops = 101;
+constexpr size_t kV1Length = 35, kV3Length = 36, kConfigId = 38, kInternalCost = 89, kBridge = 93,
+                 kHops = 101;
 
 }  // namespace
 
@@ -31,7 +32,7 @@ Decoded decode_mst(const uint8_t *f, size_t len, Bpdu *out, Mst *mst, bool *has_
     *has_mst = false;
     Decoded d = decode(f, len, out);
     if (d != Decoded::ok || out->kind != Kind::rst || out->version < kVersionMstp) return d;
-    size_t size = get16(f + 12) - 3u;  // (decode checked it against the frame)
+    size_t size = get16(f + 12) - 3u;         // (decode checked it against the frame)
     if (size < kMstSize) return Decoded::ok;  // the rapid BPDU it begins with
     const uint8_t *b = f + kBody;
     size_t v3 = get16(b + kV3Length);

@@ -20,8 +20,8 @@ constexpr size_t kDigestSize = 16;
 
 // Two bridges are in one region when these are equal byte for byte.
 struct ConfigId {
-    uint8_t selector;              // 0
-    char name[kRegionNameSize];    // padded with zeros
+    uint8_t selector;            // 0
+    char name[kRegionNameSize];  // padded with zeros
     uint16_t revision;
     uint8_t digest[kDigestSize];  // of the VLAN to instance table
 };
@@ -34,8 +34,8 @@ inline bool operator!=(const ConfigId &a, const ConfigId &b) { return !(a == b);
 // address and number of the common part.
 struct MstiMessage {
     uint8_t flags;
-    uint64_t regional_root;  // its 12-bit extension holds the instance
-    uint32_t cost;           // internal path cost to the instance's regional root
+    uint64_t regional_root;   // its 12-bit extension holds the instance
+    uint32_t cost;            // internal path cost to the instance's regional root
     uint8_t bridge_priority;  // the top 4 bits of the sender's priority in the instance
     uint8_t port_priority;    // the top 4 bits of the sender's port priority
     uint8_t hops;             // remaining hops

@@ -91,8 +91,9 @@ void MstBridge::receive(int i, const Bpdu &in, const Mst *m, Actions &a) {
             mb.kind = Kind::rst;
             mb.version = kVersionRstp;
             mb.flags = static_cast<uint8_t>(g.flags & ~kFlagMaster);
-            mb.v = {g.regional_root & ~(0x0FFFull << kIdShift), g.cost, bridge_id(g.bridge_priority << 8u, mac),
-                    port_id(g.port_priority, b.v.port & 0x0FFF), 0, 0};
+            mb.v = {
+                g.regional_root & ~(0x0FFFull << kIdShift),  g.cost, bridge_id(g.bridge_priority << 8u, mac),
+                port_id(g.port_priority, b.v.port & 0x0FFF), 0,      0};
             mb.t = {static_cast<uint16_t>((cfg_.max_hops - hops) * kSecond),
                     static_cast<uint16_t>(cfg_.max_hops * kSecond), b.t.hello, b.t.forward_delay};
             msti_[k - 1].receive(i, mb, relay_);

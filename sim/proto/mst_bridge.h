@@ -38,6 +38,8 @@ struct MstConfig {
 class MstBridge {
 public:
     MstBridge();
+    MstBridge(const MstBridge &) = delete;  // (its trees report to it by address)
+    MstBridge &operator=(const MstBridge &) = delete;
     void configure(const BridgeConfig &b, const PortConfig *ports, const MstConfig &m, Actions &a);
     // A BPDU, with its multiple tree's part when it has one (else null).
     void receive(int port, const Bpdu &b, const Mst *m, Actions &a);
