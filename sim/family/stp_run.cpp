@@ -138,7 +138,7 @@ void SpanningTree::publish(Model &m) const {
     const stp::Vector &root = bridge_.cist().root();
     run.root_priority = static_cast<uint32_t>(root.root >> 48) & 0xF000;
     for (int i = 0; i < 6; ++i) run.root_mac[i] = static_cast<uint8_t>(root.root >> (40 - 8 * i));
-    run.root_cost = root.cost;
+    run.root_cost = root.cost + root.icost;  // (mode mstp: the external and internal costs)
     int rp = bridge_.cist().root_port();
     run.root_port = rp >= 0 ? flat_port_index(m.topo, unit_of(rp), port_of(rp)) : 0;
     run.topology_changes = bridge_.cist().topology_changes();
@@ -148,7 +148,7 @@ void SpanningTree::publish(Model &m) const {
         MstRootRun &mr = run.mst_root[k];
         mr.priority = static_cast<uint32_t>(r.root >> 48) & 0xF000;
         for (int i = 0; i < 6; ++i) mr.mac[i] = static_cast<uint8_t>(r.root >> (40 - 8 * i));
-        mr.cost = k ? r.icost + r.cost : r.cost;
+        mr.cost = r.cost + r.icost;
     }
     for (uint32_t u = 1; u <= kMaxUnits; ++u)
         for (uint32_t p = 1; p <= m.topo.nports[u - 1]; ++p) {

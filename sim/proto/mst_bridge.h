@@ -8,7 +8,9 @@
 //
 // A port is internal while its neighbour sends MST BPDUs of this region
 // (or sends nothing); otherwise it is a boundary port, where every instance
-// takes the common tree's role and state. Inside the region an instance
+// takes the common tree's role and state (the common tree's root port
+// there is the region's master port, which reads as a root port in every
+// instance, beside the instance's own root port). Inside the region an instance
 // elects its regional root by its own bridge priorities and costs; its
 // messages count hops down from the max hops, one that arrives with none
 // left is discarded. Proposal and agreement run per instance as they do in
