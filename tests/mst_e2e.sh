@@ -67,6 +67,8 @@ roles() {
     ctl "$1" -j show mst "$2" |
         jq -r '.ports[] | select(.port == "fa1/0/1" or .port == "fa1/0/2") | "\(.port) \(.role) \(.state)"'
 }
+# mst_root SWITCH INSTANCE: the instance's root and root cost, as the library reads them.
+mst_root() { ctl "$1" -j show mst "$2" | jq -r '"\(.bridge.root) \(.bridge.root_cost)"'; }
 until_ok() {
     local n=$(($1 * 5))
     shift
@@ -91,6 +93,8 @@ check "instance 2: a's fa1/0/2 is its root port" 0 "^fa1/0/2 root forwarding$" -
 check "instance 2: a's fa1/0/1 blocks" 0 "^fa1/0/1 alternate (blocking|discarding)$" -- roles a 2
 check "instance 2: b is its root, all its ports designated" 0 "^fa1/0/1 designated forwarding$" -- roles b 2
 check "the common tree: b's fa1/0/2 blocks" 0 "^fa1/0/2 alternate" -- roles b 0
+check "the library reads instance 2's root on a: b, through fa1/0/2" 0 "^4096/0200.0000.000b 200000$" -- mst_root a 2
+check "and instance 1's: a itself" 0 "^4096/0200.0000.000a 0$" -- mst_root a 1
 check "kelsim prints a line per instance" 0 "^instance 2 root 4096/0200.0000.000b" -- \
     "$kelsim" --state "$dir/a" spanning-tree
 check "a ping crosses in VLAN 10" 0 " 0% packet loss" -- ip netns exec a ping -c 3 -i 0.2 -W 2 10.10.0.2
