@@ -280,4 +280,25 @@ TEST(MstBridges, HopsBoundHowFarAnInstancesRootReaches) {
     }
 }
 
+// A bridge whose region changes (its name, or a VLAN's instance) is on the
+// boundary of its former region at once, on both sides of its links.
+TEST(MstBridges, ANewRegionIsNewsAtOnce) {
+    for (bool by_name : {true, false}) {
+        Net net({M, M}, {"r", "r"}, {4096, 32768}, {{0, 0, 1, 0}, {0, 1, 1, 1}});
+        net.configure();
+        net.run(1000);
+        ASSERT_FALSE(net.nodes[0]->bridge.boundary(0));
+        if (by_name)
+            net.nodes[1]->mst.id.name[0] = 's';
+        else
+            net.nodes[1]->mst.id.digest[0] ^= 1;
+        Node &b = *net.nodes[1];
+        b.bridge.configure(b.cfg, b.ports, b.mst, b);
+        net.run(300);  // (less than a hello time)
+        for (int n : {0, 1})
+            for (int p : {0, 1}) EXPECT_TRUE(net.nodes[n]->bridge.boundary(p)) << by_name << n << p;
+        EXPECT_EQ(net.blocked(2), "1.1") << by_name;  // instance 2 follows the common tree
+    }
+}
+
 }  // namespace

@@ -344,6 +344,13 @@ namespace {
 void compile_mst(const Model &m, View &v) {
     stp::MstConfig &c = v.stp.mst;
     const MstState &mst = m.proto.mst;
+    bool per_vlan = v.stp.bridge.mode == stp::Mode::mstp;
+    std::memset(v.msti, 0, sizeof v.msti);
+    std::memset(v.msti_sending, 0xFF, sizeof v.msti_sending);
+    v.per_instance = 0;  // (until the tree running on the wire gives the states)
+    c.instances = 0;
+    if (!per_vlan) return;  // (the other modes read none of it)
+    std::memcpy(v.msti, mst.instance_of, sizeof mst.instance_of);
     std::memset(&c.id, 0, sizeof c.id);
     std::memcpy(c.id.name, mst.name, strnlen(mst.name, sizeof c.id.name));
     c.id.revision = static_cast<uint16_t>(switch_value(m, kMstRevision));
@@ -361,11 +368,6 @@ void compile_mst(const Model &m, View &v) {
                 c.port_cost[k][s] = cost ? cost : auto_cost(m, u, p);
             }
     }
-    bool per_vlan = v.stp.bridge.mode == stp::Mode::mstp;
-    std::memset(v.msti, 0, sizeof v.msti);
-    if (per_vlan) std::memcpy(v.msti, mst.instance_of, sizeof mst.instance_of);
-    std::memset(v.msti_sending, 0xFF, sizeof v.msti_sending);
-    v.per_instance = 0;  // (until the tree running on the wire gives the states)
 }
 
 }  // namespace

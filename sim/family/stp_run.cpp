@@ -82,6 +82,8 @@ bool SpanningTree::apply(View &v) {
 // a port forwards frames of a VLAN while it forwards in the VLAN's instance.
 bool SpanningTree::apply_instances(View &v, bool running) {
     bool per = running && v.stp.bridge.mode == stp::Mode::mstp;
+    if (!per && !v.per_instance)
+        return false;  // (as compiled: every VLAN in instance 0, which every port sends)
     bool changed = per != static_cast<bool>(v.per_instance);
     v.per_instance = per;
     for (int k = 0; k < stp::kInstances; ++k) {

@@ -31,10 +31,20 @@ State MstBridge::state(int k, int port) const {
 
 void MstBridge::configure(const BridgeConfig &b, const PortConfig *ports, const MstConfig &m, Actions &a) {
     out_ = &a;
+    // Another region (name, revision, VLANs' instances) or other instances:
+    // every tree starts afresh, its news sent to the neighbours at once.
+    bool restart =
+        b.mode == Mode::mstp && mode_ == Mode::mstp && (m.id != cfg_.id || m.instances != cfg_.instances);
     mode_ = b.mode;
     bridge_ = b;
     std::memcpy(static_cast<void *>(port_), ports, sizeof port_);
     cfg_ = m;
+    if (restart) {
+        bridge_.enabled = false;
+        cist_.configure(bridge_, ports, relay_);
+        configure_instances();
+        bridge_.enabled = b.enabled;
+    }
     cist_.configure(b, ports, relay_);
     configure_instances();
     send_pending();
