@@ -28,6 +28,7 @@ quiet mst name campus
 quiet mst port 2 fa1/0/1 priority 64
 check "mst region" 0 "^Name +campus$" -- run show mst
 check "mst instance" 0 "^2 +32768 +10-20,30$" -- run show mst 2
+check "mst instance root" 0 "^Root +32768/" -- run show mst 2
 check "mst port" 0 "^fa1/0/1 +64 +200000 \(auto\) " -- run show mst 2
 check "mst missing" 1 "instance 3 does not exist" -- run show mst 3
 

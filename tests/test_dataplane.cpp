@@ -300,7 +300,7 @@ Bytes root_bpdu(uint16_t port, uint8_t flags) {
     stp::Bpdu b{stp::Kind::rst,
                 stp::kVersionRstp,
                 static_cast<uint8_t>(3 << stp::kRoleShift | flags),
-                {id, 0, id, port},
+                {id, 0, id, port, 0, 0},
                 {0, 6 * stp::kSecond, stp::kSecond, 4 * stp::kSecond}};
     Bytes f(stp::kFrameSize);
     stp::encode(b, mac, f.data());

@@ -18,7 +18,7 @@ using namespace kelsim::stp;
 // ---- BPDUs ---------------------------------------------------------------------
 
 const uint8_t kSrc[6] = {0x02, 0, 0, 0, 0, 9};
-const Vector kVector{0x8000001122334455ull, 20000, 0x9000AABBCCDDEEFFull, 0x8003};
+const Vector kVector{0x8000001122334455ull, 20000, 0x9000AABBCCDDEEFFull, 0x8003, 0, 0};
 const Times kTimes{256, 5120, 512, 3840};
 
 std::vector<uint8_t> frame_of(Kind kind, uint8_t version = kVersionRstp) {
@@ -243,12 +243,12 @@ TEST(Bridges, EdgePortsAndBpduGuard) {
     EXPECT_EQ(net.nodes[0]->bridge.state(6), State::learning);
     // A BPDU on an edge port: no longer edge. With BPDU guard: shut until its link goes down.
     const uint64_t worst = 0xF000FFFFFFFFFFFFull;
-    Bpdu b{Kind::rst, kVersionRstp, 3 << kRoleShift, {worst, 0, worst, 0x8001}, {0, 5120, 512, 3840}};
+    Bpdu b{Kind::rst, kVersionRstp, 3 << kRoleShift, {worst, 0, worst, 0x8001, 0, 0}, {0, 5120, 512, 3840}};
     net.nodes[0]->bridge.receive(5, b, *net.nodes[0]);
     EXPECT_FALSE(net.nodes[0]->bridge.edge(5));
     net.ports(0, 6).bpdu_guard = true;
     net.configure();
-    b.v = {1, 0, 1, 0x8001};  // the best root there is
+    b.v = {1, 0, 1, 0x8001, 0, 0};  // the best root there is
     net.nodes[0]->bridge.receive(6, b, *net.nodes[0]);
     EXPECT_TRUE(net.nodes[0]->bridge.shut(6));
     EXPECT_EQ(net.nodes[0]->bridge.state(6), State::disabled);

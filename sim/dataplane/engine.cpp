@@ -445,7 +445,7 @@ void Engine::run_protocols() {
     lacp_->step(*view_, *fx_, now);
     gvrp_->step(*view_, *fx_, now);
     for (uint32_t i = 0; i < stp_->outgoing(); ++i)
-        queue_control(stp_->frame(i).slot, stp_->frame(i).data, stp::kFrameSize);
+        queue_control(stp_->frame(i).slot, stp_->frame(i).data, stp_->frame(i).len);
     for (uint32_t i = 0; i < lacp_->outgoing(); ++i)
         queue_control(lacp_->frame(i).slot, lacp_->frame(i).data, lacp::kFrameSize);
     for (uint32_t i = 0; i < gvrp_->outgoing(); ++i)

@@ -104,7 +104,9 @@ constexpr uint32_t kMaxLearned = 4096;
 // A BPDU a port took, for the spanning tree to act on after the batch.
 struct BpduIn {
     int slot;
+    bool has_mst;  // an MST BPDU: mst holds its multiple tree's part
     stp::Bpdu bpdu;
+    stp::Mst mst;
 };
 constexpr uint32_t kMaxBpdus = 64;  // a batch's worth: more are refused, as a flood
 // What a frame changed in a policy family's state, for the model: the

@@ -20,6 +20,7 @@ const Stage kStages[] = {
     trunk_ingress,        // trunks: a dynamic trunk's member collects only when LACP says
     stp_ingress,          // spanning tree: discarding, learning
     vlan_ingress,         // VLAN: classification, ingress filtering
+    stp_vlan_ingress,     // spanning tree: the state in the VLAN's MST instance
     dot1x_ingress,        // 802.1X: authorized ports and stations, guest VLAN
     portsecu_ingress,     // port security: secure addresses, violations
     acl_ingress,          // access lists: deny, permit, redirect

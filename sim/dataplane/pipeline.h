@@ -39,6 +39,7 @@ Verdict port_receive(View &v, Frame &f, Effects &fx);
 Verdict take_control_frames(View &v, Frame &f, Effects &fx);
 // Spanning-tree family: a discarding port drops, a learning port learns only.
 Verdict stp_ingress(View &v, Frame &f, Effects &fx);
+Verdict stp_vlan_ingress(View &v, Frame &f, Effects &fx);  // after VLAN classification
 // VLAN family: the frame's VLAN, acceptable frame types, ingress filtering.
 Verdict vlan_ingress(View &v, Frame &f, Effects &fx);
 // 802.1X family: an unauthorized port passes only EAPOL; guests go to the guest VLAN.

@@ -18,6 +18,7 @@
 #include "model/model.h"
 #include "proto/garp_participant.h"
 #include "proto/lacp_system.h"
+#include "proto/mst_bridge.h"
 #include "proto/stp_bridge.h"
 
 namespace kelsim {
@@ -93,7 +94,9 @@ struct GroupView {
 struct StpView {
     stp::BridgeConfig bridge;
     stp::PortConfig port[kSlots];
+    stp::MstConfig mst;
 };
+static_assert(kSlots <= stp::kPorts);
 
 // LACP's settings and the dynamic trunks' members (trunk family), for the
 // protocol the dataplane runs on the wire; distributing: the members that
@@ -187,6 +190,13 @@ struct View {
     StpView stp;
     LacpView lacp;
     GvrpView gvrp;
+    // Frames of a VLAN follow its MST instance's port states (mode mstp
+    // while the tree runs on the wire; otherwise every VLAN is in instance
+    // 0, which every port sends in, and the ports' own states rule).
+    uint8_t msti[KEL_VLAN_MAX + 2];               // per VLAN id
+    iflist msti_sending[stp::kInstances];         // forwarding in the instance
+    uint8_t msti_state[stp::kInstances][kSlots];  // KEL_DRV_PORT_STP_*
+    uint8_t per_instance;                         // the states above rule
     // The MAC table (MAC table family): the model's, copied when compiled
     // and changed since by the frames alone.
     ArlTable fdb;

@@ -57,9 +57,11 @@ iflist flood_set(const View &v, const Frame &f, uint32_t block_type) {
     const iflist &members = v.vlan[f.vid].members;
     const iflist &blocked = block_type == kNoBlock ? none : v.blocking[block_type];
     const iflist &trunk = v.port[f.in].trunk ? v.trunk[v.port[f.in].trunk].members : none;
+    const iflist &instance = v.msti_sending[v.msti[f.vid]];
     iflist out;
     for (int w = 0; w < KEL_IFLIST_WORDS; ++w)
-        out.word[w] = members.word[w] & v.sending.word[w] & ~blocked.word[w] & ~trunk.word[w];
+        out.word[w] =
+            members.word[w] & v.sending.word[w] & instance.word[w] & ~blocked.word[w] & ~trunk.word[w];
     remove_from(out, f.in);
     return out;
 }
@@ -124,7 +126,7 @@ Verdict forward_frame(View &v, Frame &f, Effects &fx) {
     int to = slot_of(s.unit, s.port);
     if (same_trunk(v, to, f.in)) return Verdict::discard;  // the station is where the frame came from
     std::memset(&f.out, 0, sizeof f.out);
-    if (in_set(v.sending, to) || v.port[to].trunk)
+    if ((in_set(v.sending, to) && in_set(v.msti_sending[v.msti[f.vid]], to)) || v.port[to].trunk)
         add_to(f.out, to);
     else
         count_not_sent(fx, to, 1, false);  // its link is down, or it does not forward

@@ -13,6 +13,7 @@
 #include "family/forwarding.h"
 #include "family/protocol_common.h"
 #include "kel_driver.h"
+#include "proto/mst_bpdu.h"
 
 namespace kelsim {
 
@@ -172,6 +173,12 @@ int32_t mst_bridge_info(Context &c) {
     r.priority = keyed_value(m, kMstBridgePrio, c.b.index);
     std::memcpy(r.mac, m.sys.mac, sizeof r.mac);
     root_of(m, r.priority, &r.root_priority, r.root_mac, &r.root_cost);
+    if (m.proto.stp.running && m.proto.stp.mst) {  // the instance's own regional root
+        const MstRootRun &root = m.proto.stp.mst_root[c.b.index];
+        r.root_priority = root.priority;
+        std::memcpy(r.root_mac, root.mac, sizeof r.root_mac);
+        r.root_cost = root.cost;
+    }
     r.vlan_count = instance_vlans(m, c.b.index, nullptr);
     return answer(c, r);
 }
@@ -190,6 +197,11 @@ int32_t mst_port_info(Context &c) {
     r.path_cost = keyed_value(m, kMstPortCost, mst_port_key(i, u, p));
     r.oper_cost = r.path_cost ? r.path_cost : auto_cost(m, u, p);
     port_role(m, u, p, &r.state, &r.role);
+    if (m.proto.stp.running && m.proto.stp.mst && link_up(m, u, p) && !m.topo.is_stack(u, p)) {
+        const StpPortRun &run = m.proto.stp.port[u - 1][p - 1];
+        r.state = run.mst_state[i];
+        r.role = run.mst_role[i];
+    }
     return answer(c, r);
 }
 
@@ -325,6 +337,41 @@ int32_t set_stp_state(Model &m, uint32_t unit, uint32_t port, uint32_t state) {
 }
 const Family kMstFamily = family(kMst);
 
+namespace {
+
+// The region and each instance's priorities and costs, and the VLANs'
+// instances for the frames (in effect once the tree runs in mode mstp).
+void compile_mst(const Model &m, View &v) {
+    stp::MstConfig &c = v.stp.mst;
+    const MstState &mst = m.proto.mst;
+    bool per_vlan = v.stp.bridge.mode == stp::Mode::mstp;
+    std::memset(v.msti, 0, sizeof v.msti);
+    std::memset(v.msti_sending, 0xFF, sizeof v.msti_sending);
+    v.per_instance = 0;  // (until the tree running on the wire gives the states)
+    c.instances = 0;
+    if (!per_vlan) return;  // (the other modes read none of it)
+    std::memcpy(v.msti, mst.instance_of, sizeof mst.instance_of);
+    std::memset(&c.id, 0, sizeof c.id);
+    std::memcpy(c.id.name, mst.name, strnlen(mst.name, sizeof c.id.name));
+    c.id.revision = static_cast<uint16_t>(switch_value(m, kMstRevision));
+    stp::config_digest(mst.instance_of, c.id.digest);
+    c.max_hops = switch_value(m, kMstMaxHops);
+    c.instances = static_cast<uint16_t>(mst.active & 0xFFFE);
+    for (uint32_t k = 0; k < KEL_DRV_MST_INSTANCES; ++k) {
+        c.priority[k] = keyed_value(m, kMstBridgePrio, k);
+        for (uint32_t u = 1; u <= kMaxUnits; ++u)
+            for (uint32_t p = 1; p <= m.topo.nports[u - 1]; ++p) {
+                int s = slot_of(u, p);
+                c.port_priority[k][s] =
+                    static_cast<uint8_t>(keyed_value(m, kMstPortPrio, mst_port_key(k, u, p)));
+                uint32_t cost = keyed_value(m, kMstPortCost, mst_port_key(k, u, p));
+                c.port_cost[k][s] = cost ? cost : auto_cost(m, u, p);
+            }
+    }
+}
+
+}  // namespace
+
 void compile_stp(const Model &m, View &v) {
     stp::BridgeConfig &b = v.stp.bridge;
     b.enabled = switch_value(m, kStpOn);
@@ -350,6 +397,7 @@ void compile_stp(const Model &m, View &v) {
             c.point_to_point = port_value(m, kLinkType, u, p) != KEL_DRV_STP_LINK_SHARED;
             c.bpdu_guard = port_value(m, kBpduGuard, u, p);
         }
+    compile_mst(m, v);
 }
 
 // Every VLAN starts in the common instance, the only one that exists.

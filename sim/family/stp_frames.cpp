@@ -21,18 +21,38 @@ Verdict stp_ingress(View &v, Frame &f, Effects &) {
     }
 }
 
+// The same for the state of the port in the MST instance of the frame's
+// VLAN, once it has one.
+Verdict stp_vlan_ingress(View &v, Frame &f, Effects &) {
+    if (!v.per_instance) return Verdict::forward;
+    switch (v.msti_state[v.msti[f.vid]][f.in]) {
+        case KEL_DRV_PORT_STP_FORWARDING:
+            return Verdict::forward;
+        case KEL_DRV_PORT_STP_LEARNING:
+            f.learn_only = 1;
+            return Verdict::forward;
+        default:
+            return Verdict::discard;
+    }
+}
+
 bool is_bpdu(const Frame &f) {
     static const uint8_t address[6] = {0x01, 0x80, 0xC2, 0x00, 0x00, 0x00};
     return std::memcmp(f.dst(), address, 6) == 0;
 }
 
 void take_bpdu(View &, Frame &f, Effects &fx) {
-    stp::Bpdu b;
-    if (fx.bpdu_count == kMaxBpdus || stp::decode(f.data, f.len, &b) != stp::Decoded::ok) {
+    if (fx.bpdu_count == kMaxBpdus) {
         ++fx.bpdu_refused[f.in];
         return;
     }
-    fx.bpdu[fx.bpdu_count++] = {f.in, b};
+    BpduIn &in = fx.bpdu[fx.bpdu_count];
+    if (stp::decode_mst(f.data, f.len, &in.bpdu, &in.mst, &in.has_mst) != stp::Decoded::ok) {
+        ++fx.bpdu_refused[f.in];
+        return;
+    }
+    in.slot = f.in;
+    ++fx.bpdu_count;
 }
 
 }  // namespace kelsim

@@ -8,13 +8,14 @@
 #include <cstdint>
 
 #include "dataplane/frame.h"
-#include "proto/stp_bridge.h"
+#include "proto/mst_bridge.h"
 
 namespace kelsim {
 
 struct StpFrame {
     int slot;
-    uint8_t data[stp::kFrameSize];
+    uint32_t len;
+    uint8_t data[stp::kMaxFrameSize];
 };
 
 class SpanningTree final : private stp::Actions {
@@ -39,11 +40,15 @@ public:
 
 private:
     void transmit(int port, const stp::Bpdu &b) override;
+    void transmit_mst(int port, const stp::Bpdu &b, const stp::Mst &m) override;
+    StpFrame *next_frame(int port);
     void flush(int port) override;
     bool apply(View &v);
+    bool apply_instances(View &v, bool running);
+    stp::State best_state(int slot) const;
 
     static constexpr uint32_t kOut = 2 * kSlots;
-    stp::Bridge bridge_;
+    stp::MstBridge bridge_;
     View *v_ = nullptr;
     Effects *fx_ = nullptr;
     StpFrame out_[kOut];

@@ -185,6 +185,31 @@ int set_mac(Model &m, int argc, char **argv) {
 
 std::string mac_text(const uint8_t m[6]);
 
+// Each MST instance on the wire: its regional root, and its ports' roles
+// and states (mode mstp), one line per instance.
+std::string mst_run_lines(const Model &m) {
+    static const char *const role[] = {"disabled", "root", "designated", "alternate", "backup"};
+    static const char *const state[] = {"disabled", "discarding", "listening", "learning", "forwarding"};
+    std::string out;
+    for (uint32_t k = 0; k < KEL_DRV_MST_INSTANCES; ++k) {
+        if (!(m.proto.mst.active >> k & 1u)) continue;
+        const MstRootRun &root = m.proto.stp.mst_root[k];
+        out += "instance " + std::to_string(k) + " root " + std::to_string(root.priority) + "/" +
+               mac_text(root.mac) + " cost " + std::to_string(root.cost);
+        for (uint32_t u = 1; u <= kMaxUnits; ++u)
+            for (uint32_t p = 1; p <= m.topo.nports[u - 1]; ++p) {
+                const StpPortRun &r = m.proto.stp.port[u - 1][p - 1];
+                if (m.topo.is_stack(u, p) || !(r.received | r.sent) || r.mst_role[k] > 4 ||
+                    r.mst_state[k] > 4)
+                    continue;
+                out += " " + std::to_string(u) + "/0/" + std::to_string(p) + ":" + role[r.mst_role[k]] + "," +
+                       state[r.mst_state[k]];
+            }
+        out += "\n";
+    }
+    return out;
+}
+
 // The spanning tree as the dataplane runs it: what the records do not hold.
 int show_stp_run(Model &m, int argc, char **) {
     if (argc != 0) return usage("spanning-tree");
@@ -200,11 +225,12 @@ int show_stp_run(Model &m, int argc, char **) {
                 const StpPortRun &r = run.port[u - 1][p - 1];
                 if (m.topo.is_stack(u, p) || !(r.received | r.sent | r.refused | r.shut)) continue;
                 char line[160];
-                std::snprintf(line, sizeof line, "%u/0/%u bpdu-received %u sent %u refused %u%s%s\n", u, p,
+                std::snprintf(line, sizeof line, "%u/0/%u bpdu-received %u sent %u refused %u%s%s%s\n", u, p,
                               r.received, r.sent, r.refused, r.edge ? " edge" : "",
-                              r.shut ? " shut-by-bpdu-guard" : "");
+                              r.shut ? " shut-by-bpdu-guard" : "", r.boundary ? " boundary" : "");
                 out += line;
             }
+        if (run.mst) out += mst_run_lines(m);
         return 0;
     });
     if (status) return status;

@@ -40,7 +40,19 @@ struct StpPortRun {
     uint8_t shut;  // shut by BPDU guard until its link goes down
     uint8_t edge;  // operating as an edge port
     uint8_t pad;
-    uint32_t received, sent, refused;  // BPDUs; refused: malformed, or beyond what a batch takes
+    uint32_t received, sent, refused;          // BPDUs; refused: malformed, or beyond what a batch takes
+    uint8_t mst_role[KEL_DRV_MST_INSTANCES];   // per MST instance (mode mstp), KEL_DRV_STP_ROLE_*
+    uint8_t mst_state[KEL_DRV_MST_INSTANCES];  // KEL_DRV_STP_STATE_*
+    uint8_t boundary;                          // its neighbour is outside the region
+    uint8_t pad2[3];
+};
+
+// An MST instance's root as the tree on the wire found it.
+struct MstRootRun {
+    uint32_t priority;
+    uint8_t mac[6];
+    uint8_t pad[2];
+    uint32_t cost;  // internal path cost (instance 0: the root path cost)
 };
 
 struct StpRun {
@@ -51,6 +63,8 @@ struct StpRun {
     uint32_t root_cost;
     uint32_t root_port;  // flat port index, 0 when this bridge is the root
     uint32_t topology_changes;
+    uint32_t mst;  // the MST instances' outcome below holds (mode mstp)
+    MstRootRun mst_root[KEL_DRV_MST_INSTANCES];
     StpPortRun port[kMaxUnits][kMaxPorts];
 };
 

@@ -3,7 +3,11 @@
 
 #include <cstring>
 
+#include "proto/wire.h"
+
 namespace kelsim::stp {
+
+using namespace wire;
 
 namespace {
 
@@ -13,27 +17,13 @@ constexpr size_t kBody = 17;  // the BPDU's offset
 constexpr size_t kConfigSize = 35, kRstSize = 36, kTcnSize = 4;
 constexpr uint8_t kTypeConfig = 0x00, kTypeRst = 0x02, kTypeTcn = 0x80;
 
-uint16_t get16(const uint8_t *p) { return static_cast<uint16_t>(p[0] << 8 | p[1]); }
-uint32_t get32(const uint8_t *p) { return static_cast<uint32_t>(get16(p)) << 16 | get16(p + 2); }
-uint64_t get64(const uint8_t *p) { return static_cast<uint64_t>(get32(p)) << 32 | get32(p + 4); }
-void put16(uint8_t *p, uint32_t v) {
-    p[0] = static_cast<uint8_t>(v >> 8);
-    p[1] = static_cast<uint8_t>(v);
-}
-void put32(uint8_t *p, uint32_t v) {
-    put16(p, v >> 16);
-    put16(p + 2, v);
-}
-void put64(uint8_t *p, uint64_t v) {
-    put32(p, static_cast<uint32_t>(v >> 32));
-    put32(p + 4, static_cast<uint32_t>(v));
-}
-
 }  // namespace
 
 int compare(const Vector &a, const Vector &b) {
     if (a.root != b.root) return a.root < b.root ? -1 : 1;
     if (a.cost != b.cost) return a.cost < b.cost ? -1 : 1;
+    if (a.rroot != b.rroot) return a.rroot < b.rroot ? -1 : 1;
+    if (a.icost != b.icost) return a.icost < b.icost ? -1 : 1;
     if (a.bridge != b.bridge) return a.bridge < b.bridge ? -1 : 1;
     if (a.port != b.port) return a.port < b.port ? -1 : 1;
     return 0;
@@ -71,7 +61,7 @@ Decoded decode(const uint8_t *f, size_t len, Bpdu *out) {
     if (size < (r.kind == Kind::rst ? kRstSize : kConfigSize)) return Decoded::short_frame;
     r.flags = b[4];
     if (r.kind == Kind::config) r.flags &= kFlagTc | kFlagTcAck;
-    r.v = {get64(b + 5), get32(b + 13), get64(b + 17), get16(b + 25)};
+    r.v = {get64(b + 5), get32(b + 13), get64(b + 17), get16(b + 25), 0, 0};
     r.t = {get16(b + 27), get16(b + 29), get16(b + 31), get16(b + 33)};
     if (r.t.message_age >= r.t.max_age) return Decoded::bad_times;
     *out = r;

@@ -27,12 +27,16 @@ constexpr uint8_t kVersionStp = 0, kVersionRstp = 2, kVersionMstp = 3;
 constexpr uint16_t kSecond = 256;  // a second in the BPDU's unit of time
 
 // What a bridge says about a segment, compared component by component: the
-// lower vector is the better one.
+// lower vector is the better one. The multiple tree's regional root and
+// internal cost come between the cost and the sender; the other trees leave
+// them 0 (and so compare as before).
 struct Vector {
     uint64_t root;    // the root bridge's identifier
-    uint32_t cost;    // the sender's path cost to the root
+    uint32_t cost;    // the sender's path cost to the root (external, in the multiple tree)
     uint64_t bridge;  // the sender's identifier
     uint16_t port;    // the sender's port identifier
+    uint64_t rroot;   // multiple tree: the regional root
+    uint32_t icost;   // multiple tree: the internal path cost to the regional root
 };
 // <0 when a is better than b, 0 when equal, >0 when worse.
 int compare(const Vector &a, const Vector &b);
@@ -63,6 +67,7 @@ enum class Decoded : uint8_t {
     short_frame,  // shorter than its kind of BPDU, or than its 802.3 length says
     bad_header,   // a protocol identifier that is not 0, a kind the version does not have
     bad_times,    // a message age not below the max age
+    bad_mst,      // a multiple tree's part whose length does not add up (mst_bpdu.h)
 };
 
 // Decodes a whole frame, from its destination address on (len bytes, no

@@ -59,6 +59,7 @@ void Bridge::start_port(Port &p) {
     p.send_rstp = cfg_.mode != Mode::stp;
     p.learning = p.forwarding = p.proposing = p.proposed = p.agreed = p.agree = false;
     p.tc_ack = p.tcn_pending = p.tc_seen = false;
+    p.internal = true;
     p.fd_while = p.info_while = p.hello_when = p.tc_while = p.tx_count = 0;
     p.new_info = true;
 }
@@ -84,13 +85,18 @@ void Bridge::shut_port(int i, Actions &a) {
 // The root priority vector, the root port and every port's role, from what
 // the ports received.
 void Bridge::reselect() {
-    Vector best{id_, 0, id_, 0};
+    bool mst = cfg_.mode == Mode::mstp;
+    Vector best{id_, 0, id_, 0, mst ? id_ : 0, 0};
     uint16_t best_port = 0;
     int rp = -1;
     for (int i = 0; i < kPorts; ++i) {
         const Port &p = port_[i];
         if (!p.enabled || p.info != Info::received || (p.vec.bridge & kMacBits) == (id_ & kMacBits)) continue;
-        Vector c{p.vec.root, add_cost(p.vec.cost, p.cfg.cost), p.vec.bridge, p.vec.port};
+        Vector c = p.vec;
+        if (mst && p.internal)  // within the region: toward the regional root
+            c.icost = add_cost(c.icost, p.cfg.cost);
+        else  // from outside: this bridge would be its region's root
+            c.cost = add_cost(c.cost, p.cfg.cost), c.rroot = mst ? id_ : 0, c.icost = 0;
         int d = compare(c, best);
         if (d < 0 || (d == 0 && rp >= 0 && p.id < best_port)) best = c, best_port = p.id, rp = i;
     }
@@ -109,7 +115,7 @@ void Bridge::reselect() {
     for (int i = 0; i < kPorts; ++i) {
         Port &p = port_[i];
         if (!p.enabled) continue;
-        p.designated = {root_.root, root_.cost, id_, p.id};
+        p.designated = {root_.root, root_.cost, id_, p.id, root_.rroot, root_.icost};
         p.designated_times = root_times_;
         Role r = Role::designated;
         if (i == rp)
@@ -205,9 +211,13 @@ bool Bridge::changing() const {
 
 // ---- BPDUs in ----------------------------------------------------------------------
 
-void Bridge::receive(int i, const Bpdu &in, Actions &a) {
+void Bridge::receive(int i, const Bpdu &in, bool internal, Actions &a) {
     if (i < 0 || i >= kPorts || !cfg_.enabled || !port_[i].enabled) return;
     Port &p = port_[i];
+    if (cfg_.mode == Mode::mstp && internal != p.internal) {  // another neighbour: its news anew
+        p.internal = internal;
+        if (p.info == Info::received) p.info = Info::aged;
+    }
     if (p.cfg.bpdu_guard) {
         shut_port(i, a);
         transmit_all(a);
@@ -344,6 +354,16 @@ void Bridge::transmit(int i, Actions &a) {
     if (p.tx_count >= cfg_.tx_hold) return;  // news waits for the next second
     p.new_info = false;
     if (p.role == Role::designated || (p.role == Role::root && p.tcn_pending)) p.hello_when = hello();
+    Bpdu b;
+    if (!compose(i, &b)) return;
+    if (legacy(p)) p.tc_ack = false;
+    ++p.tx_count;
+    a.transmit(i, b);
+}
+
+bool Bridge::compose(int i, Bpdu *out) const {
+    const Port &p = port_[i];
+    if (!cfg_.enabled || !p.enabled) return false;
     Bpdu b{};
     b.v = p.designated;
     b.t = p.designated_times;
@@ -351,12 +371,11 @@ void Bridge::transmit(int i, Actions &a) {
         if (p.role == Role::root && p.tcn_pending)
             b.kind = Kind::tcn;
         else if (p.role != Role::designated)
-            return;
+            return false;
         bool tc = root_tc_while_ || p.tc_while || (root_port_ >= 0 && port_[root_port_].tc_seen);
         b.flags = static_cast<uint8_t>((tc ? kFlagTc : 0) | (p.tc_ack ? kFlagTcAck : 0));
-        p.tc_ack = false;
     } else {
-        if (p.role == Role::disabled) return;
+        if (p.role == Role::disabled) return false;
         b.kind = Kind::rst;
         b.version = kVersionRstp;
         WireRole r = p.role == Role::root         ? WireRole::root
@@ -369,8 +388,8 @@ void Bridge::transmit(int i, Actions &a) {
         if (p.learning) b.flags |= kFlagLearning;
         if (p.forwarding) b.flags |= kFlagForwarding;
     }
-    ++p.tx_count;
-    a.transmit(i, b);
+    *out = b;
+    return true;
 }
 
 }  // namespace kelsim::stp

@@ -46,10 +46,14 @@ struct PortConfig {
     bool edge, point_to_point, bpdu_guard;
 };
 
+struct Mst;  // mst_bpdu.h
+
 // What the protocol has the switch do.
 class Actions {
 public:
     virtual void transmit(int port, const Bpdu &b) = 0;
+    // An MST BPDU (mst_bridge.h): the rapid part and the multiple tree's.
+    virtual void transmit_mst(int, const Bpdu &, const Mst &) {}
     virtual void flush(int port) = 0;  // forgets the stations learned on the port
 protected:
     ~Actions() = default;
@@ -61,7 +65,11 @@ public:
     // Takes the settings and each port's link: a port whose link came up
     // starts afresh, one whose link went down is disabled (and no longer shut).
     void configure(const BridgeConfig &b, const PortConfig *ports, Actions &a);
-    void receive(int port, const Bpdu &b, Actions &a);
+    void receive(int port, const Bpdu &b, Actions &a) { receive(port, b, false, a); }
+    // Multiple tree (mode mstp): internal says the sender is in this
+    // bridge's region, its vector holding the regional root and internal
+    // cost; otherwise the caller gives them as the sender and 0.
+    void receive(int port, const Bpdu &b, bool internal, Actions &a);
     // The clock (milliseconds, any origin, never going back) moved to now.
     void tick(uint64_t now_ms, Actions &a);
 
@@ -73,6 +81,9 @@ public:
     const Vector &root() const { return root_; }  // root, cost to it, this bridge, 0
     int root_port() const { return root_port_; }  // -1: this bridge is the root
     uint32_t topology_changes() const { return tc_count_; }
+    bool internal(int port) const { return port_[port].internal; }
+    // What the port would send now, without sending it (false: nothing).
+    bool compose(int port, Bpdu *b) const;
 
 private:
     enum class Info : uint8_t { disabled, mine, aged, received };
@@ -86,6 +97,7 @@ private:
         Times times, designated_times;
         bool learning, forwarding, proposing, proposed, agreed, agree, oper_edge, send_rstp, new_info;
         bool tc_ack, tcn_pending, tc_seen;  // original tree: acknowledge, notify, flag seen from the root
+        bool internal;                      // multiple tree: the neighbour is in this region
         uint32_t fd_while, info_while, hello_when, tc_while, tx_count;  // milliseconds; tx_count BPDUs
     };
 

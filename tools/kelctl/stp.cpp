@@ -233,6 +233,15 @@ const Column<kel_drv_mst_instance> kInstances[] = {
     {"vlans", "VLANs", Type::numbers, [](const kel_drv_mst_instance &r) { return vlans_value(r.vlans); }},
 };
 
+// An instance's root as the bridge knows it (the spanning tree on the wire
+// finds it; a bridge alone is its own).
+const Column<kel_drv_mst_bridge> kMstBridge[] = {
+    {"root", "Root", Type::text,
+     [](const kel_drv_mst_bridge &b) { return Value::str(bridge_id(b.root_priority, b.root_mac)); }},
+    {"root_cost", "Root cost", Type::number,
+     [](const kel_drv_mst_bridge &b) { return Value::num(b.root_cost); }},
+};
+
 struct MstPort {
     ifport port;
     kel_drv_mst_port r;
@@ -280,6 +289,10 @@ int show_mst(const Args &args) {
     std::vector<Section> doc{record_of(kRegion, region, "MST region", "region"),
                              table_of(kInstances, instances, "instances")};
     if (!args.empty()) {
+        kel_drv_mst_bridge bridge;
+        if (int32_t rc = kel_mst_bridge_info_get(only, &bridge))
+            return fail("reading instance " + std::to_string(only), rc);
+        doc.push_back(record_of(kMstBridge, bridge, "MST instance " + std::to_string(only), "bridge"));
         std::vector<MstPort> ports;
         for (const ifport &p : ports_in(every_port())) {
             MstPort r{p, {}};
@@ -437,7 +450,7 @@ const Subcommand kRows[] = {
      "auto|point-to-point|shared, "
      "bpdu-guard E (E: enable or disable)",
      stp_port, "spanning-tree port fa1/0/1-2 cost 500\nspanning-tree port fa1/0/2 edge enable"},
-    {"show mst", "[INSTANCE]", "the MST region, its instances, an instance's ports", show_mst,
+    {"show mst", "[INSTANCE]", "the MST region, its instances, an instance's root and ports", show_mst,
      "show mst\nshow mst 2"},
     {"mst name", "NAME", "the region name (at most 32 characters)", mst_name, "mst name campus"},
     {"mst revision", "0-65535", "the region revision", mst_revision, "mst revision 3"},
