@@ -25,7 +25,8 @@ TEST(Md5, KnownDigestsWholeAndInPieces) {
         {"", "d41d8cd98f00b204e9800998ecf8427e"},
         {"abc", "900150983cd24fb0d6963f7d28e17f72"},
         {"message digest", "f96b697d7cb7938d525a2f31aaf161d0"},
-        {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789", "d174ab98d277d9f5a5611c2c9f419d9f"},
+        {"ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789",
+         "d174ab98d277d9f5a5611c2c9f419d9f"},
         {std::string(55, 'x'), "04364420e25c512fd958a70738aa8f72"},  // the length still fits the last block
         {std::string(56, 'x'), "668a72d5ba17f08e62dabcafad6db14b"},  // it no longer does
         {std::string(64, 'x'), "c1bb4f81d892b2d57947682aeb252456"},
@@ -38,7 +39,8 @@ TEST(Md5, KnownDigestsWholeAndInPieces) {
         EXPECT_EQ(hex(d), digest) << text.size() << " bytes";
         for (size_t step : {1, 7, 63}) {
             kelsim::Md5 h;
-            for (size_t at = 0; at < text.size(); at += step) h.update(&text[at], std::min(step, text.size() - at));
+            for (size_t at = 0; at < text.size(); at += step)
+                h.update(&text[at], std::min(step, text.size() - at));
             h.finish(d);
             EXPECT_EQ(hex(d), digest) << text.size() << " bytes in pieces of " << step;
         }

@@ -22,6 +22,7 @@
 #include "dataplane/pcap.h"
 #include "dataplane/pipeline.h"
 #include "family/arl_table.h"
+#include "family/dot1x_run.h"
 #include "family/forwarding.h"
 #include "family/stp_run.h"
 #include "model/state.h"
@@ -68,7 +69,12 @@ bool write_file(const char *path, const char *text) {
 class Engine {
 public:
     Engine(Model &m, const DataplaneOptions &o)
-        : m_(m), o_(o), view_(new View()), fx_(new Effects()), stp_(new SpanningTree()) {}
+        : m_(m),
+          o_(o),
+          view_(new View()),
+          fx_(new Effects()),
+          stp_(new SpanningTree()),
+          dot1x_(new Dot1xRun()) {}
     int run();
 
 private:
@@ -86,6 +92,8 @@ private:
     void send(int slot, const Frame &f, bool tagged, bool as_received);
     void flush(Port &p);
     void run_protocols();
+    void send_own(int slot, const uint8_t *data, uint32_t len);
+    void configure_protocols();
     void sync();
     bool apply_effects();
     void apply_links();
@@ -97,6 +105,7 @@ private:
     std::unique_ptr<View> view_;
     std::unique_ptr<Effects> fx_;
     std::unique_ptr<SpanningTree> stp_;
+    std::unique_ptr<Dot1xRun> dot1x_;
     std::vector<std::unique_ptr<Port>> ports_;
     Port *by_slot_[kSlots] = {};
     Netlink inner_nl_;
@@ -140,10 +149,11 @@ bool Engine::list_ports() {
             ports_.push_back(std::move(port));
         }
     SpanningTree::retire(m_);  // what a dataplane killed before left
+    Dot1xRun::retire(m_);
     compile_view(m_, *view_);
     view_->clock_last = clock_now(m_);
     view_->clock_offset = m_.fwd.clock_offset;
-    stp_->configure(*view_, *fx_);
+    configure_protocols();
     return true;
 }
 
@@ -308,6 +318,7 @@ int Engine::run() {
         if (last) {
             apply_effects();
             SpanningTree::retire(m_);  // no longer on the wire
+            Dot1xRun::retire(m_);
         }
     }
     remove_ports();
@@ -422,24 +433,39 @@ void Engine::flush(Port &p) {
 // The protocols act on the control frames of the batch and on the time
 // that passed; what they send goes out at once.
 void Engine::run_protocols() {
-    stp_->step(*view_, *fx_, static_cast<uint64_t>(monotonic() * 1000));
-    for (uint32_t i = 0; i < stp_->outgoing(); ++i) {
-        const StpFrame &f = stp_->frame(i);
-        Port *p = by_slot_[f.slot];
-        if (!p) continue;
-        if (p->ring.full()) flush(*p);
-        int pieces = 0;
-        const iovec *v = p->ring.queue(f.data, nullptr, f.data + 12, stp::kFrameSize - 12, &pieces);
-        if (p->pcap.is_open()) {
-            struct timespec t;
-            clock_gettime(CLOCK_REALTIME, &t);
-            p->pcap.add(v, pieces, static_cast<uint32_t>(t.tv_sec), static_cast<uint32_t>(t.tv_nsec));
-        }
-    }
-    if (!stp_->outgoing()) return;
+    uint64_t now_ms = static_cast<uint64_t>(monotonic() * 1000);
+    stp_->step(*view_, *fx_, now_ms);
+    dot1x_->step(*fx_, now_ms);
+    for (uint32_t i = 0; i < stp_->outgoing(); ++i)
+        send_own(stp_->frame(i).slot, stp_->frame(i).data, stp::kFrameSize);
+    for (uint32_t i = 0; i < dot1x_->outgoing(); ++i)
+        send_own(dot1x_->frame(i).slot, dot1x_->frame(i).data, dot1x_->frame(i).len);
+    if (!stp_->outgoing() && !dot1x_->outgoing()) return;
     for (auto &p : ports_)
         if (p->ring.queued()) flush(*p);
     stp_->sent();
+    dot1x_->sent();
+}
+
+// Queues a frame of the switch's own (a protocol's) on a port, untagged.
+void Engine::send_own(int slot, const uint8_t *data, uint32_t len) {
+    Port *p = by_slot_[slot];
+    if (!p) return;
+    if (p->ring.full()) flush(*p);
+    int pieces = 0;
+    const iovec *v = p->ring.queue(data, nullptr, data + 12, len - 12, &pieces);
+    if (p->pcap.is_open()) {
+        struct timespec t;
+        clock_gettime(CLOCK_REALTIME, &t);
+        p->pcap.add(v, pieces, static_cast<uint32_t>(t.tv_sec), static_cast<uint32_t>(t.tv_nsec));
+    }
+}
+
+// The protocols take the settings of a View just compiled (under the lock);
+// when 802.1X's authenticators change an authorization, the View is compiled again.
+void Engine::configure_protocols() {
+    if (dot1x_->configure(m_, *view_, static_cast<uint64_t>(monotonic() * 1000))) compile_view(m_, *view_);
+    stp_->configure(*view_, *fx_);
 }
 
 // Adds the frames' effects to the model and compiles the View again when
@@ -454,7 +480,7 @@ void Engine::sync() {
         if (m_.epoch != view_->epoch || policy) {
             compile_view(m_, *view_);
             view_->clock_offset = m_.fwd.clock_offset;
-            stp_->configure(*view_, *fx_);
+            configure_protocols();
             compile = true;
         } else if (fx_->fdb_stale) {
             compile_fdb(m_, *view_);
@@ -487,7 +513,9 @@ bool Engine::apply_effects() {
         stp_->publish(m_);
         fx.stp_changed = false;
     }
-    bool policy = fx.event_count || fx.policy_stale;
+    bool authorized = fx.dot1x_changed && dot1x_->publish(m_);
+    fx.dot1x_changed = false;
+    bool policy = fx.event_count || fx.policy_stale || authorized;
     if (policy) {
         uint64_t now = clock_now(m_);
         for (uint32_t i = 0; i < fx.event_count; ++i) apply_policy_event(m_, fx.event[i], now);

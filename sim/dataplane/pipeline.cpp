@@ -33,8 +33,8 @@ const Stage kStages[] = {
 };
 
 // The protocols of the switch that take control frames: BPDUs go to the
-// spanning tree the dataplane runs; EAPOL frames end at the switch and are
-// counted (the authenticator's exchange is not run on the wire).
+// spanning tree the dataplane runs; EAPOL frames end at the switch, are
+// counted, and go to the port's authenticator.
 const ControlProtocol kControlProtocols[] = {
     {"spanning tree", is_bpdu, take_bpdu},  // stp_frames.cpp
     {"eapol", is_eapol, dot1x_take_eapol},  // dot1x_frames.cpp

@@ -20,7 +20,7 @@ namespace kelsim {
 
 // Bump when the layout of Model changes: a state file of another version is
 // refused, never reinterpreted.
-constexpr uint32_t kModelVersion = 7;
+constexpr uint32_t kModelVersion = 8;
 constexpr char kModelMagic[8] = {'K', 'E', 'L', 'S', 'I', 'M', '0', '1'};
 
 struct StateHeader {

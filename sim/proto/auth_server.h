@@ -42,7 +42,8 @@ class AuthServer {
 public:
     virtual ~AuthServer() = default;
     // One EAP packet from the station; now_ms on the engine's clock.
-    virtual void submit(const AuthPeer &peer, const uint8_t *eap, size_t n, uint64_t now_ms, AuthSink &sink) = 0;
+    virtual void submit(const AuthPeer &peer, const uint8_t *eap, size_t n, uint64_t now_ms,
+                        AuthSink &sink) = 0;
     // Forget the peer's exchange (the port went down, or the authenticator
     // gave up): a late answer for it is dropped.
     virtual void cancel(const AuthPeer &peer) = 0;
