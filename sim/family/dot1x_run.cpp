@@ -106,7 +106,8 @@ bool Dot1xRun::publish(Model &m) {
             if (!present_[s]) continue;
             Dot1xPort &d = m.proto.dot1x[u - 1][p - 1];
             Pending &pend = pending_[s];
-            if (pend.due && (d.authorized != pend.on || (pend.on && std::memcmp(d.station, pend.station, 6)))) {
+            if (pend.due &&
+                (d.authorized != pend.on || (pend.on && std::memcmp(d.station, pend.station, 6)))) {
                 dot1x_authorize(m, u, p, pend.on ? pend.station : nullptr);
                 changed = true;
             }

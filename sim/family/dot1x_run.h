@@ -46,7 +46,8 @@ public:
 
 private:
     // dot1x::Actions
-    void send(const AuthPeer &port, const uint8_t dst[6], uint8_t type, const uint8_t *body, size_t n) override;
+    void send(const AuthPeer &port, const uint8_t dst[6], uint8_t type, const uint8_t *body,
+              size_t n) override;
     void authorize(const AuthPeer &port, const uint8_t *station) override;
     // AuthSink
     void relay(const AuthPeer &peer, const uint8_t *eap, size_t n) override;

@@ -19,15 +19,24 @@ constexpr size_t kMinFrame = 60;  // without the FCS
 
 const char *error_text(Error e) {
     switch (e) {
-        case Error::none: return "well formed";
-        case Error::short_header: return "shorter than an EAPOL header";
-        case Error::bad_version: return "protocol version 0";
-        case Error::unknown_type: return "unknown EAPOL packet type";
-        case Error::body_beyond: return "EAPOL body length past the frame";
-        case Error::eap_short: return "EAP packet shorter than its header";
-        case Error::eap_bad_length: return "EAP length out of bounds";
-        case Error::eap_unknown_code: return "unknown EAP code";
-        case Error::md5_bad_value: return "MD5-Challenge value out of bounds";
+        case Error::none:
+            return "well formed";
+        case Error::short_header:
+            return "shorter than an EAPOL header";
+        case Error::bad_version:
+            return "protocol version 0";
+        case Error::unknown_type:
+            return "unknown EAPOL packet type";
+        case Error::body_beyond:
+            return "EAPOL body length past the frame";
+        case Error::eap_short:
+            return "EAP packet shorter than its header";
+        case Error::eap_bad_length:
+            return "EAP length out of bounds";
+        case Error::eap_unknown_code:
+            return "unknown EAP code";
+        case Error::md5_bad_value:
+            return "MD5-Challenge value out of bounds";
     }
     return "?";
 }
@@ -49,7 +58,11 @@ Error decode_eap(const uint8_t *p, size_t n, Eap *out) {
     size_t len = be16(p + 2);
     bool typed = p[0] == kRequest || p[0] == kResponse;
     if (len < (typed ? 5u : 4u) || len > n) return Error::eap_bad_length;
-    *out = Eap{p[0], p[1], static_cast<uint16_t>(len), typed ? p[4] : uint8_t{0}, p + (typed ? 5 : 4),
+    *out = Eap{p[0],
+               p[1],
+               static_cast<uint16_t>(len),
+               typed ? p[4] : uint8_t{0},
+               p + (typed ? 5 : 4),
                len - (typed ? 5 : 4)};
     return Error::none;
 }

@@ -13,7 +13,8 @@ constexpr uint8_t kNobody[6] = {};
 }  // namespace
 
 const char *state_name(State s) {
-    static const char *const names[] = {"disabled", "idle", "connecting", "authenticating", "authenticated", "held"};
+    static const char *const names[] = {"disabled",       "idle",          "connecting",
+                                        "authenticating", "authenticated", "held"};
     return names[static_cast<int>(s)];
 }
 

@@ -30,16 +30,16 @@
 
 namespace kelsim::dot1x {
 
-constexpr uint64_t kTxPeriodMs = 30000;    // Request/Identity sent again after
+constexpr uint64_t kTxPeriodMs = 30000;     // Request/Identity sent again after
 constexpr uint64_t kSuppTimeoutMs = 30000;  // a relayed Request sent again after
 constexpr uint32_t kMaxRequests = 3;        // sends of one Request in all
 
 struct PortConfig {
-    bool active;                 // 802.1X on for the switch, control auto, link up
-    bool reauth;                 // periodic reauthentication
-    uint32_t reauth_period;      // seconds
-    uint32_t quiet_period;       // seconds, 0 for none
-    uint32_t server_timeout;     // seconds
+    bool active;              // 802.1X on for the switch, control auto, link up
+    bool reauth;              // periodic reauthentication
+    uint32_t reauth_period;   // seconds
+    uint32_t quiet_period;    // seconds, 0 for none
+    uint32_t server_timeout;  // seconds
 };
 
 // The port access entity's states, as `kelsim dot1x` prints them.
@@ -54,7 +54,8 @@ struct Counters {
 class Actions {
 public:
     // An EAPOL packet of type with body (n bytes) to dst, out of the port.
-    virtual void send(const AuthPeer &port, const uint8_t dst[6], uint8_t type, const uint8_t *body, size_t n) = 0;
+    virtual void send(const AuthPeer &port, const uint8_t dst[6], uint8_t type, const uint8_t *body,
+                      size_t n) = 0;
     // The port's authorized station, or none (null).
     virtual void authorize(const AuthPeer &port, const uint8_t *station) = 0;
 
@@ -94,18 +95,19 @@ private:
     void send_request(Actions &a);
     void fail(const uint8_t *eap, size_t n, uint64_t now_ms, Actions &a);
     void set_authorized(bool on, Actions &a);
-    void submit(const uint8_t *eap, size_t n, uint64_t now_ms, AuthServer *server, AuthSink &sink, Actions &a);
+    void submit(const uint8_t *eap, size_t n, uint64_t now_ms, AuthServer *server, AuthSink &sink,
+                Actions &a);
 
     AuthPeer peer_{};
     PortConfig config_{};
     State state_ = State::disabled;
     bool authorized_ = false;
-    bool awaiting_server_ = false;  // authenticating: the server's turn (else the station's)
-    uint8_t station_[6] = {};      // the station authenticated (or being), all zero before one answers
-    uint8_t id_ = 0;               // the identifier of the last Request sent
-    uint32_t sends_ = 0;           // of the last Request
-    uint64_t due_ = UINT64_MAX;    // the state's one timer (ms)
-    uint32_t session_timeout_ = 0;  // seconds, the server's, for this authentication
+    bool awaiting_server_ = false;     // authenticating: the server's turn (else the station's)
+    uint8_t station_[6] = {};          // the station authenticated (or being), all zero before one answers
+    uint8_t id_ = 0;                   // the identifier of the last Request sent
+    uint32_t sends_ = 0;               // of the last Request
+    uint64_t due_ = UINT64_MAX;        // the state's one timer (ms)
+    uint32_t session_timeout_ = 0;     // seconds, the server's, for this authentication
     uint8_t request_[eapol::kMaxEap];  // the last Request, for sending it again
     size_t request_len_ = 0;
     Counters count_{};
