@@ -34,8 +34,10 @@ Error classify(const std::vector<uint8_t> &b) {
     eapol::Eap e;
     const uint8_t *value;
     size_t len;
-    if (Error r = eapol::decode(b.data(), b.size(), &pdu); r != Error::none || pdu.type != eapol::kPacket) return r;
-    if (Error r = eapol::decode_eap(pdu.body, pdu.body_len, &e); r != Error::none || e.type != eapol::kMd5) return r;
+    if (Error r = eapol::decode(b.data(), b.size(), &pdu); r != Error::none || pdu.type != eapol::kPacket)
+        return r;
+    if (Error r = eapol::decode_eap(pdu.body, pdu.body_len, &e); r != Error::none || e.type != eapol::kMd5)
+        return r;
     return eapol::decode_md5(e, &value, &len);
 }
 
@@ -48,24 +50,24 @@ TEST(Eapol, DecodeTellsMalformedPacketsApart) {
         {"02 00 00", Error::short_header},
         {"00 01 00 00", Error::bad_version},
         {"02 09 00 00", Error::unknown_type},
-        {"01 01 00 00", Error::none},                                  // Start, version 1
-        {"03 02 00 00", Error::none},                                  // Logoff, version 3
-        {"04 01 00 00", Error::none},                                  // a later version reads as this one
-        {"02 01 00 00 00 00 00", Error::none},                         // the frame's padding after the body
-        {"02 03 00 02 01 02", Error::none},                            // a key: well formed, not acted on
-        {"02 00 00 05 02 01 00 05 01", Error::none},                   // Response/Identity, no name
-        {"02 00 00 06 02 01 00 05 01", Error::body_beyond},            // the body one byte past the frame
-        {"02 00 ff ff 02 01 00 05 01", Error::body_beyond},            //
-        {"02 00 00 03 02 01 00", Error::eap_short},                    // no whole EAP header
-        {"02 00 00 04 02 01 00 03", Error::eap_bad_length},            // shorter than its header
-        {"02 00 00 04 02 01 00 04", Error::eap_bad_length},            // a Response without its type
-        {"02 00 00 05 01 01 00 06 01", Error::eap_bad_length},         // past the body
-        {"02 00 00 04 00 01 00 04", Error::eap_unknown_code},          //
-        {"02 00 00 04 05 01 00 04", Error::eap_unknown_code},          // (Initiate: not this EAP)
-        {"02 00 00 04 03 07 00 04", Error::none},                      // Success
-        {"02 00 00 06 04 07 00 04 00 00", Error::none},                // Failure, the body padded
-        {"02 00 00 05 01 02 00 05 04", Error::md5_bad_value},          // MD5-Challenge without a value
-        {"02 00 00 06 01 02 00 06 04 00", Error::md5_bad_value},       // a value of 0 bytes
+        {"01 01 00 00", Error::none},                             // Start, version 1
+        {"03 02 00 00", Error::none},                             // Logoff, version 3
+        {"04 01 00 00", Error::none},                             // a later version reads as this one
+        {"02 01 00 00 00 00 00", Error::none},                    // the frame's padding after the body
+        {"02 03 00 02 01 02", Error::none},                       // a key: well formed, not acted on
+        {"02 00 00 05 02 01 00 05 01", Error::none},              // Response/Identity, no name
+        {"02 00 00 06 02 01 00 05 01", Error::body_beyond},       // the body one byte past the frame
+        {"02 00 ff ff 02 01 00 05 01", Error::body_beyond},       //
+        {"02 00 00 03 02 01 00", Error::eap_short},               // no whole EAP header
+        {"02 00 00 04 02 01 00 03", Error::eap_bad_length},       // shorter than its header
+        {"02 00 00 04 02 01 00 04", Error::eap_bad_length},       // a Response without its type
+        {"02 00 00 05 01 01 00 06 01", Error::eap_bad_length},    // past the body
+        {"02 00 00 04 00 01 00 04", Error::eap_unknown_code},     //
+        {"02 00 00 04 05 01 00 04", Error::eap_unknown_code},     // (Initiate: not this EAP)
+        {"02 00 00 04 03 07 00 04", Error::none},                 // Success
+        {"02 00 00 06 04 07 00 04 00 00", Error::none},           // Failure, the body padded
+        {"02 00 00 05 01 02 00 05 04", Error::md5_bad_value},     // MD5-Challenge without a value
+        {"02 00 00 06 01 02 00 06 04 00", Error::md5_bad_value},  // a value of 0 bytes
         {"02 00 00 0a 01 02 00 0a 04 05 01 02 03 04", Error::md5_bad_value},  // 5 said, 4 there
         {"02 00 00 0a 01 02 00 0a 04 04 01 02 03 04", Error::none},
     };
@@ -96,7 +98,8 @@ TEST(Eapol, EncodedFramesDecodeToWhatWasEncoded) {
     EXPECT_EQ(0, std::memcmp(got, value, sizeof value));
     std::vector<uint8_t> big(eapol::kMaxEap + 1);
     EXPECT_EQ(eapol::encode_frame(dst, src, eapol::kPacket, big.data(), big.size(), frame), 0u);
-    EXPECT_EQ(eapol::encode_frame(dst, src, eapol::kPacket, big.data(), eapol::kMaxEap, frame), eapol::kMaxFrame);
+    EXPECT_EQ(eapol::encode_frame(dst, src, eapol::kPacket, big.data(), eapol::kMaxEap, frame),
+              eapol::kMaxFrame);
 }
 
 // ---- One port's authenticator and a scripted supplicant ---------------------------
@@ -112,7 +115,9 @@ struct Silent final : AuthServer {
     int submitted = 0, cancelled = 0;
 };
 struct Unreachable final : AuthServer {
-    void submit(const AuthPeer &p, const uint8_t *, size_t, uint64_t, AuthSink &s) override { s.unreachable(p); }
+    void submit(const AuthPeer &p, const uint8_t *, size_t, uint64_t, AuthSink &s) override {
+        s.unreachable(p);
+    }
     void cancel(const AuthPeer &) override {}
     void service(uint64_t, AuthSink &) override {}
 };
@@ -253,11 +258,12 @@ TEST_F(Port, AfterAFailureTheStationIsIgnoredForTheQuietPeriod) {
 TEST_F(Port, ResponsesOutOfTurnAndMalformedPacketsAreRefused) {
     identity("alice");
     uint8_t id = last_id();
-    std::vector<uint8_t> stale = {eapol::kResponse, static_cast<uint8_t>(id - 1), 0, 6, eapol::kNak, eapol::kMd5};
-    from(kStation, eapol::kPacket, stale);                         // an old identifier
-    from(kStation, eapol::kPacket, {eapol::kRequest, id, 0, 5, 1});  // not a Response
+    std::vector<uint8_t> stale = {eapol::kResponse, static_cast<uint8_t>(id - 1), 0, 6, eapol::kNak,
+                                  eapol::kMd5};
+    from(kStation, eapol::kPacket, stale);                            // an old identifier
+    from(kStation, eapol::kPacket, {eapol::kRequest, id, 0, 5, 1});   // not a Response
     from(kStation, eapol::kPacket, {eapol::kResponse, id, 0, 9, 4});  // a length past the packet
-    uint8_t frame[] = {0, eapol::kStart, 0, 0};                    // version 0
+    uint8_t frame[] = {0, eapol::kStart, 0, 0};                       // version 0
     port.receive(kStation, frame, sizeof frame, now, server, *this, *this);
     EXPECT_EQ(port.counters().refused, 4u);
     EXPECT_EQ(port.state(), dot1x::State::authenticating);
