@@ -24,7 +24,9 @@ void counter_random(uint8_t *out, size_t n) {
 }
 
 struct Unreachable final : AuthServer {
-    void submit(const AuthPeer &p, const uint8_t *, size_t, uint64_t, AuthSink &s) override { s.unreachable(p); }
+    void submit(const AuthPeer &p, const uint8_t *, size_t, uint64_t, AuthSink &s) override {
+        s.unreachable(p);
+    }
     void cancel(const AuthPeer &) override {}
     void service(uint64_t, AuthSink &) override {}
 };
@@ -97,7 +99,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     r.port.init(1, 1);
     r.authorized = false;
     r.local.set_users({{"alice", "Secr3t"}});
-    r.server = data[0] % 3 == 0 ? &r.local : data[0] % 3 == 1 ? static_cast<AuthServer *>(&r.fallback) : nullptr;
+    r.server = data[0] % 3 == 0   ? &r.local
+               : data[0] % 3 == 1 ? static_cast<AuthServer *>(&r.fallback)
+                                  : nullptr;
     dot1x::PortConfig cfg{true, (data[0] & 4) != 0, 3, static_cast<uint32_t>(data[0] >> 4 & 3), 2};
     r.port.configure(cfg, r.now, r.server, r, r);
     static const uint8_t stations[2][6] = {{2, 0, 0, 0, 0, 1}, {2, 0, 0, 0, 0, 2}};
