@@ -162,11 +162,11 @@ protected:
     }
     uint8_t last_id() const { return sent.back().eap.at(1); }
     uint8_t last_code() const { return sent.back().eap.at(0); }
-    void identity(const std::string &name) {
+    void identity(const std::string &name, const uint8_t *src = kStation) {
         uint8_t eap[64];
         size_t n = eapol::encode_typed(eapol::kResponse, last_id(), eapol::kIdentity,
                                        reinterpret_cast<const uint8_t *>(name.data()), name.size(), eap);
-        from(kStation, eapol::kPacket, std::vector<uint8_t>(eap, eap + n));
+        from(src, eapol::kPacket, std::vector<uint8_t>(eap, eap + n));
     }
     // The answer to the last MD5-Challenge sent, as a supplicant with this password computes it.
     void answer(const std::string &password) {
@@ -293,9 +293,22 @@ TEST_F(Port, ReauthenticationKeepsThePortAuthorizedUntilAReject) {
     EXPECT_EQ(port.counters().successes, 2u);
     port.reauthenticate(now, *this);  // asked for by the library
     EXPECT_TRUE(authorized);
+    identity("bob", kOther);  // no other station answers in its place
+    EXPECT_EQ(port.counters().refused, 1u);
     authenticate("alice", "wrong");
     EXPECT_FALSE(authorized);
     EXPECT_EQ(port.state(), dot1x::State::held);
+}
+
+TEST_F(Port, AReauthenticationNobodyAnswersEndsTheAuthorization) {
+    authenticate("alice", "Secr3t");
+    port.reauthenticate(now, *this);
+    for (uint32_t i = 0; i < dot1x::kMaxRequests; ++i) {
+        EXPECT_TRUE(authorized);
+        pass(dot1x::kTxPeriodMs);
+    }
+    EXPECT_FALSE(authorized);
+    EXPECT_EQ(port.state(), dot1x::State::idle);
 }
 
 TEST_F(Port, ServersThatDoNotAnswerFailTheExchange) {

@@ -84,7 +84,8 @@ void PortAuth::receive(const uint8_t src[6], const uint8_t *p, size_t n, uint64_
         ++count_.refused;  // malformed, not a Response, or not an answer to the last Request
         return;
     }
-    if (state_ == State::connecting && e.type == eapol::kIdentity) {
+    // While a station is authorized, it alone may answer (reauthentication).
+    if (state_ == State::connecting && e.type == eapol::kIdentity && (!authorized_ || ours)) {
         std::memcpy(station_, src, 6);
         std::memcpy(peer_.station, src, 6);
         state_ = State::authenticating;
@@ -123,8 +124,9 @@ void PortAuth::tick(uint64_t now_ms, AuthServer *server, Actions &a) {
             if (sends_ < kMaxRequests) {
                 send_request(a);
                 due_ = now_ms + kTxPeriodMs;
-            } else {
-                state_ = State::idle;  // nobody answers: wait for a Start
+            } else {  // nobody answers (a station reauthenticating neither): wait for a Start
+                if (authorized_) set_authorized(false, a);
+                state_ = State::idle;
                 due_ = kNever;
             }
             return;

@@ -19,7 +19,8 @@
 // authorization away. An authenticated port authenticates again after its
 // reauthentication period (when reauthentication is on; a server's
 // session timeout comes first), and when asked to; it stays authorized
-// meanwhile, until a reject.
+// meanwhile, until a reject or until no answer comes, and no other station
+// may answer in its place.
 #pragma once
 
 #include <cstddef>
