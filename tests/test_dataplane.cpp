@@ -908,6 +908,19 @@ TEST_F(Dataplane, Dot1x) {
                        FU = KEL_DRV_DOT1X_FORCE_UNAUTHORIZED, YES = KEL_DRV_DOT1X_AUTHORIZED,
                        NO = KEL_DRV_DOT1X_UNAUTHORIZED;
     const Mac host = station(1);
+    // What the hosts receive but the switch's own EAPOL frames: its
+    // authenticator asks fa1/0/1's host for an identity (counted).
+    size_t identity_requests = 0;
+    auto deliver = [&](int from, const Bytes &f) {
+        std::map<int, Bytes> got;
+        for (const auto &[port, frames] : exchange(from, {f}))
+            for (const Bytes &b : frames)
+                if (b.size() > 22 && b[12] == 0x88 && b[13] == 0x8E)
+                    identity_requests += port == 1 && b[18] == 1 && b[22] == 1;
+                else
+                    got[port] = b;
+        return got;
+    };
     struct Row {
         uint32_t on, control, multi_host, guest;
         bool authorized;  // the host, by kelsim's stand-in for the exchange
@@ -944,6 +957,7 @@ TEST_F(Dataplane, Dot1x) {
     EXPECT_EQ(ports_of(deliver(1, frame(station(7), host, -1, 0, 64, 0x888E))), "");
     kel_drv_dot1x_port info{};
     EXPECT_TRUE(until([&] { return kel_dot1x_port_info_get(&p1, &info) == 0 && info.eapol_frames == 2; }));
+    EXPECT_GT(identity_requests, 0u);
 }
 
 TEST_F(Dataplane, StormControlAndRates) {

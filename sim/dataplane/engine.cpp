@@ -22,6 +22,7 @@
 #include "dataplane/pcap.h"
 #include "dataplane/pipeline.h"
 #include "family/arl_table.h"
+#include "family/dot1x_run.h"
 #include "family/forwarding.h"
 #include "family/gvrp_run.h"
 #include "family/lacp_run.h"
@@ -76,7 +77,8 @@ public:
           fx_(new Effects()),
           stp_(new SpanningTree()),
           lacp_(new LacpRunner()),
-          gvrp_(new GvrpRunner()) {}
+          gvrp_(new GvrpRunner()),
+          dot1x_(new Dot1xRun()) {}
     int run();
 
 private:
@@ -95,6 +97,7 @@ private:
     void flush(Port &p);
     void run_protocols();
     void queue_control(int slot, const uint8_t *data, size_t len);
+    void configure_protocols();
     void sync();
     bool apply_effects();
     void apply_links();
@@ -108,6 +111,7 @@ private:
     std::unique_ptr<SpanningTree> stp_;
     std::unique_ptr<LacpRunner> lacp_;
     std::unique_ptr<GvrpRunner> gvrp_;
+    std::unique_ptr<Dot1xRun> dot1x_;
     std::vector<std::unique_ptr<Port>> ports_;
     Port *by_slot_[kSlots] = {};
     Netlink inner_nl_;
@@ -153,13 +157,12 @@ bool Engine::list_ports() {
     SpanningTree::retire(m_);  // what a dataplane killed before left
     LacpRunner::retire(m_);
     GvrpRunner::retire(m_);
+    Dot1xRun::retire(m_);
     compile_view(m_, *view_);
     view_->clock_last = clock_now(m_);
     view_->clock_offset = m_.fwd.clock_offset;
-    stp_->configure(*view_, *fx_);
-    lacp_->configure(*view_, *fx_);
+    configure_protocols();
     fx_->lacp_changed = true;
-    gvrp_->configure(*view_, *fx_, static_cast<uint64_t>(monotonic() * 1000));
     return true;
 }
 
@@ -326,6 +329,7 @@ int Engine::run() {
             SpanningTree::retire(m_);  // no longer on the wire
             LacpRunner::retire(m_);
             GvrpRunner::retire(m_);
+            Dot1xRun::retire(m_);
         }
     }
     remove_ports();
@@ -444,20 +448,25 @@ void Engine::run_protocols() {
     stp_->step(*view_, *fx_, now);
     lacp_->step(*view_, *fx_, now);
     gvrp_->step(*view_, *fx_, now);
+    dot1x_->step(*fx_, now);
     for (uint32_t i = 0; i < stp_->outgoing(); ++i)
         queue_control(stp_->frame(i).slot, stp_->frame(i).data, stp_->frame(i).len);
     for (uint32_t i = 0; i < lacp_->outgoing(); ++i)
         queue_control(lacp_->frame(i).slot, lacp_->frame(i).data, lacp::kFrameSize);
     for (uint32_t i = 0; i < gvrp_->outgoing(); ++i)
         queue_control(gvrp_->frame(i).slot, gvrp_->frame(i).data, gvrp_->frame(i).len);
-    if (!stp_->outgoing() && !lacp_->outgoing() && !gvrp_->outgoing()) return;
+    for (uint32_t i = 0; i < dot1x_->outgoing(); ++i)
+        queue_control(dot1x_->frame(i).slot, dot1x_->frame(i).data, dot1x_->frame(i).len);
+    if (!stp_->outgoing() && !lacp_->outgoing() && !gvrp_->outgoing() && !dot1x_->outgoing()) return;
     for (auto &p : ports_)
         if (p->ring.queued()) flush(*p);
     stp_->sent();
     lacp_->sent();
     gvrp_->sent();
+    dot1x_->sent();
 }
 
+// Queues a frame of the switch's own (a protocol's) on a port, untagged.
 void Engine::queue_control(int slot, const uint8_t *data, size_t len) {
     Port *p = by_slot_[slot];
     if (!p) return;
@@ -469,6 +478,16 @@ void Engine::queue_control(int slot, const uint8_t *data, size_t len) {
         clock_gettime(CLOCK_REALTIME, &t);
         p->pcap.add(v, pieces, static_cast<uint32_t>(t.tv_sec), static_cast<uint32_t>(t.tv_nsec));
     }
+}
+
+// The protocols take the settings of a View just compiled (under the lock);
+// when 802.1X's authenticators change an authorization, the View is compiled again.
+void Engine::configure_protocols() {
+    uint64_t now = static_cast<uint64_t>(monotonic() * 1000);
+    if (dot1x_->configure(m_, *view_, now)) compile_view(m_, *view_);
+    stp_->configure(*view_, *fx_);
+    lacp_->configure(*view_, *fx_);
+    gvrp_->configure(*view_, *fx_, now);
 }
 
 // Adds the frames' effects to the model and compiles the View again when
@@ -483,9 +502,7 @@ void Engine::sync() {
         if (m_.epoch != view_->epoch || policy) {
             compile_view(m_, *view_);
             view_->clock_offset = m_.fwd.clock_offset;
-            stp_->configure(*view_, *fx_);
-            lacp_->configure(*view_, *fx_);
-            gvrp_->configure(*view_, *fx_, static_cast<uint64_t>(monotonic() * 1000));
+            configure_protocols();
             compile = true;
         } else if (fx_->fdb_stale) {
             compile_fdb(m_, *view_);
@@ -527,7 +544,9 @@ bool Engine::apply_effects() {
         vlans = gvrp_->publish(m_);
         fx.gvrp_changed = false;
     }
-    bool policy = fx.event_count || fx.policy_stale || vlans;
+    bool authorized = fx.dot1x_changed && dot1x_->publish(m_);
+    fx.dot1x_changed = false;
+    bool policy = fx.event_count || fx.policy_stale || vlans || authorized;
     if (policy) {
         uint64_t now = clock_now(m_);
         for (uint32_t i = 0; i < fx.event_count; ++i) apply_policy_event(m_, fx.event[i], now);

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "dataplane/view.h"
+#include "proto/eapol.h"
 
 namespace kelsim {
 
@@ -109,6 +110,15 @@ struct BpduIn {
     stp::Mst mst;
 };
 constexpr uint32_t kMaxBpdus = 64;  // a batch's worth: more are refused, as a flood
+// An EAPOL frame an authenticating port took, for the authenticator after
+// the batch: the EAPOL packet (what follows the EtherType) and its sender.
+struct EapolIn {
+    int16_t slot;
+    uint16_t len;
+    uint8_t src[6];
+    uint8_t pdu[eapol::kHeader + eapol::kMaxEap];
+};
+constexpr uint32_t kMaxEapol = 32;  // a batch's worth: more are refused, as a flood
 // What a frame changed in a policy family's state, for the model: the
 // family's own function applies it under the lock (apply_policy_event).
 enum class PolicyChange : uint8_t {
@@ -167,6 +177,10 @@ struct Effects {
     uint32_t garp_count;
     uint32_t garp_refused[kSlots];  // malformed GVRP PDUs and those beyond kMaxGarpPdus, per port
     bool gvrp_changed;              // GVRP's outcome changed: for the model
+    EapolIn eapol[kMaxEapol];
+    uint32_t eapol_count;
+    uint32_t eapol_refused[kSlots];  // EAPOL frames beyond kMaxEapol, per port
+    bool dot1x_changed;              // the authenticators' outcome changed: for the model
     PolicyEvent event[kMaxPolicyEvents];
     uint32_t event_count;
     bool policy_stale;  // events were lost: take the policy parts from the model again
@@ -191,7 +205,7 @@ struct Effects {
     }
     bool pending() const {
         return learned_count || fdb_stale || event_count || policy_stale || !empty_set(counted) ||
-               !empty_set(flush) || stp_changed || lacp_changed || gvrp_changed;
+               !empty_set(flush) || stp_changed || lacp_changed || gvrp_changed || dot1x_changed;
     }
 };
 

@@ -36,10 +36,10 @@ const Stage kStages[] = {
 
 // The protocols of the switch that take control frames: BPDUs go to the
 // spanning tree the dataplane runs, LACPDUs (slow protocols, EtherType
-// 0x8809) to LACP; EAPOL frames end at the switch and are counted (the
-// authenticator's exchange is not run on the wire). GVRP's PDUs, to a group
-// beyond the reserved ones, are taken only while GVRP is on for the switch
-// (else they are forwarded as any multicast) and go to GVRP.
+// 0x8809) to LACP; EAPOL frames end at the switch, are counted, and go to
+// the port's authenticator. GVRP's PDUs, to a group beyond the reserved
+// ones, are taken only while GVRP is on for the switch (else they are
+// forwarded as any multicast) and go to GVRP.
 const ControlProtocol kControlProtocols[] = {
     {"spanning tree", is_bpdu, take_bpdu},         // stp_frames.cpp
     {"link aggregation", is_lacpdu, take_lacpdu},  // trunk_frames.cpp

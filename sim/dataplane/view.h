@@ -136,6 +136,7 @@ struct AclView {
 // A port's 802.1X, port-security and snooping settings as frames meet them.
 struct PolicyPort {
     uint8_t dot1x;          // 0: frames pass; else KEL_DRV_DOT1X_AUTHORIZED, _UNAUTHORIZED or _GUEST
+    uint8_t dot1x_auto;     // the authenticator runs on the port: its EAPOL frames go there
     uint8_t single_host;    // authorized: only the authorized station's frames pass
     uint8_t station[6];     // the station authorized
     uint16_t guest_vlan;    // the VLAN of its frames while a guest

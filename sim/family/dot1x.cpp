@@ -262,6 +262,19 @@ int32_t dot1x_authorize(Model &m, uint32_t unit, uint32_t port, const uint8_t *s
     return KEL_DRV_OK;
 }
 
+Dot1xSettings dot1x_settings(const Model &m, uint32_t unit, uint32_t port) {
+    Dot1xSettings s;
+    s.authenticates = switch_value(m, kOn) && port_value(m, kControl, unit, port) == KEL_DRV_DOT1X_AUTO;
+    s.reauth = port_value(m, kReauth, unit, port) != 0;
+    s.reauth_period = port_value(m, kReauthPeriod, unit, port);
+    s.quiet_period = port_value(m, kQuietPeriod, unit, port);
+    s.server_timeout = port_value(m, kServerTimeout, unit, port);
+    s.reauth_requests = port_value(m, kReauthCount, unit, port);
+    return s;
+}
+
+uint32_t dot1x_method(const Model &m) { return switch_value(m, kMethod); }
+
 }  // namespace kelsim
 
 namespace kelsim {

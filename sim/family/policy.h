@@ -26,6 +26,15 @@ uint32_t dot1x_server_timeout(const Model &m, uint32_t unit, uint32_t port);
 int32_t dot1x_authorize(Model &m, uint32_t unit, uint32_t port, const uint8_t *station);
 // An EAPOL frame the switch took on a port (its port record counts them).
 void dot1x_count_eapol(Model &m, uint32_t unit, uint32_t port);
+// What the authenticator runs a port by (seconds); authenticates: 802.1X
+// on for the switch and the port's control auto.
+struct Dot1xSettings {
+    bool authenticates, reauth;
+    uint32_t reauth_period, quiet_period, server_timeout;
+    uint32_t reauth_requests;  // reauthentications the library asked for, so far
+};
+Dot1xSettings dot1x_settings(const Model &m, uint32_t unit, uint32_t port);
+uint32_t dot1x_method(const Model &m);  // KEL_DRV_DOT1X_AUTH_*
 
 // ---- Port security (portsecu.cpp) ----------------------------------------------
 

@@ -19,6 +19,7 @@
 #include "kel_driver.h"
 #include "launch/launcher.h"
 #include "model/state.h"
+#include "proto/eapol_auth.h"
 
 namespace kelsim {
 
@@ -282,15 +283,44 @@ int show_lacp_run(Model &m, int argc, char **) {
     return 0;
 }
 
-// What a completed 802.1X exchange leaves behind, since no authentication
-// server runs here: a station authorized on the port, or none.
+// The authenticators a dataplane runs: each port's state, station and counts.
+int show_dot1x_run(Model &m) {
+    std::string out;
+    int status = locked(m, [&] {
+        for (uint32_t u = 1; u <= kMaxUnits; ++u)
+            for (uint32_t p = 1; p <= m.topo.nports[u - 1]; ++p) {
+                const Dot1xPort &d = m.proto.dot1x[u - 1][p - 1];
+                if (m.topo.is_stack(u, p) || d.pae == 0 || d.pae > static_cast<uint8_t>(dot1x::State::held))
+                    continue;
+                char line[256];
+                std::snprintf(
+                    line, sizeof line,
+                    "%u/0/%u %s station %s starts %u logoffs %u successes %u failures %u timeouts %u "
+                    "refused %u eapol %u\n",
+                    u, p, dot1x::state_name(static_cast<dot1x::State>(d.pae)),
+                    d.authorized ? mac_text(d.station).c_str() : "-", d.starts, d.logoffs, d.successes,
+                    d.failures, d.timeouts, d.refused, d.eapol_frames);
+                out += line;
+            }
+        if (out.empty()) out = "no authenticator runs on the wire\n";
+        return 0;
+    });
+    if (status) return status;
+    std::fputs(out.c_str(), stdout);
+    return 0;
+}
+
+// With a port, what a completed 802.1X exchange leaves behind, for a switch
+// whose dataplane does not run the exchange: a station authorized on the
+// port, or none. Without, the authenticators a dataplane runs.
 int dot1x(Model &m, int argc, char **argv) {
+    if (argc == 0) return show_dot1x_run(m);
     uint8_t mac[6];
     uint32_t unit, port;
     bool authorize = argc == 3 && std::strcmp(argv[1], "authorize") == 0 && parse_mac(argv[2], mac);
     if (!(authorize || (argc == 2 && std::strcmp(argv[1], "deauthorize") == 0)) ||
         !parse_port(m, argv[0], &unit, &port))
-        return usage("dot1x PORT authorize MAC | dot1x PORT deauthorize");
+        return usage("dot1x [PORT authorize MAC | PORT deauthorize]");
     return locked(m,
                   [&] { return done("dot1x", dot1x_authorize(m, unit, port, authorize ? mac : nullptr)); });
 }
@@ -637,8 +667,10 @@ const ControlCommand kCommands[] = {
      show_lacp_run},
     {"gvrp", "gvrp", "GVRP on the wire: each port's registered VLANs, the dynamic VLANs, PDUs refused",
      show_gvrp_run},
-    {"dot1x", "dot1x PORT authorize MAC|deauthorize",
-     "a station is authorized on PORT as by an 802.1X exchange (or none is)", dot1x},
+    {"dot1x", "dot1x [PORT authorize MAC|deauthorize]",
+     "a station is authorized on PORT as by an 802.1X exchange (or none is); alone, the authenticators on "
+     "the wire: state, station, counts per port",
+     dot1x},
     {"wait", "wait SECONDS", "let time pass on the switch's clock (ageing, uptime)", pass_time},
     {"dump", "dump", "print the whole switch in a canonical form (no clocks or counters; secrets as digests)",
      dump},

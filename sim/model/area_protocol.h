@@ -121,8 +121,13 @@ struct DhcpBinding {
 struct Dot1xPort {
     uint32_t authorized;  // 1 once a station is authorized
     uint8_t station[6];
-    uint8_t pad[2];
+    uint8_t pae;  // the authenticator's state while a dataplane runs it (dot1x::State)
+    uint8_t pad;
     uint32_t eapol_frames;  // EAPOL frames the port received
+    // The authenticator's counts: EAPOL-Starts and -Logoffs, accepts,
+    // rejects, servers that did not answer, malformed packets and Responses
+    // out of turn.
+    uint32_t starts, logoffs, successes, failures, timeouts, refused;
 };
 
 // GVRP as a dataplane runs it on the wire: each port's registrations and
