@@ -4,7 +4,9 @@
 # against the switch's local users). Before, and with a wrong password, its
 # ping to a second host fails and the library reads the port unauthorized;
 # with the right one it passes and the port reads authorized; then a
-# reauthentication the library asks for, a logoff, and a guest VLAN.
+# reauthentication the library asks for, a logoff, a guest VLAN; then the
+# method radius, against a FreeRADIUS of the test's own on the loopback of
+# the dataplane's namespace, with its users' passwords.
 #   dot1x_e2e.sh KELSIM KELCTL
 if [ "$(id -u)" != 0 ]; then
     echo "dot1x_e2e: skipped: needs root (network namespaces)"
@@ -18,7 +20,9 @@ trap 'kill "${pids[@]}" 2>/dev/null; wait; rm -rf "$dir"' EXIT
 mount -t tmpfs tmpfs /run
 ip link set lo up
 for v in all default; do echo 1 >/proc/sys/net/ipv6/conf/$v/disable_ipv6; done
-command -v wpa_supplicant >/dev/null || { echo "dot1x_e2e: wpa_supplicant is missing: run .ci/deps"; exit 1; }
+for p in wpa_supplicant freeradius; do
+    command -v $p >/dev/null || { echo "dot1x_e2e: $p is missing: run .ci/deps"; exit 1; }
+done
 
 state=$dir/switch
 ctl() { "$kelsim" --state "$state" -- "$kelctl" "$@"; }
@@ -132,4 +136,32 @@ until_ok 3 eval '[ "$(run_count refused)" -ge 1000 ]'
 check "a flood of malformed EAPOL frames is refused and counted" 0 "^1/0/1 authenticated .* refused 1[0-9]{3} " -- \
     "$kelsim" --state "$state" dot1x
 check "and the host stays authorized" 0 " 0% packet loss" -- ping2
+ip netns exec h1 wpa_cli -p "$dir/ctrl" -i fa1-0-1 logoff >/dev/null
+stop_supplicant
+
+# The method radius: the RADIUS client, in the dataplane's namespace, asks a
+# FreeRADIUS on that namespace's loopback, which knows alice by another
+# password than the local users do.
+source "$(dirname "$0")/radius_conf.sh"
+ip -n sw link set lo up
+echo 'alice Cleartext-Password := "wonderland"' >"$dir/users"
+radius_start "$dir" 18120 kel-radius-key ip netns exec sw || { kill "$radiusd"; exit 1; }
+pids+=("$radiusd")
+ctl dot1x port fa1/0/1 guest-vlan none >/dev/null && ctl dot1x method radius >/dev/null &&
+    ctl dot1x radius add 1 127.0.0.1 - 18120 <<<kel-radius-key >/dev/null
+until_ok 3 is_state unauthorized
+check "logged off, the port is unauthorized" 0 "^unauthorized$" -- port_state
+failures=$(run_count failures)
+supplicant Secr3t
+until_ok 10 eval '[ "$(run_count failures)" -gt "$failures" ]'
+check "under RADIUS the local user's password is refused" 0 "^1/0/1 .* failures $((failures + 1)) " -- \
+    "$kelsim" --state "$state" dot1x
+check "the port stays unauthorized" 0 "^unauthorized$" -- port_state
+check "and the ping fails" 1 "100% packet loss" -- ping2
+stop_supplicant
+supplicant wonderland
+until_ok 10 is_state authorized
+check "with the RADIUS server's password the port is authorized" 0 "^authorized$" -- port_state
+check "the server accepted it" 0 "Sent Access-Accept" -- cat "$dir/radiusd.log"
+check "and the ping passes" 0 " 0% packet loss" -- ping2
 finish

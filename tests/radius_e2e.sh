@@ -29,70 +29,13 @@ ip link set lo up
 fails=0
 
 port=18120 secret=kel-radius-key
-cat >"$dir/radiusd.conf" <<CONF
-prefix = /usr
-exec_prefix = /usr
-confdir = $dir
-raddbdir = $dir
-logdir = $dir
-run_dir = $dir
-libdir = /usr/lib/freeradius
-dictdir = /usr/share/freeradius
-pidfile = $dir/radiusd.pid
-name = freeradius
-max_request_time = 5
-cleanup_delay = 0
-hostname_lookups = no
-proxy_requests = no
-log {
-    destination = stderr
-}
-client loopback {
-    ipaddr = 127.0.0.1
-    secret = $secret
-    require_message_authenticator = yes
-}
-modules {
-    eap {
-        default_eap_type = md5
-        timer_expire = 30
-        md5 {
-        }
-    }
-    files {
-        filename = $dir/users
-    }
-}
-server default {
-    listen {
-        type = auth
-        ipaddr = 127.0.0.1
-        port = $port
-    }
-    authorize {
-        files
-        eap
-    }
-    authenticate {
-        Auth-Type EAP {
-            eap
-        }
-    }
-}
-CONF
 cat >"$dir/users" <<USERS
 alice Cleartext-Password := "wonderland"
       Session-Timeout = 3600
 bob Cleartext-Password := "builder"
 USERS
-timeout 120 freeradius -X -d "$dir" >"$dir/radiusd.log" 2>&1 &
-radiusd=$!
-for _ in $(seq 100); do grep -q "Ready to process requests" "$dir/radiusd.log" && break; sleep 0.1; done
-if ! grep -q "Ready to process requests" "$dir/radiusd.log"; then
-    echo "FAIL freeradius did not start:"
-    cat "$dir/radiusd.log"
-    exit 1
-fi
+source "$(dirname "$0")/radius_conf.sh"
+radius_start "$dir" "$port" "$secret" || exit 1
 
 # case NAME PATTERN... -- ARGS: the station's output matches every pattern.
 case_() {

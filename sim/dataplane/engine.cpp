@@ -84,6 +84,7 @@ public:
 private:
     bool claim();
     void release();
+    bool open_host_namespace();
     bool list_ports();
     bool enter_namespaces(Netlink &host_nl, Fd &host_sock);
     bool names_free(Netlink &host_nl, bool predecessor_died);
@@ -166,9 +167,9 @@ bool Engine::list_ports() {
     return true;
 }
 
-// Opens the host ends' namespace, checks their names there, then moves the
-// calling thread into a namespace of its own, where the switch's ends live.
-bool Engine::enter_namespaces(Netlink &host_nl, Fd &host_sock) {
+// The host ends' namespace: the RADIUS servers are reached from there too,
+// not from the dataplane's own.
+bool Engine::open_host_namespace() {
     std::string path = o_.netns ? std::string("/run/netns/") + o_.netns : "/proc/thread-self/ns/net";
     host_ns_.fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (host_ns_.fd < 0) {
@@ -176,6 +177,13 @@ bool Engine::enter_namespaces(Netlink &host_nl, Fd &host_sock) {
                      o_.netns ? o_.netns : "of kelsim", std::strerror(errno));
         return false;
     }
+    dot1x_->server_namespace(host_ns_.fd);
+    return true;
+}
+
+// Enters the host ends' namespace, checks their names there, then moves the
+// calling thread into a namespace of its own, where the switch's ends live.
+bool Engine::enter_namespaces(Netlink &host_nl, Fd &host_sock) {
     if (o_.netns && setns(host_ns_.fd, CLONE_NEWNET) != 0) {
         std::fprintf(stderr, "kelsim: dataplane: cannot enter network namespace %s: %s\n", o_.netns,
                      std::strerror(errno));
@@ -312,7 +320,7 @@ bool Engine::steer_receive() {
 
 int Engine::run() {
     if (!claim()) return 1;
-    bool ok = list_ports();
+    bool ok = open_host_namespace() && list_ports();
     {
         Netlink host_nl;
         Fd host_sock;

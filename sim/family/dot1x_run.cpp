@@ -22,7 +22,7 @@ void Dot1xRun::choose_server(const Model &m, uint64_t now_ms) {
     AuthServer *old = server_;
     fallback_.reset();
     radius_.reset();
-    if (method != KEL_DRV_DOT1X_AUTH_LOCAL) radius_ = make_radius_server(m);
+    if (method != KEL_DRV_DOT1X_AUTH_LOCAL) radius_ = make_radius_server(m, netns_);
     if (method == KEL_DRV_DOT1X_AUTH_LOCAL) {
         server_ = &local_;
     } else if (method == KEL_DRV_DOT1X_AUTH_RADIUS) {

@@ -27,6 +27,10 @@ class Dot1xRun final : private dot1x::Actions, private AuthSink {
 public:
     Dot1xRun();
     ~Dot1xRun();
+    // The network namespace (a descriptor of it, kept open by the caller)
+    // where the RADIUS client opens its socket, when it is not the calling
+    // thread's. Before the first configure.
+    void server_namespace(int netns) { netns_ = netns; }
     // Under the model's lock, with the View just compiled from it: the
     // ports' settings and links, the users, the method. Answers whether it
     // changed an authorization in the model (the View is then stale).
@@ -74,6 +78,7 @@ private:
     std::unique_ptr<Fallback> fallback_;
     AuthServer *server_ = nullptr;
     uint32_t method_ = UINT32_MAX;
+    int netns_ = -1;
     RadiusSlot radius_config_[KEL_DRV_RADIUS_SLOTS] = {};
     EapolOut out_[kOut];
     uint32_t out_count_ = 0;

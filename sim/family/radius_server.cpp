@@ -1,6 +1,12 @@
 // radius_server.cpp - the RADIUS client's settings, read from the model.
 #include "family/radius_server.h"
 
+#include <errno.h>
+#include <fcntl.h>
+#include <sched.h>
+#include <unistd.h>
+
+#include <cstdio>
 #include <cstring>
 
 #include "family/policy.h"
@@ -25,8 +31,23 @@ RadiusSettings radius_settings(const Model &m) {
     return s;
 }
 
-std::unique_ptr<AuthServer> make_radius_server(const Model &m) {
-    return std::make_unique<RadiusClient>(radius_settings(m));
+// The thread visits netns while the client opens its socket, then comes back.
+std::unique_ptr<AuthServer> make_radius_server(const Model &m, int netns) {
+    RadiusSettings s = radius_settings(m);
+    if (netns < 0) return std::make_unique<RadiusClient>(s);
+    int home = open("/proc/thread-self/ns/net", O_RDONLY | O_CLOEXEC);
+    if (home < 0 || setns(netns, CLONE_NEWNET) != 0) {
+        std::fprintf(stderr, "kelsim: RADIUS: cannot enter the servers' network namespace: %s\n",
+                     std::strerror(errno));
+        if (home >= 0) close(home);
+        return std::make_unique<RadiusClient>(s);
+    }
+    auto client = std::make_unique<RadiusClient>(s);
+    if (setns(home, CLONE_NEWNET) != 0)
+        std::fprintf(stderr, "kelsim: RADIUS: cannot return to the dataplane's network namespace: %s\n",
+                     std::strerror(errno));
+    close(home);
+    return client;
 }
 
 }  // namespace kelsim

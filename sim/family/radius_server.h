@@ -16,7 +16,8 @@ RadiusSettings radius_settings(const Model &m);
 
 // A RadiusClient (proto/radius_client.h) on the model's settings of now;
 // the exchanges it begins later keep using them. Its socket belongs to the
-// caller's network namespace.
-std::unique_ptr<AuthServer> make_radius_server(const Model &m);
+// network namespace netns (a descriptor of one), or to the caller's when
+// netns is -1 (or cannot be entered: then a message says so).
+std::unique_ptr<AuthServer> make_radius_server(const Model &m, int netns = -1);
 
 }  // namespace kelsim
