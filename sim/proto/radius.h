@@ -43,16 +43,16 @@ constexpr uint32_t kNasPortTypeEthernet = 15;
 // What an Access-Request says besides the EAP packet. Text is not
 // terminated; a length of 0 leaves the attribute out (NAS-IP-Address 0 too).
 struct Request {
-    uint8_t id;
-    uint8_t authenticator[kAuthSize];  // random, new for each request (not for a retransmission)
-    const uint8_t *user = nullptr;     // User-Name: the station's EAP identity
+    uint8_t id = 0;
+    uint8_t authenticator[kAuthSize] = {};  // random, new for each request (not for a retransmission)
+    const uint8_t *user = nullptr;          // User-Name: the station's EAP identity
     size_t user_len = 0;
     uint32_t nas_ip = 0;  // network byte order
     const char *nas_id = nullptr;
     size_t nas_id_len = 0;
     uint32_t nas_port = 0;
-    uint8_t calling[6];  // the station's MAC address
-    uint8_t called[6];   // the switch's
+    uint8_t calling[6] = {};  // the station's MAC address
+    uint8_t called[6] = {};   // the switch's
     uint32_t framed_mtu = 0;
     const uint8_t *state = nullptr;  // the State of the last Access-Challenge, echoed
     size_t state_len = 0;
