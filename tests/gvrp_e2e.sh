@@ -7,20 +7,7 @@
 # crosses in it; VLAN 10 destroyed on a, b's registration and VLAN end after
 # the leave time; a flood of malformed GVRP PDUs is dropped and counted.
 #   gvrp_e2e.sh KELSIM KELCTL
-if [ "$(id -u)" != 0 ]; then
-    echo "gvrp_e2e: skipped: needs root (network namespaces)"
-    [ -n "${KEL_REQUIRE_ALL_LEGS:-}" ] && exit 1
-    exit 77
-fi
-[ -n "${KEL_GVRP_NS:-}" ] || exec unshare -nm env KEL_GVRP_NS=1 bash "$0" "$@"
-source "$(dirname "$0")/e2e_lib.sh"
-dps=()
-trap 'kill "${dps[@]}" 2>/dev/null; wait; rm -rf "$dir"' EXIT
-mount -t tmpfs tmpfs /run
-ip link set lo up
-for v in all default; do echo 1 >/proc/sys/net/ipv6/conf/$v/disable_ipv6; done
-
-ctl() { local sw=$1; shift; "$kelsim" --state "$dir/$sw" -- "$kelctl" "$@"; }
+source "$(dirname "$0")/e2e_switches.sh"
 
 # switch NAME MAC IP: a kelsim switch of four ports, its host ends in
 # namespace NAME (also the host behind fa1/0/3, in VLAN 10); fa1/0/1, the

@@ -6,20 +6,7 @@
 # after the fast rate's timeout and comes back; a flood of malformed
 # LACPDUs is dropped and counted.
 #   lacp_e2e.sh KELSIM KELCTL
-if [ "$(id -u)" != 0 ]; then
-    echo "lacp_e2e: skipped: needs root (network namespaces)"
-    [ -n "${KEL_REQUIRE_ALL_LEGS:-}" ] && exit 1
-    exit 77
-fi
-[ -n "${KEL_LACP_NS:-}" ] || exec unshare -nm env KEL_LACP_NS=1 bash "$0" "$@"
-source "$(dirname "$0")/e2e_lib.sh"
-dps=()
-trap 'kill "${dps[@]}" 2>/dev/null; wait; rm -rf "$dir"' EXIT
-mount -t tmpfs tmpfs /run
-ip link set lo up
-for v in all default; do echo 1 >/proc/sys/net/ipv6/conf/$v/disable_ipv6; done
-
-ctl() { local sw=$1; shift; "$kelsim" --state "$dir/$sw" -- "$kelctl" "$@"; }
+source "$(dirname "$0")/e2e_switches.sh"
 
 # switch NAME MAC IP: a kelsim switch of four ports, fa1/0/1-2 a dynamic trunk
 # at LACP's fast rate, its host ends in namespace NAME (also the host behind

@@ -6,20 +6,7 @@
 # VLAN on each switch pings across. Then b leaves the region: both links
 # become boundary ports, where the instances follow the common tree.
 #   mst_e2e.sh KELSIM KELCTL
-if [ "$(id -u)" != 0 ]; then
-    echo "mst_e2e: skipped: needs root (network namespaces)"
-    [ -n "${KEL_REQUIRE_ALL_LEGS:-}" ] && exit 1
-    exit 77
-fi
-[ -n "${KEL_MST_NS:-}" ] || exec unshare -nm env KEL_MST_NS=1 bash "$0" "$@"
-source "$(dirname "$0")/e2e_lib.sh"
-dps=()
-trap 'kill "${dps[@]}" 2>/dev/null; wait; rm -rf "$dir"' EXIT
-mount -t tmpfs tmpfs /run
-ip link set lo up
-for v in all default; do echo 1 >/proc/sys/net/ipv6/conf/$v/disable_ipv6; done
-
-ctl() { local sw=$1; shift; "$kelsim" --state "$dir/$sw" -- "$kelctl" "$@"; }
+source "$(dirname "$0")/e2e_switches.sh"
 
 # switch NAME MAC N: four ports; fa1/0/1-2 carry VLANs 10 and 20 tagged
 # toward the other switch, fa1/0/3 is a host of VLAN 10 (10.10.0.N) and
